@@ -1,0 +1,82 @@
+// Geometry records of the drawing (single-precision points and rectangles in unzoomed drawing
+// coordinates, y growing downwards) and the stateless functions that convert, measure, rotate
+// and edit them. Angles are radians unless a name says degrees; "rounded" means to the nearest
+// integer with halves to the even neighbour.
+#pragma once
+
+#include "../gfx/gfxtypes.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace cad {
+
+struct TMyPoint {
+  float X = 0;
+  float Y = 0;
+  friend bool operator==(const TMyPoint&, const TMyPoint&) = default;
+};
+
+struct TMyRect {
+  float Left = 0;
+  float Top = 0;
+  float Right = 0;
+  float Bottom = 0;
+  friend bool operator==(const TMyRect&, const TMyRect&) = default;
+};
+
+using TArrMyPoint = std::vector<TMyPoint>;
+
+constexpr long double PiL = 3.141592653589793238462643383279502884L;
+constexpr long double TwoPiL = 2 * PiL;
+
+// Rounds half to even (the processor's default mode) and saturates at the 32-bit range; NaN
+// rounds to 0. Every rounding of the component goes through here.
+inline int32_t Round(long double v) {
+  if (std::isnan(v)) return 0;
+  const long double r = std::nearbyint(v);
+  if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+  if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(r);
+}
+
+// Conversions and records
+TMyPoint MyPoint(float X, float Y);
+TPoint MyPtToPt(const TMyPoint& P);
+TMyPoint PtToMyPt(const TPoint& P);
+TRect myRecttoRect(const TMyRect& R);
+void OffsetMyRect(TMyRect& R, long double DX, long double DY);
+TRect ExpandRect(const TRect& R, int32_t D);
+TRect PtToARect(const TPoint& P1, const TPoint& P2);
+TMyRect GetPointsLTRB(const TArrMyPoint& Points);
+
+// Measures and directions
+int32_t GetLengthinPixel(const TMyPoint& P1, const TMyPoint& P2);
+long double GetSlopeAngle(const TMyPoint& P1, const TMyPoint& P2);
+int32_t PointInQuadrantX(const TMyPoint& P1, const TMyPoint& P2);
+int32_t PointInQuadrantY(const TMyPoint& P1, const TMyPoint& P2);
+bool IsAtLeftTop(const TMyPoint& P1, const TMyPoint& P2);
+bool IsAtLeftBottom(const TMyPoint& P1, const TMyPoint& P2);
+bool IsAtRightTop(const TMyPoint& P1, const TMyPoint& P2);
+bool IsAtRightBottom(const TMyPoint& P1, const TMyPoint& P2);
+void RecaclinRad(float& A);
+void RecaclinDeg(int32_t& A);
+TMyPoint RotateAPoint(const TMyPoint& P, const TMyPoint& C, float A);
+TMyRect GetTriangle(const TMyPoint& P1, const TMyPoint& P2, float A, uint8_t L);
+TMyRect SplitLine(const TMyPoint& P1, const TMyPoint& P2, int32_t D);
+// Intersection of the line P1-P3 with the line P2-P4. For parallel lines (a degenerate box) it
+// returns the mean of the four points, which is the centre the callers expect.
+TMyPoint Getintersection(const TMyPoint& P1, const TMyPoint& P2, const TMyPoint& P3, const TMyPoint& P4);
+
+// Point-array editing (zero-based; a valid index is 0..length-1)
+bool AppendAPoint(const TMyPoint& P, TArrMyPoint& Arr);
+bool InsertAPointBeforeId(const TMyPoint& P, int32_t I, TArrMyPoint& Arr);
+bool InsertAPointBeforeId1(const TPoint& P, int32_t I, TArrPoint& Arr);
+bool AddAPoint(const TMyPoint& P, int32_t I, TArrMyPoint& Arr);
+void RemovePoint(int32_t I, TArrMyPoint& Arr);
+bool IsExistPt(int32_t I, const TArrMyPoint& Arr);
+bool IsExistPt1(int32_t I, const TArrPoint& Arr);
+
+}  // namespace cad

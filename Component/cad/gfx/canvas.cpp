@@ -1,0 +1,340 @@
+#include "canvas.h"
+
+#include "bitmap.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainterPath>
+#include <QPolygon>
+#include <cmath>
+
+namespace cad {
+
+namespace {
+
+Qt::PenStyle ToQtPenStyle(TPenStyle s) {
+  switch (s) {
+    case TPenStyle::psDash: return Qt::DashLine;
+    case TPenStyle::psDot: return Qt::DotLine;
+    case TPenStyle::psDashDot: return Qt::DashDotLine;
+    case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
+    case TPenStyle::psClear: return Qt::NoPen;
+    default: return Qt::SolidLine;
+  }
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
+  switch (s) {
+    case TBrushStyle::bsClear: return Qt::NoBrush;
+    case TBrushStyle::bsHorizontal: return Qt::HorPattern;
+    case TBrushStyle::bsVertical: return Qt::VerPattern;
+    case TBrushStyle::bsFDiagonal: return Qt::FDiagPattern;
+    case TBrushStyle::bsBDiagonal: return Qt::BDiagPattern;
+    case TBrushStyle::bsCross: return Qt::CrossPattern;
+    case TBrushStyle::bsDiagCross: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+  }
+}
+
+QPolygon ToQPolygon(const TArrPoint& pts) {
+  QPolygon poly(static_cast<int>(pts.size()));
+  for (int i = 0; i < poly.size(); ++i) poly.setPoint(i, pts[static_cast<size_t>(i)].X, pts[static_cast<size_t>(i)].Y);
+  return poly;
+}
+
+// The box of a box primitive in the toolkit's inclusive form: the outline covers X1..X2-1.
+QRect BoxRect(int X1, int Y1, int X2, int Y2) {
+  if (X2 < X1) std::swap(X1, X2);
+  if (Y2 < Y1) std::swap(Y1, Y2);
+  return QRect(X1, Y1, std::max(0, X2 - X1 - 1), std::max(0, Y2 - Y1 - 1));
+}
+
+// The picture as drawn: transparent bitmaps lose their transparent colour.
+QImage DrawableImage(const TBitmap& b) {
+  if (!b.Transparent()) return b.Image();
+  QImage img = b.Image().convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = ToQColor(b.TransparentColor()).rgb() & 0xFFFFFF;
+  for (int y = 0; y < img.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0; x < img.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+  }
+  return img;
+}
+
+}  // namespace
+
+TCanvas::TCanvas() = default;
+
+TCanvas::TCanvas(QPaintDevice* device, QPoint origin) : FDevice(device), FOrigin(origin) {}
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::SetDevice(QPaintDevice* device, QPoint origin) {
+  Release();
+  FDevice = device;
+  FOrigin = origin;
+}
+
+bool TCanvas::IsPrinter() const { return FDevice && FDevice->devType() == QInternal::Printer; }
+
+TRect TCanvas::ClipRect() const {
+  if (!FDevice) return TRect{};
+  return TRect{FOrigin.x(), FOrigin.y(), FOrigin.x() + FDevice->width(), FOrigin.y() + FDevice->height()};
+}
+
+QPainter* TCanvas::Painter() {
+  if (!FDevice) return nullptr;
+  if (!FPainter) {
+    if (FDevice->width() <= 0 || FDevice->height() <= 0) return nullptr;
+    FPainter = std::make_unique<QPainter>();
+    if (!FPainter->begin(FDevice)) {
+      FPainter.reset();
+      return nullptr;
+    }
+    FPainter->setRenderHint(QPainter::Antialiasing, false);
+    FPainter->setRenderHint(QPainter::TextAntialiasing, true);
+    FPainter->translate(-FOrigin.x(), -FOrigin.y());
+    FAppliedPen = FAppliedBrush = FAppliedFont = 0;
+  }
+  ApplyPen();
+  ApplyBrush();
+  return FPainter.get();
+}
+
+void TCanvas::ApplyMode() {
+  QPainter::CompositionMode m = QPainter::CompositionMode_SourceOver;
+  switch (FPen.Mode()) {
+    case TPenMode::pmXor: m = QPainter::RasterOp_SourceXorDestination; break;
+    case TPenMode::pmNotXor: m = QPainter::RasterOp_NotSourceXorDestination; break;
+    case TPenMode::pmNot: m = QPainter::RasterOp_NotDestination; break;
+    case TPenMode::pmNotCopy: m = QPainter::RasterOp_NotSource; break;
+    default: break;
+  }
+  FPainter->setCompositionMode(m);
+}
+
+void TCanvas::ApplyPen() {
+  if (FAppliedPen == FPen.Revision()) return;
+  QColor c = ToQColor(FPen.Color());
+  if (FPen.Mode() == TPenMode::pmBlack) c = Qt::black;
+  if (FPen.Mode() == TPenMode::pmWhite) c = Qt::white;
+  QPen p(c);
+  // Width 0 and 1 are the same one-pixel line; wider pens are centred on the outline.
+  p.setWidth(FPen.Width() <= 1 ? 0 : FPen.Width());
+  p.setStyle(FPen.Mode() == TPenMode::pmNop ? Qt::NoPen : ToQtPenStyle(FPen.Style()));
+  // One-pixel lines include both end points whatever their direction; wide lines get round
+  // ends and joins.
+  p.setCapStyle(FPen.Width() <= 1 ? Qt::SquareCap : Qt::RoundCap);
+  p.setJoinStyle(FPen.Width() <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
+  FPainter->setPen(p);
+  ApplyMode();
+  FAppliedPen = FPen.Revision();
+}
+
+void TCanvas::ApplyBrush() {
+  if (FAppliedBrush == FBrush.Revision()) return;
+  if (!FBrush.Bitmap().isNull() && FBrush.Style() != TBrushStyle::bsClear) {
+    FPainter->setBrush(QBrush(FBrush.Bitmap()));
+  } else {
+    FPainter->setBrush(QBrush(ToQColor(FBrush.Color()), ToQtBrushStyle(FBrush.Style())));
+  }
+  FAppliedBrush = FBrush.Revision();
+}
+
+void TCanvas::Changed() {
+  if (OnChange) OnChange();
+}
+
+void TCanvas::Release() {
+  if (FPainter) {
+    if (FPainter->isActive()) FPainter->end();
+    FPainter.reset();
+  }
+}
+
+void TCanvas::Start() { ++FStartDepth; }
+
+void TCanvas::Stop() {
+  if (FStartDepth > 0) --FStartDepth;
+}
+
+void TCanvas::RotateWorld(double Degrees) {
+  if (QPainter* p = Painter()) p->rotate(Degrees);
+}
+
+QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
+  QPainter* p = Painter();
+  const QPointF device = OwnerPoint - QPointF(FOrigin);
+  if (!p) return OwnerPoint;
+  return p->transform().inverted().map(device);
+}
+
+void TCanvas::ResetWorld() {
+  if (!FPainter) return;
+  FPainter->resetTransform();
+  FPainter->translate(-FOrigin.x(), -FOrigin.y());
+}
+
+void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
+
+void TCanvas::LineTo(int X, int Y) {
+  if (QPainter* p = Painter()) p->drawLine(FPenPos.X, FPenPos.Y, X, Y);
+  FPenPos = TPoint{X, Y};
+  Changed();
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+  if (QPainter* p = Painter()) p->drawRect(BoxRect(X1, Y1, X2, Y2));
+  Changed();
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+  if (QPainter* p = Painter()) p->drawEllipse(BoxRect(X1, Y1, X2, Y2));
+  Changed();
+}
+
+void TCanvas::Polygon(const TArrPoint& Points) {
+  if (Points.empty()) return;
+  if (QPainter* p = Painter()) p->drawPolygon(ToQPolygon(Points), Qt::OddEvenFill);
+  Changed();
+}
+
+void TCanvas::Polyline(const TArrPoint& Points) {
+  if (Points.empty()) return;
+  if (QPainter* p = Painter()) p->drawPolyline(ToQPolygon(Points));
+  Changed();
+}
+
+void TCanvas::PolyBezier(const TArrPoint& Points) {
+  if (Points.size() < 4) return;
+  QPainterPath path(QPointF(Points[0].X, Points[0].Y));
+  for (size_t i = 1; i + 2 < Points.size(); i += 3)
+    path.cubicTo(Points[i].X, Points[i].Y, Points[i + 1].X, Points[i + 1].Y, Points[i + 2].X, Points[i + 2].Y);
+  if (QPainter* p = Painter()) {
+    const QBrush saved = p->brush();
+    p->setBrush(Qt::NoBrush);
+    p->drawPath(path);
+    p->setBrush(saved);
+  }
+  Changed();
+}
+
+void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  const QRect box = BoxRect(X1, Y1, X2, Y2);
+  const double cx = (X1 + X2) / 2.0, cy = (Y1 + Y2) / 2.0;
+  // Screen y grows downwards; the toolkit's angles grow counter-clockwise on the screen.
+  const double a3 = std::atan2(cy - Y3, X3 - cx) * 180.0 / M_PI;
+  const double a4 = std::atan2(cy - Y4, X4 - cx) * 180.0 / M_PI;
+  double span = a4 - a3;
+  if (span <= 0) span += 360.0;
+  const int start = static_cast<int>(std::lround(a3 * 16)), len = static_cast<int>(std::lround(span * 16));
+  if (QPainter* p = Painter()) {
+    if (kind == 0) p->drawArc(box, start, len);
+    else if (kind == 1) p->drawChord(box, start, len);
+    else p->drawPie(box, start, len);
+  }
+  Changed();
+}
+
+void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  ArcLike(0, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  ArcLike(1, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  ArcLike(2, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TCanvas::FillRect(const TRect& R) {
+  if (QPainter* p = Painter()) {
+    const QRect r(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
+    if (FBrush.Style() != TBrushStyle::bsClear && r.isValid()) p->fillRect(r, p->brush());
+  }
+  Changed();
+}
+
+void TCanvas::FrameRect(const TRect& R) {
+  if (QPainter* p = Painter()) {
+    const QBrush saved = p->brush();
+    const QPen savedPen = p->pen();
+    p->setPen(QPen(ToQColor(FBrush.Color()), 0));
+    p->setBrush(Qt::NoBrush);
+    p->drawRect(BoxRect(R.Left, R.Top, R.Right, R.Bottom));
+    p->setBrush(saved);
+    p->setPen(savedPen);
+  }
+  Changed();
+}
+
+void TCanvas::TextOut(int X, int Y, const QString& Text) {
+  TextOutF(X, Y, Text);
+  FPenPos = TPoint{X + TextWidth(Text), Y};
+}
+
+void TCanvas::TextOutF(double X, double Y, const QString& Text) {
+  if (QPainter* p = Painter()) {
+    const QFont f = FFont.ToQFont();
+    const QFontMetrics fm(f);
+    p->setFont(f);
+    if (FBrush.Style() != TBrushStyle::bsClear)
+      p->fillRect(QRectF(X, Y, fm.horizontalAdvance(Text), fm.height()), ToQColor(FBrush.Color()));
+    p->setPen(QPen(ToQColor(FFont.Color())));
+    p->drawText(QPointF(X, Y + fm.ascent()), Text);
+    FAppliedPen = 0;  // the text colour replaced the pen
+  }
+  Changed();
+}
+
+int TCanvas::TextWidth(const QString& Text) { return TextExtent(Text).X; }
+int TCanvas::TextHeight(const QString& Text) { return TextExtent(Text).Y; }
+
+TPoint TCanvas::TextExtent(const QString& Text) {
+  const QFontMetrics fm(FFont.ToQFont());
+  return TPoint{fm.horizontalAdvance(Text), fm.height()};
+}
+
+void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap) {
+  if (Bitmap.Empty()) return;
+  if (QPainter* p = Painter()) p->drawImage(QPoint(X, Y), DrawableImage(Bitmap));
+  Changed();
+}
+
+void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap) {
+  if (Bitmap.Empty()) return;
+  if (QPainter* p = Painter())
+    p->drawImage(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), DrawableImage(Bitmap));
+  Changed();
+}
+
+void TCanvas::CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect) {
+  if (Source.Empty()) return;
+  if (QPainter* p = Painter()) {
+    p->drawImage(QRect(Dest.Left, Dest.Top, Dest.Right - Dest.Left, Dest.Bottom - Dest.Top), Source.Image(),
+                 QRect(SourceRect.Left, SourceRect.Top, SourceRect.Right - SourceRect.Left,
+                       SourceRect.Bottom - SourceRect.Top));
+  }
+  Changed();
+}
+
+TColor TCanvas::Pixel(int X, int Y) const {
+  const auto* img = dynamic_cast<const QImage*>(FDevice);
+  if (!img) return clNone;
+  const int x = X - FOrigin.x(), y = Y - FOrigin.y();
+  if (x < 0 || y < 0 || x >= img->width() || y >= img->height()) return clNone;
+  return FromQRgb(img->pixel(x, y));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor C) {
+  if (QPainter* p = Painter()) {
+    const QPainter::CompositionMode m = p->compositionMode();
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->fillRect(QRect(X, Y, 1, 1), ToQColor(C));
+    p->setCompositionMode(m);
+  }
+  Changed();
+}
+
+}  // namespace cad

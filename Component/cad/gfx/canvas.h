@@ -1,0 +1,121 @@
+// TCanvas: the one place where shapes and the surface reach the toolkit's painter.
+//
+// A canvas draws on a paint device (an image, a printer) with a stateful pen, brush and font and
+// a pen position. Coordinates are those of the owner (for the surface: control pixels); an origin
+// maps them onto the device, so a back buffer may cover only part of the control. The painter is
+// opened lazily on the first primitive and stays open until Release(), so drawing many shapes
+// costs one painter set-up. Pen modes map onto raster operations; nothing is antialiased except
+// text, so drawing a ghost twice in an XOR mode restores every pixel exactly.
+#pragma once
+
+#include "gfxtypes.h"
+#include "graphics.h"
+
+#include <QPainter>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QPaintDevice;
+
+namespace cad {
+
+class TBitmap;
+
+class TCanvas {
+public:
+  TCanvas();
+  explicit TCanvas(QPaintDevice* device, QPoint origin = QPoint());
+  ~TCanvas();
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  // Binds the canvas to a device; `origin` is the owner coordinate shown at device pixel (0,0).
+  void SetDevice(QPaintDevice* device, QPoint origin = QPoint());
+  QPaintDevice* Device() const { return FDevice; }
+  QPoint Origin() const { return FOrigin; }
+  // Whether the device is a printer (drawing presets differ there).
+  bool IsPrinter() const;
+  // The area of the device in owner coordinates.
+  TRect ClipRect() const;
+
+  TPen* Pen() { return &FPen; }
+  TBrush* Brush() { return &FBrush; }
+  TFont* Font() { return &FFont; }
+  void SetPen(const TPen& v) { FPen.Assign(v); }
+  void SetBrush(const TBrush& v) { FBrush.Assign(v); }
+  void SetFont(const TFont& v) { FFont.Assign(v); }
+
+  TPoint PenPos() const { return FPenPos; }
+  void SetPenPos(const TPoint& p) { FPenPos = p; }
+
+  void MoveTo(int X, int Y);
+  void LineTo(int X, int Y);
+  void Rectangle(int X1, int Y1, int X2, int Y2);
+  void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
+  void Ellipse(int X1, int Y1, int X2, int Y2);
+  void Polygon(const TArrPoint& Points);
+  void Polyline(const TArrPoint& Points);
+  // Cubic Bezier segments: points 0..3, then 3 more per further segment.
+  void PolyBezier(const TArrPoint& Points);
+  // Elliptic arc, chord and pie in the box (X1,Y1)-(X2,Y2), counter-clockwise from the ray
+  // through (X3,Y3) to the ray through (X4,Y4).
+  void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  void Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  void Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  void FillRect(const TRect& R);
+  void FrameRect(const TRect& R);
+
+  // Text with its box's top-left corner at (X, Y), in the font's colour; the box is filled with
+  // the brush unless the brush is clear.
+  void TextOut(int X, int Y, const QString& Text);
+  // The same at a fractional position (rotated text lands between pixels).
+  void TextOutF(double X, double Y, const QString& Text);
+  int TextWidth(const QString& Text);
+  int TextHeight(const QString& Text);
+  TPoint TextExtent(const QString& Text);
+
+  void Draw(int X, int Y, const TBitmap& Bitmap);
+  void StretchDraw(const TRect& R, const TBitmap& Bitmap);
+  void CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect);
+
+  // Pixel access on image devices; other devices read as clNone and ignore writes.
+  TColor Pixel(int X, int Y) const;
+  void SetPixel(int X, int Y, TColor C);
+
+  // The drawing bracket: nests, and keeps the painter open in between.
+  void Start();
+  void Stop();
+  // World rotation by degrees (positive turns clockwise on the screen), applied on top of the
+  // origin, and the inverse mapping of an owner point into the rotated coordinates.
+  void RotateWorld(double Degrees);
+  QPointF MapToWorld(QPointF OwnerPoint);
+  void ResetWorld();
+
+  // Ends the painter so that the device may be read, resized or shown.
+  void Release();
+  // The painter, opened and set up for the current pen and brush.
+  QPainter* Painter();
+
+  // Called after each drawing primitive (the surface uses it to schedule a screen update).
+  std::function<void()> OnChange;
+
+private:
+  void ApplyPen();
+  void ApplyBrush();
+  void ApplyMode();
+  void Changed();
+  void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+
+  QPaintDevice* FDevice = nullptr;
+  QPoint FOrigin;
+  std::unique_ptr<QPainter> FPainter;
+  TPen FPen;
+  TBrush FBrush;
+  TFont FFont;
+  TPoint FPenPos;
+  int FStartDepth = 0;
+  uint64_t FAppliedPen = 0, FAppliedBrush = 0, FAppliedFont = 0;
+};
+
+}  // namespace cad

@@ -1,0 +1,185 @@
+#include "graphics.h"
+
+#include "bitmap.h"
+#include "platform.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <cmath>
+
+namespace cad {
+
+namespace {
+
+// Fallback values for system colours when no GUI application supplies a palette.
+TColor DefaultSystemColor(int index) {
+  switch (index) {
+    case 0: return 0xC8C8C8;
+    case 1: return 0x000000;
+    case 2: return 0x6A240A;
+    case 3: return 0x808080;
+    case 4: return 0xF0F0F0;
+    case 5: return 0xFFFFFF;
+    case 6: return 0x000000;
+    case 7: return 0x000000;
+    case 8: return 0x000000;
+    case 9: return 0xFFFFFF;
+    case 13: return 0x6A240A;
+    case 14: return 0xFFFFFF;
+    case 15: return 0xF0F0F0;
+    case 16: return 0xA0A0A0;
+    case 17: return 0x808080;
+    case 18: return 0x000000;
+    case 20: return 0xFFFFFF;
+    case 23: return 0x000000;
+    case 24: return 0xE1FFFF;
+    default: return 0x000000;
+  }
+}
+
+bool PaletteRole(int index, QPalette::ColorRole& role) {
+  switch (index) {
+    case 4: case 15: role = QPalette::Button; return true;
+    case 5: role = QPalette::Base; return true;
+    case 7: case 8: role = QPalette::Text; return true;
+    case 13: role = QPalette::Highlight; return true;
+    case 14: role = QPalette::HighlightedText; return true;
+    case 16: role = QPalette::Dark; return true;
+    case 18: role = QPalette::ButtonText; return true;
+    case 20: role = QPalette::Light; return true;
+    case 23: role = QPalette::ToolTipText; return true;
+    case 24: role = QPalette::ToolTipBase; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+TColor ColorToRGB(TColor c) {
+  if ((static_cast<uint32_t>(c) & 0xFF000000u) != 0xFF000000u) return c & 0xFFFFFF;
+  const int index = c & 0xFF;
+  QPalette::ColorRole role;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && PaletteRole(index, role)) {
+    const QColor q = QGuiApplication::palette().color(QPalette::Active, role);
+    return RGB(q.red(), q.green(), q.blue());
+  }
+  return DefaultSystemColor(index);
+}
+
+QColor ToQColor(TColor c) {
+  const TColor v = ColorToRGB(c);
+  return QColor(GetRValue(v), GetGValue(v), GetBValue(v));
+}
+
+TColor FromQRgb(QRgb rgb) { return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+
+void TGraphicsObject::Changed() {
+  ++FRevision;
+  if (OnChange) OnChange(this);
+}
+
+void TPen::SetColor(TColor v) {
+  if (v == FColor) return;
+  FColor = v;
+  Changed();
+}
+void TPen::SetStyle(TPenStyle v) {
+  if (v == FStyle) return;
+  FStyle = v;
+  Changed();
+}
+void TPen::SetWidth(int v) {
+  if (v < 0) v = 0;
+  if (v == FWidth) return;
+  FWidth = v;
+  Changed();
+}
+void TPen::SetMode(TPenMode v) {
+  if (v == FMode) return;
+  FMode = v;
+  Changed();
+}
+void TPen::Assign(const TPen& Source) {
+  if (&Source == this) return;
+  FColor = Source.FColor;
+  FStyle = Source.FStyle;
+  FWidth = Source.FWidth;
+  FMode = Source.FMode;
+  Changed();
+}
+
+void TBrush::SetColor(TColor v) {
+  if (v == FColor) return;
+  FColor = v;
+  Changed();
+}
+void TBrush::SetStyle(TBrushStyle v) {
+  if (v == FStyle) return;
+  FStyle = v;
+  Changed();
+}
+void TBrush::SetBitmap(const TBitmap* v) { SetBitmapImage(v ? v->Image() : QImage()); }
+void TBrush::SetBitmapImage(const QImage& v) {
+  FBitmap = v;
+  Changed();
+}
+void TBrush::Assign(const TBrush& Source) {
+  if (&Source == this) return;
+  FColor = Source.FColor;
+  FStyle = Source.FStyle;
+  FBitmap = Source.FBitmap;
+  Changed();
+}
+
+TFont::TFont() : FName(DefaultName()) {}
+
+QString TFont::DefaultName() { return QStringLiteral("DejaVu Sans"); }
+
+int TFont::Height() const {
+  return -static_cast<int>(std::nearbyint(FSize * ScreenPixelsPerInch() / 72.0));
+}
+void TFont::SetName(const QString& v) {
+  if (v == FName) return;
+  FName = v;
+  Changed();
+}
+void TFont::SetSize(int v) {
+  if (v == FSize) return;
+  FSize = v;
+  Changed();
+}
+void TFont::SetHeight(int v) {
+  // A height in pixels becomes the point size that gives it at the screen's resolution.
+  const int ppi = ScreenPixelsPerInch();
+  SetSize(static_cast<int>(std::nearbyint(std::abs(v) * 72.0 / (ppi > 0 ? ppi : 96))));
+}
+void TFont::SetColor(TColor v) {
+  if (v == FColor) return;
+  FColor = v;
+  Changed();
+}
+void TFont::SetStyle(TFontStyles v) {
+  if (v == FStyle) return;
+  FStyle = v;
+  Changed();
+}
+void TFont::Assign(const TFont& Source) {
+  if (&Source == this) return;
+  FName = Source.FName;
+  FSize = Source.FSize;
+  FColor = Source.FColor;
+  FStyle = Source.FStyle;
+  Changed();
+}
+
+QFont TFont::ToQFont() const {
+  QFont f(FName);
+  f.setPixelSize(std::max(1, std::abs(Height())));
+  f.setBold(FStyle & fsBold);
+  f.setItalic(FStyle & fsItalic);
+  f.setUnderline(FStyle & fsUnderline);
+  f.setStrikeOut(FStyle & fsStrikeOut);
+  return f;
+}
+
+}  // namespace cad

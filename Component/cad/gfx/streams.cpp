@@ -1,0 +1,158 @@
+#include "streams.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <bit>
+
+namespace cad {
+
+void TStream::ReadBuffer(void* Buffer, int64_t Count) {
+  if (Count <= 0) return;
+  if (Read(Buffer, Count) != Count) throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
+  if (Count <= 0) return;
+  if (Write(Buffer, Count) != Count) throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
+  if (Count == 0) {
+    Source.SetPosition(0);
+    Count = Source.Size();
+  }
+  char buf[64 * 1024];
+  int64_t left = Count;
+  while (left > 0) {
+    const int64_t n = std::min<int64_t>(left, sizeof buf);
+    Source.ReadBuffer(buf, n);
+    WriteBuffer(buf, n);
+    left -= n;
+  }
+  return Count;
+}
+
+void TStream::WriteSingle(float Value) { WriteLE(std::bit_cast<uint32_t>(Value)); }
+float TStream::ReadSingle() { return std::bit_cast<float>(ReadLE<uint32_t>()); }
+void TStream::WriteDouble(double Value) { WriteLE(std::bit_cast<uint64_t>(Value)); }
+double TStream::ReadDouble() { return std::bit_cast<double>(ReadLE<uint64_t>()); }
+
+int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
+  if (Count <= 0 || FPosition >= FData.size()) return 0;
+  const int64_t n = std::min<int64_t>(Count, FData.size() - FPosition);
+  std::memcpy(Buffer, FData.constData() + FPosition, static_cast<size_t>(n));
+  FPosition += n;
+  return n;
+}
+
+int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
+  if (Count <= 0) return 0;
+  const int64_t end = FPosition + Count;
+  if (end > FData.size()) FData.resize(static_cast<qsizetype>(end));
+  std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
+  FPosition = end;
+  return Count;
+}
+
+int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  int64_t p = Offset;
+  if (Origin == TSeekOrigin::soCurrent) p += FPosition;
+  else if (Origin == TSeekOrigin::soEnd) p += FData.size();
+  FPosition = std::max<int64_t>(0, p);
+  return FPosition;
+}
+
+void TMemoryStream::SetSize(int64_t NewSize) {
+  FData.resize(static_cast<qsizetype>(std::max<int64_t>(0, NewSize)));
+  FPosition = std::min<int64_t>(FPosition, FData.size());
+}
+
+void TMemoryStream::Clear() {
+  FData.clear();
+  FPosition = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& Source) {
+  Source.SetPosition(0);
+  const int64_t n = Source.Size();
+  FData.resize(static_cast<qsizetype>(n));
+  FPosition = 0;
+  Source.ReadBuffer(FData.data(), n);
+}
+
+void TMemoryStream::SaveToStream(TStream& Dest) const { Dest.WriteBuffer(FData.constData(), FData.size()); }
+
+void TMemoryStream::LoadFromFile(const QString& FileName) {
+  TFileStream f(FileName, fmOpenRead);
+  LoadFromStream(f);
+}
+
+void TMemoryStream::SaveToFile(const QString& FileName) const {
+  TFileStream f(FileName, fmCreate);
+  SaveToStream(f);
+  if (!f.Commit()) throw EFCreateError(QStringLiteral("Cannot write file \"%1\"").arg(FileName).toStdString());
+}
+
+TFileStream::TFileStream(const QString& FileName, uint16_t Mode) : FFileName(FileName) {
+  if (Mode == fmCreate) {
+    auto f = std::make_unique<QSaveFile>(FileName);
+    if (!f->open(QIODevice::WriteOnly))
+      throw EFCreateError(
+          QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, f->errorString()).toStdString());
+    FFile = std::move(f);
+    FCreating = true;
+    return;
+  }
+  auto f = std::make_unique<QFile>(FileName);
+  QIODevice::OpenMode m = QIODevice::ReadOnly;
+  if ((Mode & 3) == fmOpenWrite) m = QIODevice::WriteOnly | QIODevice::ExistingOnly;
+  if ((Mode & 3) == fmOpenReadWrite) m = QIODevice::ReadWrite | QIODevice::ExistingOnly;
+  if (!f->open(m))
+    throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, f->errorString()).toStdString());
+  FFile = std::move(f);
+}
+
+TFileStream::~TFileStream() {
+  if (FCreating && FFile) static_cast<QSaveFile*>(FFile.get())->cancelWriting();
+}
+
+bool TFileStream::Commit() {
+  if (!FCreating || !FFile) return !FFailed;
+  auto* f = static_cast<QSaveFile*>(FFile.get());
+  FCreating = false;
+  if (FFailed) {
+    f->cancelWriting();
+    return false;
+  }
+  return f->commit();
+}
+
+int64_t TFileStream::Read(void* Buffer, int64_t Count) {
+  if (Count <= 0) return 0;
+  const int64_t n = FFile->read(static_cast<char*>(Buffer), Count);
+  return n < 0 ? 0 : n;
+}
+
+int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
+  if (Count <= 0) return 0;
+  const int64_t n = FFile->write(static_cast<const char*>(Buffer), Count);
+  if (n != Count) FFailed = true;
+  return n < 0 ? 0 : n;
+}
+
+int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  int64_t p = Offset;
+  if (Origin == TSeekOrigin::soCurrent) p += FFile->pos();
+  else if (Origin == TSeekOrigin::soEnd) p += FFile->size();
+  FFile->seek(std::max<int64_t>(0, p));
+  return FFile->pos();
+}
+
+int64_t TFileStream::Size() const { return FFile->size(); }
+
+void TFileStream::SetSize(int64_t NewSize) {
+  if (!FFile->resize(std::max<int64_t>(0, NewSize))) FFailed = true;
+}
+
+}  // namespace cad

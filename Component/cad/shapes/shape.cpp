@@ -1,0 +1,521 @@
+#include "shape.h"
+
+#include "../core/drawmodes.h"
+#include "../surface/mycad.h"
+#include "shapedraw.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace cad {
+
+TMyShape::TMyShape(TMyCAD* ACAD) : MyCAD(ACAD) {
+  if (MyCAD) {
+    FPen.Assign(*MyCAD->Pen());
+    FBrush.Assign(*MyCAD->Brush());
+    FFont.Assign(*MyCAD->Font());
+  }
+  FPen.OnChange = [this](TGraphicsObject* Sender) { DoPenBrushChange(Sender); };
+  FBrush.OnChange = [this](TGraphicsObject* Sender) { DoPenBrushChange(Sender); };
+  GradientBitmap.SetPixelFormat(TPixelFormat::pf8bit);
+  // User data is created here once it exists.
+}
+
+TMyShape::~TMyShape() {
+  FPen.OnChange = nullptr;
+  FBrush.OnChange = nullptr;
+  ChildShapes.clear();
+  LinkShapes.clear();
+  Points.clear();
+}
+
+void TMyShape::SetName(const QString& Value) {
+  FName = Value;
+  if (FCaption.isEmpty()) FCaption = Value;
+}
+
+double TMyShape::Zoom() const { return MyCAD ? MyCAD->Zoom() : 1.0; }
+uint8_t TMyShape::HotSize() const { return MyCAD ? MyCAD->HotSize() : 4; }
+
+TMyShape* TMyShape::RootShape() { return MyCAD ? MyCAD->GetRootParentShape(this) : this; }
+
+void TMyShape::InvalidateSurface() {
+  if (MyCAD) MyCAD->Invalidate();
+}
+
+// ---- Virtual protocol ----
+
+void TMyShape::DragChangeValue(const TPoint& P1, const TPoint& P2) {
+  DragChangeValuedxdy(static_cast<double>(P2.X) - P1.X, static_cast<double>(P2.Y) - P1.Y);
+}
+
+void TMyShape::DragChangeValuedxdy(double DX, double DY) {
+  if (DX == 0 && DY == 0) return;
+  const double z = Zoom();
+  const long double dx = DX / z, dy = DY / z;
+  for (TMyPoint& p : Points) p = TMyPoint{static_cast<float>(p.X + dx), static_cast<float>(p.Y + dy)};
+  for (TMyPoint& p : LinkPoints) p = TMyPoint{static_cast<float>(p.X + dx), static_cast<float>(p.Y + dy)};
+  CenterPoint = TMyPoint{static_cast<float>(CenterPoint.X + dx), static_cast<float>(CenterPoint.Y + dy)};
+  TextPoint = TMyPoint{static_cast<float>(TextPoint.X + dx), static_cast<float>(TextPoint.Y + dy)};
+}
+
+void TMyShape::Draging(TCanvas*, const TPoint&, const TPoint&) {}
+
+void TMyShape::Drawed(const TPoint&, TPoint&) {
+  CenterPoint = ComputeCenterPoint();
+  TextPoint = TMyPoint{CenterPoint.X, GetRightBottom().Y + 10};
+}
+
+void TMyShape::DrawHot(TCanvas*) {}
+void TMyShape::Drawing(TCanvas*, const TPoint&, const TPoint&) {}
+QString TMyShape::GetInfo() { return QString(); }
+
+QString TMyShape::GetLengthByUnit(const TPoint& P1, const TPoint& P2) {
+  const int32_t n = GetLengthinPixel(PtToMyPt(P1), PtToMyPt(P2));
+  const int ppi = ScreenPixelsPerInch();
+  const long double inches = static_cast<long double>(n) / ppi;
+  const long double k = (MyCAD ? MyCAD->Ratio() : 1.0) / Zoom();
+  long double v = 0;
+  const char* suffix = "";
+  switch (MyCAD ? MyCAD->TheUNIT() : TUnits::mm) {
+    case TUnits::pixel: v = k * inches * ppi; suffix = " pixel(s)"; break;
+    case TUnits::mm: v = k * inches * 25.4L; suffix = " mm"; break;
+    case TUnits::cm: v = k * inches * 25.4L / 10; suffix = " cm"; break;
+    case TUnits::dm: v = k * inches * 25.4L / 100; suffix = " dm"; break;
+    case TUnits::m: v = k * inches * 25.4L / 1000; suffix = " m"; break;
+    case TUnits::inch: v = k * inches; suffix = " in"; break;
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%9.2f", static_cast<double>(v));
+  return QString::fromLatin1(buf) + QLatin1String(suffix);
+}
+
+TCursor TMyShape::GetMouseCursor(int, int) { return crDefault; }
+int32_t TMyShape::InWhichHot(const TPoint&) { return -1; }
+bool TMyShape::IsClickedMe(TCanvas*, const TPoint&) { return false; }
+bool TMyShape::IsDrawingFinished(TMouseButton, const TPoint&) { return false; }
+
+void TMyShape::RotateChangeValueByAngle(const TMyPoint& C, double A) {
+  if (Points.empty()) return;
+  const float a = static_cast<float>(A);
+  for (TMyPoint& p : Points) p = RotateAPoint(p, C, a);
+  for (TMyPoint& p : LinkPoints) p = RotateAPoint(p, C, a);
+  TextPoint = RotateAPoint(TextPoint, C, a);
+  float angle = static_cast<float>(FAngle + A);
+  RecaclinRad(angle);
+  FAngle = angle;
+}
+
+void TMyShape::Rotating(TCanvas*, const TMyPoint&, long double) {}
+
+void TMyShape::SizeChangeValue(const TMyPoint&, const TMyPoint&) {
+  if (!HasParentShape() && MyCAD) MyCAD->PushtoUndoRedoShapeList(TArrMyShape{this}, QStringLiteral("ACT_CHANGE"));
+}
+
+void TMyShape::Sizing(TCanvas*, const TPoint&, const TPoint&) {}
+
+void TMyShape::AddPointByMouse(const TPoint& P) { AddPoint(PtToMyPt(P)); }
+
+void TMyShape::CopyCommon(TMyShape* Source, bool WithRelations) {
+  SetTag(Source->Tag());
+  SetCaption(Source->Caption());
+  ShapeId = Source->ShapeId;
+  LayerId = Source->LayerId;
+  HotId = -1;
+  GradientBitmap.Assign(Source->GradientBitmap);
+  FColorBegin = Source->FColorBegin;
+  FColorEnd = Source->FColorEnd;
+  FGradientStyle = Source->FGradientStyle;
+  FIsFlipHorz = Source->FIsFlipHorz;
+  FIsFlipVert = Source->FIsFlipVert;
+  FLocked = Source->FLocked;
+  FInfo = Source->FInfo;
+  FPen.Assign(Source->FPen);
+  FBrush.Assign(Source->FBrush);
+  FFont.Assign(Source->FFont);
+  Points = Source->Points;
+  LinkPoints = Source->LinkPoints;
+  if (WithRelations) {
+    ShapeNo = Source->ShapeNo;
+    ChildShapes = Source->ChildShapes;
+    LinkShapes = Source->LinkShapes;
+    ParentNo = Source->ParentNo;
+  }
+  FAngle = Source->FAngle;
+  CenterPoint = ComputeCenterPoint();
+  TextPoint = Source->TextPoint;
+  // User data is copied here once it exists.
+}
+
+void TMyShape::Assign(TMyShape* Source) {
+  if (!Source || Source == this) return;
+  CopyCommon(Source, true);
+}
+
+void TMyShape::AssignWithoutRelation(TMyShape* Source) {
+  if (!Source || Source == this) return;
+  CopyCommon(Source, false);
+}
+
+void TMyShape::Draw(TCanvas* Canvas) { DrawInfo(Canvas); }
+
+void TMyShape::MirrorPoints(bool Horizontal) {
+  const TMyPoint c = RootShape()->GetCenterPoint();
+  const long double axis = Horizontal ? c.X : c.Y;
+  auto mirror = [&](TMyPoint& p) {
+    if (Horizontal) p.X = static_cast<float>(2 * axis - p.X);
+    else p.Y = static_cast<float>(2 * axis - p.Y);
+  };
+  for (TMyPoint& p : Points) mirror(p);
+  for (TMyPoint& p : LinkPoints) mirror(p);
+}
+
+void TMyShape::FlipHoriz() {
+  MirrorPoints(true);
+  if (FAngle != 0) FAngle = static_cast<float>(PiL - FAngle);
+  FIsFlipHorz = !FIsFlipHorz;
+  InvalidateSurface();
+}
+
+void TMyShape::FlipVert() {
+  MirrorPoints(false);
+  if (FAngle != 0) FAngle = -FAngle;
+  FIsFlipVert = !FIsFlipVert;
+  InvalidateSurface();
+}
+
+TMyPoint TMyShape::GetCenterPoint() { return CenterPoint; }
+
+TMyPoint TMyShape::GetCenterPointInZoom() { return ZoomedValuePt(CenterPoint); }
+
+// ---- Points ----
+
+TMyPoint TMyShape::GetPoint(int32_t I) const { return IsExistPt(I, Points) ? Points[static_cast<size_t>(I)] : TMyPoint{}; }
+
+TMyPoint TMyShape::GetPointInZoom(int32_t I) const { return ZoomedValuePt(GetPoint(I)); }
+
+TPoint TMyShape::GetPointInZoomWithMode(int32_t I) const {
+  if (!IsExistPt(I, Points)) return TPoint{};
+  const TPoint p = MyPtToPt(GetPointInZoom(I));
+  return MyCAD ? MyCAD->GetPointByMode(p) : p;
+}
+
+void TMyShape::SetPointInZoom(int32_t I, const TMyPoint& P) {
+  const double z = Zoom();
+  SetPoint(I, TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)});
+}
+void TMyShape::SetPointXInZoom(int32_t I, float X) { SetPointX(I, static_cast<float>(X / Zoom())); }
+void TMyShape::SetPointYInZoom(int32_t I, float Y) { SetPointY(I, static_cast<float>(Y / Zoom())); }
+
+void TMyShape::AddPoint(const TMyPoint& P) {
+  const double z = Zoom();
+  AppendAPoint(TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)}, Points);
+}
+
+void TMyShape::PointAddX(int32_t I, double DX) { Points[static_cast<size_t>(I)].X += static_cast<float>(DX / Zoom()); }
+void TMyShape::PointAddY(int32_t I, double DY) { Points[static_cast<size_t>(I)].Y += static_cast<float>(DY / Zoom()); }
+void TMyShape::PointAddXY(int32_t I, double DX, double DY) {
+  PointAddX(I, DX);
+  PointAddY(I, DY);
+}
+
+// ---- Link points ----
+
+TMyPoint TMyShape::GetLinkPoint(int32_t I) const {
+  return IsExistPt(I, LinkPoints) ? LinkPoints[static_cast<size_t>(I)] : TMyPoint{};
+}
+
+TMyPoint TMyShape::GetLinkPointInZoom(int32_t I) const { return ZoomedValuePt(GetLinkPoint(I)); }
+
+void TMyShape::AddLinkPoint(const TMyPoint& P) {
+  const double z = Zoom();
+  AppendAPoint(TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)}, LinkPoints);
+}
+
+void TMyShape::LinkPointAddXY(int32_t I, double DX, double DY) {
+  const double z = Zoom();
+  LinkPoints[static_cast<size_t>(I)].X += static_cast<float>(DX / z);
+  LinkPoints[static_cast<size_t>(I)].Y += static_cast<float>(DY / z);
+}
+
+// ---- Extent ----
+
+TMyPoint TMyShape::GetLeftTop() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return TMyPoint{r.Left, r.Top};
+}
+TMyPoint TMyShape::GetRightBottom() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return TMyPoint{r.Right, r.Bottom};
+}
+TMyPoint TMyShape::GetLeftBottom() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return TMyPoint{r.Left, r.Bottom};
+}
+TMyPoint TMyShape::GetRightTop() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return TMyPoint{r.Right, r.Top};
+}
+float TMyShape::GetWidth() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return std::fabs(r.Right - r.Left);
+}
+float TMyShape::GetHeight() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return std::fabs(r.Bottom - r.Top);
+}
+
+float TMyShape::GetMyWidth() {
+  TArrMyPoint turned;
+  turned.reserve(Points.size());
+  for (const TMyPoint& p : Points) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
+  const TMyRect r = GetPointsLTRB(turned);
+  return static_cast<float>(GetLengthinPixel(TMyPoint{r.Left, r.Top}, TMyPoint{r.Right, r.Top}));
+}
+
+float TMyShape::GetMyHeight() {
+  TArrMyPoint turned;
+  turned.reserve(Points.size());
+  for (const TMyPoint& p : Points) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
+  const TMyRect r = GetPointsLTRB(turned);
+  return static_cast<float>(GetLengthinPixel(TMyPoint{r.Left, r.Top}, TMyPoint{r.Left, r.Bottom}));
+}
+
+TMyPoint TMyShape::ComputeCenterPoint() const {
+  const TMyRect r = GetPointsLTRB(Points);
+  return TMyPoint{r.Left + (r.Right - r.Left) / 2, r.Top + (r.Bottom - r.Top) / 2};
+}
+
+// ---- Hit testing ----
+
+bool TMyShape::InTextPointHot(const TPoint& P) {
+  const TPoint c = MyPtToPt(ZoomedValuePt(TextPoint));
+  return PtInRect(ExpandRect(TRect{c.X, c.Y, c.X, c.Y}, HotSize()), P);
+}
+
+int32_t TMyShape::InWhichLinkHot(const TMyPoint& P) {
+  const TPoint p = MyPtToPt(P);
+  TCanvas* canvas = MyCAD ? MyCAD->Canvas() : nullptr;
+  for (int32_t i = 0; i < GetLinkPointsCount(); ++i) {
+    const TPoint c = MyPtToPt(GetLinkPointInZoom(i));
+    if (!PtInRect(ExpandRect(TRect{c.X, c.Y, c.X, c.Y}, 5), p)) continue;
+    if (i != LinkHotId && canvas) {
+      DrawHotLinkSquare(canvas, GetLinkPointInZoom(i));
+      if (LinkHotId >= 0) DrawHotLinkSquare(canvas, GetLinkPointInZoom(LinkHotId));
+    }
+    LinkHotId = i;
+    return i;
+  }
+  if (LinkHotId >= 0 && canvas) DrawHotLinkSquare(canvas, GetLinkPointInZoom(LinkHotId));
+  LinkHotId = -1;
+  return -1;
+}
+
+void TMyShape::DrawHotLinkSquare(TCanvas* Canvas, const TMyPoint& P) {
+  if (FLocked || !Canvas) return;
+  SetDrawHotMode(Canvas);
+  Canvas->Pen()->SetWidth(2);
+  Canvas->Pen()->SetColor(clRed);
+  Canvas->Pen()->SetMode(TPenMode::pmNotXor);
+  Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  Canvas->Rectangle(Round(P.X - 5.0L), Round(P.Y - 5.0L), Round(P.X + 5.0L), Round(P.Y + 5.0L));
+}
+
+long double TMyShape::GetRotatedAngle(const TMyPoint& A, const TMyPoint& B, const TMyPoint& C) const {
+  auto angleOf = [&C](const TMyPoint& Q) {
+    long double a;
+    if (Q.X == C.X)
+      a = (Q.Y > C.Y ? 1 : (Q.Y < C.Y ? -1 : 0)) * PiL / 2;
+    else
+      a = std::atan((static_cast<long double>(Q.Y) - C.Y) / (static_cast<long double>(Q.X) - C.X));
+    const int32_t qx = PointInQuadrantX(Q, C), qy = PointInQuadrantY(Q, C);
+    if (qx > 0 && qy < 0) a = PiL + a;
+    if (qx > 0 && qy > 0) a = std::fabs(a) + PiL;
+    if (qx < 0 && qy > 0) a = TwoPiL - std::fabs(a);
+    return std::fabs(a);
+  };
+  return angleOf(B) - angleOf(A);
+}
+
+TMyPoint TMyShape::GetMagicPoint(TMyShape* S, const TMyPoint& P) {
+  if (!S) return P;
+  TMyRect zr;
+  if (MyCAD) {
+    zr = MyCAD->GetShapesLTRBinZoom(TArrMyShape{S});
+  } else {
+    zr = GetPointsLTRB(S->Points);
+  }
+  const TRect R = myRecttoRect(zr);
+  const long double dL = P.X - R.Left, dR = R.Right - P.X, dT = P.Y - R.Top, dB = R.Bottom - P.Y;
+  const long double m = std::min(std::min(dL, dR), std::min(dT, dB));
+  const long double off = 25 * Zoom();
+  TMyPoint result = P;
+  if (m == dL) result = TMyPoint{static_cast<float>(R.Left - off), P.Y};
+  if (m == dR) result = TMyPoint{static_cast<float>(R.Right + off), P.Y};
+  if (m == dT) result = TMyPoint{P.X, static_cast<float>(R.Top - off)};
+  if (m == dB) result = TMyPoint{P.X, static_cast<float>(R.Bottom + off)};
+  return result;
+}
+
+// ---- Drawing ----
+
+void TMyShape::DrawInfo(TCanvas* Canvas) {
+  if (FInfo.isEmpty() || !FCaptionShow || !Canvas) return;
+  const double z = Zoom();
+  const int32_t x0 = Round(z * TextPoint.X), y0 = Round(z * TextPoint.Y);
+  const TPoint wh = GetTextWidthHeight(Canvas, FInfo, &FFont, 0, 0);
+  MyLogTextOut(Canvas, Round(x0 - wh.X / 2.0L), Round(y0 - wh.Y / 2.0L), FInfo, &FFont, 0, 0);
+}
+
+TMyPoint TMyShape::ZoomedValuePt(const TMyPoint& P) const {
+  const double z = Zoom();
+  return TMyPoint{static_cast<float>(P.X * z), static_cast<float>(P.Y * z)};
+}
+
+// ---- Scaling ----
+
+void TMyShape::SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, const TMyPoint& C, const TMyPoint&) {
+  float r = FAngle;
+  const long double quarter = PiL / 2;
+  if (std::isfinite(r)) {
+    if (r > quarter)
+      while (r >= quarter) r = static_cast<float>(r - quarter);
+    if (r < -quarter)
+      while (r <= -quarter) r = static_cast<float>(r + quarter);
+  }
+  auto scale = [&](TMyPoint& p) {
+    TMyPoint q = RotateAPoint(p, C, -r);
+    q.X = static_cast<float>((static_cast<long double>(q.X) - A.X) * SX + A.X);
+    q.Y = static_cast<float>((static_cast<long double>(q.Y) - A.Y) * SY + A.Y);
+    p = RotateAPoint(q, C, r);
+  };
+  for (TMyPoint& p : LinkPoints) scale(p);
+  for (TMyPoint& p : Points) scale(p);
+  scale(TextPoint);
+  CenterPoint = ComputeCenterPoint();
+}
+
+void TMyShape::DoPenBrushChange(TGraphicsObject*) {
+  if (!MyCAD || MyCAD->Loading() || !HasChildShapes()) return;
+  for (int32_t no : ChildShapes) {
+    TMyShape* child = MyCAD->GetShapeByNo(no);
+    if (!child || child == this) continue;
+    child->SetPen(&FPen);
+    child->SetBrush(&FBrush);
+    child->SetFont(&FFont);
+    child->SetColorBegin(FColorBegin);
+    child->SetColorEnd(FColorEnd);
+    child->SetGradientStyle(FGradientStyle);
+  }
+}
+
+// ---- Property setters ----
+
+void TMyShape::SetAngle(float Value) {
+  if (Points.empty()) {
+    FAngle = Value;
+    return;
+  }
+  const double diff = static_cast<double>(Value) - FAngle;
+  TMyShape* root = RootShape();
+  const TMyPoint c = root->GetCenterPoint();
+  if (MyCAD)
+    MyCAD->RotateChangeValueforShapes(this, c, diff);
+  else
+    RotateChangeValueByAngle(c, diff);
+}
+
+void TMyShape::SetBrush(const TBrush* Value) {
+  if (Value) FBrush.Assign(*Value);
+}
+void TMyShape::SetPen(const TPen* Value) {
+  if (Value) FPen.Assign(*Value);
+}
+void TMyShape::SetFont(const TFont* Value) {
+  if (Value) FFont.Assign(*Value);
+}
+
+void TMyShape::RebuildGradient() {
+  DrawGradient();
+  FlipBitmap(GradientBitmap, FIsFlipHorz, FIsFlipVert);
+}
+
+void TMyShape::SetColorBegin(TColor Value) {
+  if (Value == FColorBegin) return;
+  FColorBegin = Value;
+  DrawGradient();
+  DoPenBrushChange(nullptr);
+  InvalidateSurface();
+}
+
+void TMyShape::SetColorEnd(TColor Value) {
+  if (Value == FColorEnd) return;
+  FColorEnd = Value;
+  DrawGradient();
+  DoPenBrushChange(nullptr);
+  InvalidateSurface();
+}
+
+void TMyShape::SetGradientStyle(TGradientStyle Value) {
+  if (Value == FGradientStyle) return;
+  FGradientStyle = Value;
+  RebuildGradient();
+  DoPenBrushChange(nullptr);
+  InvalidateSurface();
+}
+
+void TMyShape::SetIsFlipHorz(bool Value) {
+  // One flip turns the flag over; assigning the value it already has changes nothing.
+  if (Value == FIsFlipHorz) return;
+  if (MyCAD)
+    MyCAD->FlipHoriz(this);
+  else
+    FlipHoriz();
+  RebuildGradient();
+}
+
+void TMyShape::SetIsFlipVert(bool Value) {
+  if (Value == FIsFlipVert) return;
+  if (MyCAD)
+    MyCAD->FlipVert(this);
+  else
+    FlipVert();
+  RebuildGradient();
+}
+
+void TMyShape::SetLocked(bool Value) {
+  if (Value == FLocked) return;
+  FLocked = Value;
+  if (MyCAD) MyCAD->LockUnLockforShapes(this, Value);
+  InvalidateSurface();
+}
+
+// ---- Free functions ----
+
+void RemoveAllPoints(TMyShape* S) {
+  if (S) S->Points.clear();
+}
+
+void OffsetAllPoints(TMyShape* S, long double DX, long double DY) {
+  if (!S) return;
+  auto move = [&](TMyPoint& p) {
+    p.X = static_cast<float>(p.X + DX);
+    p.Y = static_cast<float>(p.Y + DY);
+  };
+  for (TMyPoint& p : S->Points) move(p);
+  for (TMyPoint& p : S->LinkPoints) move(p);
+  move(S->TextPoint);
+}
+
+void AddLinklineShape(TMyShape* S, int32_t No) {
+  if (!S) return;
+  if (std::find(S->LinkShapes.begin(), S->LinkShapes.end(), No) == S->LinkShapes.end()) S->LinkShapes.push_back(No);
+}
+
+void RemoveLinklineShape(TMyShape* S, int32_t No) {
+  if (!S) return;
+  auto it = std::find(S->LinkShapes.rbegin(), S->LinkShapes.rend(), No);
+  if (it != S->LinkShapes.rend()) S->LinkShapes.erase(std::next(it).base());
+}
+
+}  // namespace cad

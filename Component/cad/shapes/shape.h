@@ -1,0 +1,223 @@
+// TMyShape: the root of every drawable object of a surface.
+//
+// A shape keeps its geometry as drawing-coordinate points (unzoomed), its style (pen, brush,
+// font, gradient colours), its rotation and flip state, its caption text and its relations to
+// other shapes (parent group, members, attached connectors) as shape numbers, that is positions
+// in the surface's shape list, never as references. The virtual operations below are the
+// protocol through which the surface draws, hit-tests, creates, drags, resizes, rotates, flips
+// and copies shapes; concrete kinds override the drawing and mouse-editing parts.
+#pragma once
+
+#include "../core/geometry.h"
+#include "../core/types.h"
+#include "../gfx/bitmap.h"
+#include "../gfx/canvas.h"
+#include "../gfx/graphics.h"
+#include "../gfx/platform.h"
+
+#include <QString>
+#include <vector>
+
+namespace cad {
+
+class TMyCAD;
+class TMyShape;
+
+using TArrMyShape = std::vector<TMyShape*>;
+
+class TMyShape {
+public:
+  explicit TMyShape(TMyCAD* ACAD);
+  virtual ~TMyShape();
+  TMyShape(const TMyShape&) = delete;
+  TMyShape& operator=(const TMyShape&) = delete;
+
+  // The class name used in files and by the surface's class table.
+  virtual QString ClassName() const { return QStringLiteral("TMyShape"); }
+
+  // Component name; setting it copies the name into an empty Caption.
+  QString Name() const { return FName; }
+  virtual void SetName(const QString& Value);
+
+  // ---- Virtual protocol, in slot order ----
+  virtual void DragChangeValue(const TPoint& P1, const TPoint& P2);
+  virtual void DragChangeValuedxdy(double DX, double DY);
+  virtual void Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2);
+  virtual void Drawed(const TPoint& P1, TPoint& P2);
+  virtual void DrawHot(TCanvas* Canvas);
+  virtual void Drawing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2);
+  virtual QString GetInfo();
+  virtual QString GetLengthByUnit(const TPoint& P1, const TPoint& P2);
+  virtual TCursor GetMouseCursor(int X, int Y);
+  virtual int32_t InWhichHot(const TPoint& P);
+  virtual bool IsClickedMe(TCanvas* Canvas, const TPoint& P);
+  virtual bool IsDrawingFinished(TMouseButton Button, const TPoint& P);
+  virtual void RotateChangeValueByAngle(const TMyPoint& C, double A);
+  virtual void Rotating(TCanvas* Canvas, const TMyPoint& C, long double A);
+  virtual void SizeChangeValue(const TMyPoint& P1, const TMyPoint& P2);
+  virtual void Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2);
+  virtual void AddPointByMouse(const TPoint& P);
+  virtual void Assign(TMyShape* Source);
+  virtual void AssignWithoutRelation(TMyShape* Source);
+  virtual void Draw(TCanvas* Canvas);
+  virtual void FlipHoriz();
+  virtual void FlipVert();
+  virtual TMyPoint GetCenterPoint();
+  virtual TMyPoint GetCenterPointInZoom();
+
+  // ---- Points (drawing coordinates; the InZoom and Add forms take device values) ----
+  int32_t GetPointsCount() const { return static_cast<int32_t>(Points.size()); }
+  TMyPoint GetPoint(int32_t I) const;
+  TMyPoint GetPointInZoom(int32_t I) const;
+  TPoint GetPointInZoomWithMode(int32_t I) const;
+  void SetPoint(int32_t I, const TMyPoint& P) { Points[static_cast<size_t>(I)] = P; }
+  void SetPointX(int32_t I, float X) { Points[static_cast<size_t>(I)].X = X; }
+  void SetPointY(int32_t I, float Y) { Points[static_cast<size_t>(I)].Y = Y; }
+  void SetPointInZoom(int32_t I, const TMyPoint& P);
+  void SetPointXInZoom(int32_t I, float X);
+  void SetPointYInZoom(int32_t I, float Y);
+  void AddPoint(const TMyPoint& P);
+  void PointAddX(int32_t I, double DX);
+  void PointAddY(int32_t I, double DY);
+  void PointAddXY(int32_t I, double DX, double DY);
+
+  // ---- Link points ----
+  int32_t GetLinkPointsCount() const { return static_cast<int32_t>(LinkPoints.size()); }
+  TMyPoint GetLinkPoint(int32_t I) const;
+  TMyPoint GetLinkPointInZoom(int32_t I) const;
+  void SetLinkPoint(int32_t I, const TMyPoint& P) { LinkPoints[static_cast<size_t>(I)] = P; }
+  void SetLinkPointX(int32_t I, float X) { LinkPoints[static_cast<size_t>(I)].X = X; }
+  void SetLinkPointY(int32_t I, float Y) { LinkPoints[static_cast<size_t>(I)].Y = Y; }
+  void AddLinkPoint(const TMyPoint& P);
+  void LinkPointAddXY(int32_t I, double DX, double DY);
+
+  // ---- Extent ----
+  TMyPoint GetLeftTop() const;
+  TMyPoint GetRightBottom() const;
+  TMyPoint GetLeftBottom() const;
+  TMyPoint GetRightTop() const;
+  float GetWidth() const;
+  float GetHeight() const;
+  float GetMyWidth();
+  float GetMyHeight();
+  TMyPoint ComputeCenterPoint() const;
+
+  // ---- Relations ----
+  int32_t GetShapeId() const { return ShapeId; }
+  bool HasChildShapes() const { return !ChildShapes.empty(); }
+  bool HasLinkShapes() const { return !LinkShapes.empty(); }
+  bool HasParentShape() const { return ParentNo > -1; }
+  void SetOwner(TMyCAD* ACAD) { MyCAD = ACAD; }
+
+  // ---- Hit testing ----
+  bool InTextPointHot(const TPoint& P);
+  int32_t InWhichLinkHot(const TMyPoint& P);
+  void DrawHotLinkSquare(TCanvas* Canvas, const TMyPoint& P);
+  long double GetRotatedAngle(const TMyPoint& A, const TMyPoint& B, const TMyPoint& C) const;
+  TMyPoint GetMagicPoint(TMyShape* S, const TMyPoint& P);
+
+  // ---- Drawing ----
+  void DrawInfo(TCanvas* Canvas);
+  void DrawGradient();
+  TMyPoint ZoomedValuePt(const TMyPoint& P) const;
+
+  // ---- Scaling: fixed point A, rotation centre C; D is accepted and not used ----
+  void SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, const TMyPoint& C, const TMyPoint& D);
+
+  // Change handler of the pen and brush: a group hands its style down to its members.
+  void DoPenBrushChange(TGraphicsObject* Sender);
+
+  // ---- Published properties ----
+  float Angle() const { return FAngle; }
+  void SetAngle(float Value);
+  TBrush* Brush() { return &FBrush; }
+  void SetBrush(const TBrush* Value);
+  QString Caption() const { return FCaption; }
+  void SetCaption(const QString& Value) { FCaption = Value; }
+  bool CaptionShow() const { return FCaptionShow; }
+  void SetCaptionShow(bool Value) { FCaptionShow = Value; }
+  TColor ColorBegin() const { return FColorBegin; }
+  void SetColorBegin(TColor Value);
+  TColor ColorEnd() const { return FColorEnd; }
+  void SetColorEnd(TColor Value);
+  TFont* Font() { return &FFont; }
+  void SetFont(const TFont* Value);
+  TGradientStyle GradientStyle() const { return FGradientStyle; }
+  void SetGradientStyle(TGradientStyle Value);
+  QString Info() const { return FInfo; }
+  void SetInfo(const QString& Value) { FInfo = Value; }
+  bool IsFlipHorz() const { return FIsFlipHorz; }
+  void SetIsFlipHorz(bool Value);
+  bool IsFlipVert() const { return FIsFlipVert; }
+  void SetIsFlipVert(bool Value);
+  bool Locked() const { return FLocked; }
+  void SetLocked(bool Value);
+  TPen* Pen() { return &FPen; }
+  void SetPen(const TPen* Value);
+  int32_t Tag() const { return FTag; }
+  void SetTag(int32_t Value) { FTag = Value; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value) { FVisible = Value; }
+
+  // Part of the interface for hosts that paint by hand; they do nothing.
+  void PowerDrawShape(TCanvas*, const TArrPoint&, int32_t, bool) {}
+  void SetPS(TCanvas*, TPenStyle, TColor, int32_t, void*, void*) {}
+
+  // ---- Plain fields ----
+  TMyCAD* MyCAD = nullptr;
+  TBitmap GradientBitmap;
+  TArrMyPoint LinkPoints;
+  TMyShapeNo LinkShapes;
+  int32_t LinkHotId = 0;
+  int32_t HotId = 0;
+  TMyPoint CenterPoint;
+  TMyShapeNo ChildShapes;
+  int32_t LayerId = 0;
+  int32_t ParentNo = -1;
+  int32_t ShapeId = 0;
+  int32_t ShapeNo = 0;
+  TMyPoint TextPoint;
+  TArrMyPoint Points;
+
+protected:
+  // Surface settings read through MyCAD, with stand-alone defaults for a shape without one.
+  double Zoom() const;
+  uint8_t HotSize() const;
+  // The shape at the top of this shape's group nesting (itself when it has no parent).
+  TMyShape* RootShape();
+  // Re-draws the surface after a visible change.
+  void InvalidateSurface();
+  // Rebuilds the gradient and mirrors it as the flip flags say.
+  void RebuildGradient();
+  void CopyCommon(TMyShape* Source, bool WithRelations);
+
+private:
+  void MirrorPoints(bool Horizontal);
+
+  QString FName;
+  float FAngle = 0;
+  TBrush FBrush;
+  QString FCaption;
+  bool FCaptionShow = true;
+  TColor FColorBegin = clWhite;
+  TColor FColorEnd = clBlack;
+  TFont FFont;
+  TGradientStyle FGradientStyle = TGradientStyle::gsNone;
+  QString FInfo;
+  bool FIsFlipHorz = false;
+  bool FIsFlipVert = false;
+  bool FLocked = false;
+  TPen FPen;
+  int32_t FTag = 0;
+  bool FVisible = true;
+};
+
+// Empties the shape's point list; link points stay.
+void RemoveAllPoints(TMyShape* S);
+// Adds (DX, DY) to every point, every link point and the text point; nothing else changes.
+void OffsetAllPoints(TMyShape* S, long double DX, long double DY);
+// Connector bookkeeping: add a number unless present; remove the last occurrence.
+void AddLinklineShape(TMyShape* S, int32_t No);
+void RemoveLinklineShape(TMyShape* S, int32_t No);
+
+}  // namespace cad

@@ -1,0 +1,432 @@
+// TMyCAD: the drawing surface widget.
+//
+// The surface owns the shapes of a drawing, its layers, grid and page settings and the mapping
+// between drawing coordinates (unzoomed, one unit per screen pixel at zoom 1) and control
+// pixels. It paints into a back buffer that covers only the visible part of the control, so
+// memory does not grow with the zoom; the buffer is its Canvas, on which rubber bands and
+// highlights may be drawn between paints. The paint event only copies the buffer to the screen.
+//
+// The class is declared here in one piece; its implementation is split by concern across the
+// mycad_*.cpp files of this folder.
+#pragma once
+
+#include "../core/drawmodes.h"
+#include "../core/geometry.h"
+#include "../core/types.h"
+#include "../gfx/bitmap.h"
+#include "../gfx/canvas.h"
+#include "../gfx/graphics.h"
+#include "../shapes/shape.h"
+#include "gridobject.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace cad {
+
+struct LayerRec {
+  QString LayerName;
+  int32_t LayerId = 0;
+  bool Visible = true;
+};
+
+class TMyCAD : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(int ArrowAngle READ ArrowAngle WRITE SetArrowAngle)
+  Q_PROPERTY(int ArrowLength READ ArrowLength WRITE SetArrowLength)
+  Q_PROPERTY(int ArrowOffset READ ArrowOffset WRITE SetArrowOffset)
+  Q_PROPERTY(cad::TArrowStyle ArrowStyle READ ArrowStyle WRITE SetArrowStyle)
+  Q_PROPERTY(cad::TBkBitmapMode BkBitmapMode READ BkBitmapMode WRITE SetBkBitmapMode)
+  Q_PROPERTY(int ColorOfBackGround READ ColorOfBackGround WRITE SetColorOfBackGround)
+  Q_PROPERTY(int ColorOfHot READ ColorOfHot WRITE SetColorOfHot)
+  Q_PROPERTY(bool CrossLine READ CrossLine WRITE SetCrossLine)
+  Q_PROPERTY(cad::TDragMode DragMode READ DragMode WRITE SetDragShapeMode)
+  Q_PROPERTY(bool HotShow READ HotShow WRITE SetHotShow)
+  Q_PROPERTY(int HotSize READ HotSize WRITE SetHotSize)
+  Q_PROPERTY(cad::TLinkLineDrawStyle LinkLineDrawStyle READ LinkLineDrawStyle WRITE SetLinkLineDrawStyle)
+  Q_PROPERTY(bool OperateAllLayer READ OperateAllLayer WRITE SetOperateAllLayer)
+  Q_PROPERTY(QString PageFoot READ PageFoot WRITE SetPageFoot)
+  Q_PROPERTY(QString PageHead READ PageHead WRITE SetPageHead)
+  Q_PROPERTY(uint PageHeight READ PageHeight WRITE SetPageHeight)
+  Q_PROPERTY(uint PageWidth READ PageWidth WRITE SetPageWidth)
+  Q_PROPERTY(cad::TPrinterOrientation PageOrientation READ PageOrientation WRITE SetPageOrientation)
+  Q_PROPERTY(cad::TPageStyle PageStyle READ PageStyle WRITE SetPageStyle)
+  Q_PROPERTY(bool PrintABorder READ PrintABorder WRITE SetPrintABorder)
+  Q_PROPERTY(bool PrintBackground READ PrintBackground WRITE SetPrintBackground)
+  Q_PROPERTY(double Ratio READ Ratio WRITE SetRatio)
+  Q_PROPERTY(bool ResizeEnable READ ResizeEnable WRITE SetResizeEnable)
+  Q_PROPERTY(bool ReturnToSelecting READ ReturnToSelecting WRITE SetReturnToSelecting)
+  Q_PROPERTY(bool RotateEnable READ RotateEnable WRITE SetRotateEnable)
+  Q_PROPERTY(cad::TDrawTool ShapeTool READ ShapeTool WRITE SetShapeTool)
+  Q_PROPERTY(bool ShowHotLink READ ShowHotLink WRITE SetShowHotLink)
+  Q_PROPERTY(bool Snap READ Snap WRITE SetSnap)
+  Q_PROPERTY(int SnapPixels READ SnapPixels WRITE SetFSnapPixels STORED false)
+  Q_PROPERTY(bool SnapShape READ SnapShape WRITE SetSnapShape)
+  Q_PROPERTY(int UndoRedoSize READ UndoRedoSize WRITE SetUndoRedoSize)
+  Q_PROPERTY(cad::TUnits TheUNIT READ TheUNIT WRITE SetUnit)
+  Q_PROPERTY(QString Version READ Version)
+  Q_PROPERTY(cad::TXYMode XYMode READ XYMode WRITE SetXYMode)
+  Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
+
+public:
+  explicit TMyCAD(QWidget* Owner = nullptr);
+  ~TMyCAD() override;
+
+  // ---- Events (fired only when set) ----
+  std::function<void()> OnActionToolToSelecting;
+  std::function<void(TMyShape* SelectedChildShape)> OnChildShapeSelected;
+  std::function<void(int32_t LayerId, const QString& LayerName, bool Visible)> OnDeleteLayer;
+  std::function<void(TMyShape* AShape)> OnMouseEnterShape;
+  std::function<void(TMyShape* AShape)> OnMouseLeaveShape;
+  std::function<void(TMyCAD* Sender)> OnMouseEnter;
+  std::function<void(TMyCAD* Sender)> OnMouseLeave;
+  std::function<void(int32_t LayerId, const QString& LayerName, bool Visible)> OnNewLayer;
+  std::function<void(TMyCAD* Sender)> OnPaint;
+  std::function<void(TMyShape*& AShape, int32_t ShapeCount)> OnShapeAdded;
+  std::function<void(TMyShape* AShape, float dx, float dy)> OnShapeCodeDragging;
+  std::function<void(TMyShape* AShape, float AAngle)> OnShapeCodeRotating;
+  std::function<void(TMyShape* AShape)> OnShapeDeleted;
+  std::function<void(TMyShape* AShape, const TPoint& FromPoint, const TPoint& ToPoint)> OnShapeMouseDragged;
+  std::function<void(TMyShape* AShape, const TPoint& FromPoint, const TPoint& ToPoint)> OnShapeMouseDragging;
+  std::function<void(TMyShape* AShape, const TPoint& FromPoint, const TPoint& ToPoint)> OnShapeMouseResized;
+  std::function<void(TMyShape* AShape, const TPoint& FromPoint, const TPoint& ToPoint)> OnShapeMouseResizing;
+  std::function<void(TMyShape* AShape, const TPoint& FromPoint, const TPoint& ToPoint)> OnShapeMouseRotated;
+  std::function<void(TMyShape* AShape, const TPoint& FromPoint, const TPoint& ToPoint)> OnShapeMouseRotating;
+  std::function<void(TMyShape* LastSelectedShape, TMyShape* SelectedShape)> OnShapeSelected;
+  std::function<void(TMyCAD* Sender)> OnClick;
+  std::function<void(TMyCAD* Sender)> OnDblClick;
+  std::function<void(TMyCAD* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseDown;
+  std::function<void(TMyCAD* Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
+  std::function<void(TMyCAD* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseUp;
+
+  // ---- Control geometry ----
+  int Width() const { return QWidget::width(); }
+  int Height() const { return QWidget::height(); }
+  void SetWidth(int W);
+  void SetHeight(int H);
+  // Called when the control's size changed from outside: the page size follows the control.
+  virtual void Resize();
+
+  // ---- Shape list ----
+  int32_t GetShapesCount() const { return static_cast<int32_t>(FMyShapes.size()); }
+  TMyShape* GetShapeByNo(int32_t No) const;
+  TMyShape* GetShapeByID(int32_t Id) const;
+  TMyShape* GetShapeByName(const QString& Name) const;
+  int32_t GetShapeNoById(uint32_t Id) const;
+  int32_t GetShapeNoInMyShapes(const TMyShape* Shape) const;
+  int32_t GetShapesCountInALayer(int32_t LayerId) const;
+  int32_t GetMemShapesCount() const { return static_cast<int32_t>(FMemShapes.size()); }
+  int32_t GetWorkingShapesCount() const { return static_cast<int32_t>(FWorkingShapes.size()); }
+  int32_t GetSelectedShapesCount() const { return GetWorkingShapesCount(); }
+  TMyShape* GetSelectedShape() const;
+  const TArrMyShape& GetSelectedShapes() const { return FWorkingShapes; }
+  // Appends a shape (ownership passes to the surface on success). Without any layer the error
+  // is reported through the message handler and the shape is refused.
+  bool AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId);
+  void RenameShapeName(const QString& OldName, const QString& NewName);
+  TMyShape* CreateAddShapeByName(const QString& ClassName, TMyShape* Source);
+  // Creates (does not add) a shape of a known class; null for any other name.
+  static TMyShape* CreateShapeByName(const QString& ClassName, TMyCAD* ACAD);
+  TMyShape* CreateShapeBySpTool(TDrawTool Tool, QObject* Owner = nullptr);
+  int32_t NextShapeId() const { return FNextShapeId; }
+
+  // ---- Layers ----
+  int32_t NewLayer(const QString& Name, bool Visible);
+  uint8_t GetLayersCount() const { return static_cast<uint8_t>(FLayers.size()); }
+  int32_t GetLayerIdByName(const QString& Name) const;
+  int32_t GetLayerIdByNo(int32_t No) const;
+  QString GetLayerNameByID(uint8_t Id) const;
+  int32_t GetLayerNoById(uint8_t Id) const;
+  uint8_t GetLayerNoByName(const QString& Name) const;
+  int32_t GetMaxLayerId() const;
+  int32_t CurrentLayerId() const { return FCurrentLayerId; }
+  void SetCurrentLayerId(int32_t Id);
+  void SetLayerNameByID(const QString& Name, int32_t Id);
+  void SetLayerNameByName(const QString& NewName, const QString& OldName);
+  void VisibleLayerByID(int32_t Id);
+  void InVisibleLayerByID(int32_t Id);
+  void VisibleLayerByName(const QString& Name);
+  void InVisibleLayerByName(const QString& Name);
+  void VisibleAllLayer();
+  bool IsVisibleLayerByID(int32_t Id) const;
+  bool DeleteLayerByID(int32_t Id);
+  bool DeleteLayerByName(const QString& Name);
+  void DeleteAllLayers();
+  bool MergeLayers(int32_t TargetId, int32_t SourceId);
+  const std::vector<LayerRec>& Layers() const { return FLayers; }
+
+  // ---- Coordinates ----
+  TPoint GetPointByMode(const TPoint& P) const;
+  TMyPoint GetMyPointByMode(const TMyPoint& P) const;
+  void GetMousePointbyDragMode(const TPoint& Start, TPoint& Current) const;
+
+  // ---- Selection and tree ----
+  void AddWorkingShapes(TMyShape* Shape);
+  void RemoveWorkingShape(TMyShape* Shape);
+  void RemoveAllWorkingShapes();
+  int32_t IsInWorkingShape(const TMyShape* Shape) const;
+  void SelectAllShapes();
+  void DeSelectedAllShapesByCode();
+  TMyShape* GetRootParentShape(TMyShape* Shape) const;
+  bool areTheyBrother(const TMyShape* A, const TMyShape* B) const;
+  TMyShape* CurrentShape() const { return FCurrentShape; }
+  TActionTools Action() const { return FAction; }
+  bool IsPtinRegion(const TRect& R, TMyShape* Shape) const;
+  bool IsPtinRegionX(const TRect& R, TMyShape* Shape) const;
+  bool IsPtinRegionY(const TRect& R, TMyShape* Shape) const;
+  bool IsShapeBigthanRegion(const TRect& R, TMyShape* Shape) const;
+
+  // ---- Editing ----
+  bool DeleteShapeById(int32_t Id, bool RecordUndo);
+  void DeleteAllShapes();
+  void FlipHoriz(TMyShape* Shape);
+  void FlipVert(TMyShape* Shape);
+  void LockUnLockforShapes(TMyShape* Shape, bool Locked);
+  void RotateChangeValueforShapes(TMyShape* Shape, const TMyPoint& Center, double Angle);
+  // Re-routes the connectors attached to a shape after it moved.
+  void ChangeLinkShapes(TMyShape* Shape);
+  TMyRect GetShapesLTRB(const TArrMyShape& Shapes) const;
+  TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes) const;
+
+  // ---- Undo list ----
+  void PushtoUndoRedoShapeList(const TArrMyShape& Shapes, const QString& Action);
+  void ClearAllUndoStuff();
+  uint8_t UndoRedoSize() const { return FUndoRedoSize; }
+  void SetUndoRedoSize(uint8_t Value);
+
+  // ---- Painting ----
+  // The back buffer: covers the visible part of the control, addressed in control pixels.
+  TCanvas* Canvas();
+  // The part of the control the back buffer covers.
+  QRect BufferArea() const { return FBufferArea; }
+  void Paint();
+  void DrawAll(const TRect& R);
+  void DrawAllShape(TCanvas* ACanvas, const TRect& R);
+  void FillBackground(TBitmap* Bitmap, const TRect& R);
+  void DrawGrid(TBitmap* Bitmap, const TRect& R);
+  void DrawBackground(TBitmap* Bitmap);
+  void DrawBkBitmap(TCanvas* Target, int X, int Y, bool Flag = false);
+  void DrawBkBitmapArea(TCanvas* Target, int X, int Y, int AreaWidth, int AreaHeight);
+  void SelectAllWorkingShapes();
+  // Repaint re-renders the buffer at once; Invalidate defers it to the next paint event.
+  void Repaint();
+  void Invalidate();
+  bool Busy() const { return FBusy; }
+  bool Loading() const { return FLoading; }
+  void SetLoading(bool v) { FLoading = v; }
+  bool Modified() const { return FModified; }
+  void SetModified(bool v) { FModified = v; }
+
+  // ---- Labels ----
+  QLabel* LabelXY() const { return FLabelXY; }
+  QLabel* LabelValue() const { return FLabelValue; }
+  void SetLabelXY(QLabel* Label);
+  void SetLabelValue(QLabel* Label);
+  void UpdateLabelXY(int X, int Y);
+  void UpdateLabelValue(const QString& Text);
+
+  // ---- Published properties ----
+  int32_t ArrowAngle() const { return FArrowAngle; }
+  void SetArrowAngle(int32_t v) { FArrowAngle = v; }
+  uint8_t ArrowLength() const { return FArrowLength; }
+  void SetArrowLength(uint8_t v) { FArrowLength = v; }
+  uint8_t ArrowOffset() const { return FArrowOffset; }
+  void SetArrowOffset(uint8_t v) { FArrowOffset = v; }
+  TArrowStyle ArrowStyle() const { return FArrowStyle; }
+  void SetArrowStyle(TArrowStyle v) { FArrowStyle = v; }
+  TBitmap* BkBitmap() { return &FBkBitmap; }
+  void SetBkBitmap(const TBitmap* Value);
+  TBkBitmapMode BkBitmapMode() const { return FBkBitmapMode; }
+  void SetBkBitmapMode(TBkBitmapMode Value);
+  TBrush* Brush() { return &FBrush; }
+  void SetBrush(const TBrush* Value);
+  TFont* Font() { return &FFont; }
+  void SetFont(const TFont* Value);
+  TPen* Pen() { return &FPen; }
+  void SetPen(const TPen* Value);
+  TColor ColorOfBackGround() const { return FColorOfBackGround; }
+  void SetColorOfBackGround(TColor Value);
+  TColor ColorOfHot() const { return FColorOfHot; }
+  void SetColorOfHot(TColor Value);
+  bool CrossLine() const { return FCrossLine; }
+  void SetCrossLine(bool v) { FCrossLine = v; }
+  QString DiskFileVersion() const { return FDiskFileVersion; }
+  void SetDiskFileVersion(const QString& v) { FDiskFileVersion = v; }
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragShapeMode(TDragMode v) { FDragMode = v; }
+  TGridObject* GridOperation() const { return FGridOperation; }
+  void SetGridOperation(const TGridObject* Grid);
+  bool HotShow() const { return FHotShow; }
+  void SetHotShow(bool v) { FHotShow = v; }
+  uint8_t HotSize() const { return FHotSize; }
+  void SetHotSize(uint8_t v) { FHotSize = v; }
+  TLinkLineDrawStyle LinkLineDrawStyle() const { return FLinkLineDrawStyle; }
+  void SetLinkLineDrawStyle(TLinkLineDrawStyle v) { FLinkLineDrawStyle = v; }
+  bool OperateAllLayer() const { return FOperateAllLayer; }
+  void SetOperateAllLayer(bool Value);
+  uint32_t PageHeight() const { return FPageHeight; }
+  void SetPageHeight(uint32_t Value);
+  uint32_t PageWidth() const { return FPageWidth; }
+  void SetPageWidth(uint32_t Value);
+  TPrinterOrientation PageOrientation() const { return FPageOrientation; }
+  void SetPageOrientation(TPrinterOrientation Value);
+  TPageStyle PageStyle() const { return FPageStyle; }
+  void SetPageStyle(TPageStyle Value);
+  TPageStyle GetPageStyleByWH(uint32_t W, uint32_t H) const;
+  QString PageHead() const { return FPageHead; }
+  void SetPageHead(const QString& v) { FPageHead = v; }
+  QString PageFoot() const { return FPageFoot; }
+  void SetPageFoot(const QString& v) { FPageFoot = v; }
+  TFont* PageHeadFont() { return &FPageHeadFont; }
+  void SetPageHeadFont(const TFont* v) { if (v) FPageHeadFont.Assign(*v); }
+  TFont* PageFootFont() { return &FPageFootFont; }
+  void SetPageFootFont(const TFont* v) { if (v) FPageFootFont.Assign(*v); }
+  TAlignment PageHeadAlignment() const { return FPageHeadAlignment; }
+  void SetPageHeadAlignment(TAlignment v) { FPageHeadAlignment = v; }
+  TAlignment PageFootAlignment() const { return FPageFootAlignment; }
+  void SetPageFootAlignment(TAlignment v) { FPageFootAlignment = v; }
+  uint8_t PageHeadToTop() const { return FPageHeadToTop; }
+  void SetPageHeadToTop(uint8_t v) { FPageHeadToTop = v; }
+  uint8_t PageFootToBottom() const { return FPageFootToBottom; }
+  void SetPageFootToBottom(uint8_t v) { FPageFootToBottom = v; }
+  bool PrintABorder() const { return FPrintABorder; }
+  void SetPrintABorder(bool v) { FPrintABorder = v; }
+  uint8_t PrintABordertoLeft() const { return FPrintABordertoLeft; }
+  void SetPrintABordertoLeft(uint8_t v) { FPrintABordertoLeft = v; }
+  uint8_t PrintABordertoTop() const { return FPrintABordertoTop; }
+  void SetPrintABordertoTop(uint8_t v) { FPrintABordertoTop = v; }
+  uint8_t PrintABordertoRight() const { return FPrintABordertoRight; }
+  void SetPrintABordertoRight(uint8_t v) { FPrintABordertoRight = v; }
+  uint8_t PrintABordertoBottom() const { return FPrintABordertoBottom; }
+  void SetPrintABordertoBottom(uint8_t v) { FPrintABordertoBottom = v; }
+  bool PrintBackground() const { return FPrintBackground; }
+  void SetPrintBackground(bool v) { FPrintBackground = v; }
+  double Ratio() const { return FRatio; }
+  void SetRatio(double Value);
+  bool ResizeEnable() const { return FResizeEnable; }
+  void SetResizeEnable(bool v) { FResizeEnable = v; }
+  bool ReturnToSelecting() const { return FReturnToSelecting; }
+  void SetReturnToSelecting(bool v) { FReturnToSelecting = v; }
+  bool RotateEnable() const { return FRotateEnable; }
+  void SetRotateEnable(bool v) { FRotateEnable = v; }
+  TDrawTool ShapeTool() const { return FShapeTool; }
+  void SetShapeTool(TDrawTool Tool);
+  bool ShowHotLink() const { return FShowHotLink; }
+  void SetShowHotLink(bool v) { FShowHotLink = v; }
+  bool Snap() const { return FSnap; }
+  void SetSnap(bool v) { FSnap = v; }
+  uint8_t SnapPixels() const { return FSnapPixels; }
+  void SetFSnapPixels(uint8_t v) { FSnapPixels = v; }
+  bool SnapShape() const { return FSnapShape; }
+  void SetSnapShape(bool v) { FSnapShape = v; }
+  TUnits TheUNIT() const { return FTheUNIT; }
+  void SetUnit(TUnits Value);
+  QString Version() const { return FVersion; }
+  TXYMode XYMode() const { return FXYMode; }
+  void SetXYMode(TXYMode Value);
+  double Zoom() const { return FZoom; }
+  void SetZoom(double Value);
+
+protected:
+  void paintEvent(QPaintEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
+
+private:
+  // Sets the control size from the page size and zoom, without feeding back into the page.
+  void ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo);
+  int PageMmToPixels(uint32_t Mm) const;
+  // Makes the back buffer cover the visible part of the control; true when it was rebuilt.
+  bool EnsureBuffer();
+  QRect WantedBufferArea() const;
+  // Removes the shape at list position No, renumbering every relation, and frees it.
+  void RemoveShapeAt(int32_t No);
+  // Walk a shape and its members (children first where drawing needs it).
+  void DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth = 0);
+  void OffsetShapeTree(TMyShape* Shape, long double DX, long double DY, int Depth = 0);
+  void DrawLinkHotTree(TMyShape* Shape, TCanvas* ACanvas, int Depth = 0);
+
+  // Gesture state
+  bool FMouseIsDown = false;
+  TMyShape* FClickedChildShape = nullptr;
+  TActionTools FAction = TActionTools::dtClose;
+  TActionTools FReturnAction = TActionTools::dtSelecting;
+  int32_t FLinkTargetShapeNo = -1;
+  int32_t FLinkTargetPointId = -1;
+  TMyShape* FHoverShape = nullptr;
+  TPoint FCurrentPoint, FStartPoint;
+  TMyShape* FCurrentShape = nullptr;
+
+  // Default drawing attributes and settings
+  int32_t FArrowAngle = 10;
+  uint8_t FArrowLength = 30;
+  uint8_t FArrowOffset = 0;
+  TArrowStyle FArrowStyle = TArrowStyle::ANone;
+  TBitmap FBkBitmap;
+  TBkBitmapMode FBkBitmapMode = TBkBitmapMode::Center;
+  TBrush FBrush;
+  TFont FFont;
+  TPen FPen;
+  TColor FColorOfBackGround = clWhite;
+  TColor FColorOfHot = clGray;
+  bool FCrossLine = true;
+  int32_t FCurrentLayerId = -1;
+  QString FDiskFileVersion;
+  TDragMode FDragMode = TDragMode::dgBoth;
+  TGridObject* FGridOperation = nullptr;
+  bool FHotShow = true;
+  uint8_t FHotSize = 4;
+  QPointer<QLabel> FLabelValue;
+  QPointer<QLabel> FLabelXY;
+  TLinkLineDrawStyle FLinkLineDrawStyle = TLinkLineDrawStyle::lldsHV;
+  bool FOperateAllLayer = true;
+  QString FPageFoot, FPageHead;
+  TAlignment FPageFootAlignment = TAlignment::taRightJustify;
+  TAlignment FPageHeadAlignment = TAlignment::taCenter;
+  TFont FPageFootFont, FPageHeadFont;
+  uint8_t FPageFootToBottom = 15, FPageHeadToTop = 15;
+  uint32_t FPageHeight = 297, FPageWidth = 210;
+  TPrinterOrientation FPageOrientation = TPrinterOrientation::poPortrait;
+  TPageStyle FPageStyle = TPageStyle::A4;
+  bool FPrintABorder = true;
+  uint8_t FPrintABordertoBottom = 20, FPrintABordertoLeft = 20, FPrintABordertoRight = 20, FPrintABordertoTop = 20;
+  bool FPrintBackground = false;
+  double FRatio = 1.0;
+  bool FResizeEnable = true, FReturnToSelecting = true, FRotateEnable = true;
+  TDrawTool FShapeTool = TDrawTool::SpSelecting;
+  bool FShowHotLink = true, FSnap = true;
+  uint8_t FSnapPixels = 4;
+  bool FSnapShape = false;
+  uint8_t FUndoRedoSize = 10;
+  TUnits FTheUNIT = TUnits::mm;
+  QString FVersion;
+  TXYMode FXYMode = TXYMode::Mode0;
+  double FZoom = 0;
+
+  // Lists and bookkeeping
+  TArrMyShape FMemShapes;
+  std::vector<LayerRec> FLayers;
+  TBitmap FOffScreenBitmap;
+  int32_t FNextLayerId = 0;
+  bool FBusy = false;
+  TMyShapeNo FDrawList;
+  bool FModified = false;
+  bool FLoading = false;
+  TArrMyShape FMyShapes;
+  int32_t FNextShapeId = 0;
+  TArrMyShape FWorkingShapes;
+
+  // Back buffer
+  QImage FBuffer;
+  QRect FBufferArea;
+  std::unique_ptr<TCanvas> FCanvas;
+  bool FDirty = true;
+  // The size the surface last gave itself; a resize event reporting it is our own echo.
+  QSize FOwnSize;
+};
+
+}  // namespace cad

@@ -1,0 +1,254 @@
+// Selection, shape tree lookups, deletion with renumbering, flips, locks, rotation of a shape
+// with its members, bounding boxes, and the undo-list entry points.
+#include "mycad.h"
+
+namespace cad {
+
+// ---- Selection ----
+
+void TMyCAD::AddWorkingShapes(TMyShape* Shape) {
+  if (!Shape) return;
+  Shape = GetRootParentShape(Shape);
+  if (IsInWorkingShape(Shape) >= 0) return;
+  FWorkingShapes.push_back(Shape);
+}
+
+void TMyCAD::RemoveWorkingShape(TMyShape* Shape) {
+  const int32_t i = IsInWorkingShape(Shape);
+  if (i < 0) return;
+  if (FCurrentShape == Shape) FCurrentShape = nullptr;
+  FWorkingShapes.erase(FWorkingShapes.begin() + i);
+}
+
+void TMyCAD::RemoveAllWorkingShapes() {
+  while (!FWorkingShapes.empty()) RemoveWorkingShape(FWorkingShapes.front());
+}
+
+int32_t TMyCAD::IsInWorkingShape(const TMyShape* Shape) const {
+  for (int32_t i = static_cast<int32_t>(FWorkingShapes.size()) - 1; i >= 0; --i)
+    if (FWorkingShapes[static_cast<size_t>(i)] == Shape) return i;
+  return -1;
+}
+
+void TMyCAD::SelectAllShapes() {
+  for (TMyShape* s : FMyShapes)
+    if (!s->HasParentShape()) AddWorkingShapes(s);
+  SelectAllWorkingShapes();
+}
+
+void TMyCAD::DeSelectedAllShapesByCode() {
+  FWorkingShapes.clear();
+  Repaint();
+}
+
+TMyShape* TMyCAD::GetRootParentShape(TMyShape* Shape) const {
+  if (!Shape) return nullptr;
+  // Bounded walk: a cycle of parent numbers ends at the shape reached last.
+  for (int32_t steps = 0; Shape->HasParentShape() && steps <= GetShapesCount(); ++steps) {
+    TMyShape* parent = GetShapeByNo(Shape->ParentNo);
+    if (!parent || parent == Shape) break;
+    Shape = parent;
+  }
+  return Shape;
+}
+
+bool TMyCAD::areTheyBrother(const TMyShape* A, const TMyShape* B) const {
+  return A && B && A->HasParentShape() && B->HasParentShape() && A->ParentNo == B->ParentNo;
+}
+
+// ---- Region tests ----
+
+bool TMyCAD::IsPtinRegion(const TRect& R, TMyShape* Shape) const {
+  const long double l = std::min(R.Left, R.Right), r = std::max(R.Left, R.Right);
+  const long double t = std::min(R.Top, R.Bottom), b = std::max(R.Top, R.Bottom);
+  for (const TMyPoint& p : Shape->Points) {
+    const long double x = p.X * FZoom, y = p.Y * FZoom;
+    if (l < x && x < r && t < y && y < b) return true;
+  }
+  return false;
+}
+
+bool TMyCAD::IsPtinRegionX(const TRect& R, TMyShape* Shape) const {
+  const long double l = std::min(R.Left, R.Right), r = std::max(R.Left, R.Right);
+  for (const TMyPoint& p : Shape->Points) {
+    const long double x = p.X * FZoom;
+    if (l < x && x < r) return true;
+  }
+  return false;
+}
+
+bool TMyCAD::IsPtinRegionY(const TRect& R, TMyShape* Shape) const {
+  const long double t = std::min(R.Top, R.Bottom), b = std::max(R.Top, R.Bottom);
+  for (const TMyPoint& p : Shape->Points) {
+    const long double y = p.Y * FZoom;
+    if (t < y && y < b) return true;
+  }
+  return false;
+}
+
+bool TMyCAD::IsShapeBigthanRegion(const TRect& R, TMyShape* Shape) const {
+  const TMyRect b = GetPointsLTRB(Shape->Points);
+  return (b.Right - b.Left) * FZoom > std::abs(static_cast<long double>(R.Right) - R.Left) ||
+         (b.Bottom - b.Top) * FZoom > std::abs(static_cast<long double>(R.Top) - R.Bottom);
+}
+
+// ---- Deleting ----
+
+void TMyCAD::RemoveShapeAt(int32_t No) {
+  TMyShape* gone = GetShapeByNo(No);
+  if (!gone) return;
+  auto shift = [No](int32_t& n) {
+    if (n > No) --n;
+  };
+  for (TMyShape* s : FMyShapes) {
+    if (s == gone) continue;
+    shift(s->ParentNo);
+    for (int32_t& c : s->ChildShapes) shift(c);
+    for (int32_t& l : s->LinkShapes) shift(l);
+  }
+  FMyShapes.erase(FMyShapes.begin() + No);
+  for (int32_t i = No; i < GetShapesCount(); ++i) FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
+  if (FCurrentShape == gone) FCurrentShape = nullptr;
+  if (FClickedChildShape == gone) FClickedChildShape = nullptr;
+  if (FHoverShape == gone) FHoverShape = nullptr;
+  std::erase(FWorkingShapes, gone);
+  delete gone;
+}
+
+bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
+  TMyShape* s = GetShapeByID(Id);
+  if (!s || s->Locked()) return false;
+  if (OnShapeDeleted) OnShapeDeleted(s);
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{s}, QStringLiteral("ACT_DELETE"));
+
+  // Post-order: members before their group, skipping locked ones.
+  std::vector<int32_t> ids;
+  std::vector<TMyShape*> stack;
+  auto collect = [&](auto&& self, TMyShape* shape, int depth) -> void {
+    if (depth > GetShapesCount()) return;
+    for (int32_t no : shape->ChildShapes) {
+      TMyShape* child = GetShapeByNo(no);
+      if (child && child != shape) self(self, child, depth + 1);
+    }
+    if (!shape->Locked()) ids.push_back(shape->ShapeId);
+  };
+  collect(collect, s, 0);
+  for (int32_t id : ids) {
+    TMyShape* victim = GetShapeByID(id);
+    if (!victim) continue;
+    RemoveShapeAt(GetShapeNoInMyShapes(victim));
+  }
+  FWorkingShapes.clear();
+  FCurrentShape = nullptr;
+  return true;
+}
+
+void TMyCAD::DeleteAllShapes() {
+  FWorkingShapes.clear();
+  FCurrentShape = nullptr;
+  FClickedChildShape = nullptr;
+  FHoverShape = nullptr;
+  for (TMyShape* s : FMyShapes) delete s;
+  FMyShapes.clear();
+  FNextShapeId = 0;
+  Repaint();
+}
+
+// ---- Flips, locks, rotation ----
+
+void TMyCAD::FlipHoriz(TMyShape* Shape) {
+  if (!Shape || Shape->ClassName() == QLatin1String("TMyLinkLine")) return;
+  PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_CHANGE"));
+  auto flip = [this](auto&& self, TMyShape* s, int depth) -> void {
+    if (depth > GetShapesCount()) return;
+    for (int32_t no : s->ChildShapes)
+      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
+    if (!s->Locked()) {
+      s->FlipHoriz();
+      ChangeLinkShapes(s);
+    }
+  };
+  flip(flip, Shape, 0);
+}
+
+void TMyCAD::FlipVert(TMyShape* Shape) {
+  if (!Shape || Shape->ClassName() == QLatin1String("TMyLinkLine")) return;
+  PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_CHANGE"));
+  auto flip = [this](auto&& self, TMyShape* s, int depth) -> void {
+    if (depth > GetShapesCount()) return;
+    for (int32_t no : s->ChildShapes)
+      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
+    if (!s->Locked()) {
+      s->FlipVert();
+      ChangeLinkShapes(s);
+    }
+  };
+  flip(flip, Shape, 0);
+}
+
+void TMyCAD::LockUnLockforShapes(TMyShape* Shape, bool Locked) {
+  if (!Shape) return;
+  auto lock = [this, Locked](auto&& self, TMyShape* s, int depth) -> void {
+    if (depth > GetShapesCount()) return;
+    for (int32_t no : s->ChildShapes)
+      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
+    s->SetLocked(Locked);
+  };
+  lock(lock, Shape, 0);
+}
+
+void TMyCAD::RotateChangeValueforShapes(TMyShape* Shape, const TMyPoint& Center, double Angle) {
+  if (!Shape) return;
+  auto turn = [&](auto&& self, TMyShape* s, int depth) -> void {
+    if (depth > GetShapesCount()) return;
+    if (!s->Locked()) s->RotateChangeValueByAngle(Center, Angle);
+    for (int32_t no : s->ChildShapes)
+      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
+  };
+  turn(turn, Shape, 0);
+}
+
+void TMyCAD::ChangeLinkShapes(TMyShape*) {
+  // Connectors re-route here once connector lines exist; plain shapes have nothing to follow.
+}
+
+TMyRect TMyCAD::GetShapesLTRB(const TArrMyShape& Shapes) const {
+  bool seeded = false;
+  TMyRect r;
+  for (const TMyShape* s : Shapes) {
+    if (!s) continue;
+    for (const TMyPoint& p : s->Points) {
+      if (!seeded) {
+        r = TMyRect{p.X, p.Y, p.X, p.Y};
+        seeded = true;
+      }
+      r.Left = std::min(r.Left, p.X);
+      r.Top = std::min(r.Top, p.Y);
+      r.Right = std::max(r.Right, p.X);
+      r.Bottom = std::max(r.Bottom, p.Y);
+    }
+  }
+  return r;
+}
+
+TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const {
+  const TMyRect r = GetShapesLTRB(Shapes);
+  const auto z = [this](float v) { return static_cast<float>(v * FZoom); };
+  return TMyRect{z(r.Left), z(r.Top), z(r.Right), z(r.Bottom)};
+}
+
+// ---- Undo list ----
+
+void TMyCAD::PushtoUndoRedoShapeList(const TArrMyShape&, const QString&) {
+  // Steps are recorded here once the undo list exists; until then editing is not undoable.
+}
+
+void TMyCAD::ClearAllUndoStuff() {}
+
+void TMyCAD::SetUndoRedoSize(uint8_t Value) {
+  if (Value == FUndoRedoSize) return;
+  FUndoRedoSize = Value;
+  if (Value == 0) ClearAllUndoStuff();
+}
+
+}  // namespace cad

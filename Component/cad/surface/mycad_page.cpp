@@ -1,0 +1,141 @@
+// The page: paper style, size and orientation, which also fix the control's pixel size, and
+// the placement of the background picture.
+#include "mycad.h"
+
+#include "../gfx/platform.h"
+
+namespace cad {
+
+namespace {
+struct PaperSize {
+  uint32_t W, H;
+};
+// Portrait sizes in millimetres, indexed by the page style up to B5.
+constexpr PaperSize kPaper[] = {{841, 1189}, {594, 841}, {420, 594}, {297, 420}, {210, 297},
+                                {148, 210},  {353, 500}, {257, 364}, {182, 257}};
+}  // namespace
+
+int TMyCAD::PageMmToPixels(uint32_t Mm) const {
+  return Round(static_cast<long double>(ScreenPixelsPerInch()) * Mm * FZoom / 25.4L);
+}
+
+void TMyCAD::ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo) {
+  if (SetHeightToo) SetHeight(PageMmToPixels(FPageHeight));
+  if (SetWidthToo) SetWidth(PageMmToPixels(FPageWidth));
+}
+
+void TMyCAD::SetWidth(int W) {
+  W = std::max(0, W);
+  FOwnSize = QSize(W, height());
+  resize(FOwnSize);
+}
+
+void TMyCAD::SetHeight(int H) {
+  H = std::max(0, H);
+  FOwnSize = QSize(width(), H);
+  resize(FOwnSize);
+}
+
+void TMyCAD::Resize() {
+  if (FBusy || !(FZoom > 0)) return;
+  const long double k = 25.4L / (static_cast<long double>(ScreenPixelsPerInch()) * FZoom);
+  SetPageHeight(static_cast<uint32_t>(std::max(0, Round(Height() * k))));
+  SetPageWidth(static_cast<uint32_t>(std::max(0, Round(Width() * k))));
+  FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
+}
+
+void TMyCAD::SetPageStyle(TPageStyle Value) {
+  const bool wasBusy = FBusy;
+  FBusy = true;
+  FPageStyle = Value;
+  if (Value != TPageStyle::CustomerPage) {
+    const PaperSize p = kPaper[static_cast<size_t>(Value)];
+    FPageWidth = p.W;
+    FPageHeight = p.H;
+  }
+  if (FPageOrientation == TPrinterOrientation::poLandscape) std::swap(FPageWidth, FPageHeight);
+  SetWidth(PageMmToPixels(FPageWidth));
+  SetHeight(PageMmToPixels(FPageHeight));
+  FBusy = wasBusy;
+}
+
+void TMyCAD::SetPageOrientation(TPrinterOrientation Value) {
+  if (Value == FPageOrientation) return;
+  FPageOrientation = Value;
+  SetPageStyle(FPageStyle);
+}
+
+void TMyCAD::SetPageWidth(uint32_t Value) {
+  const bool wasBusy = FBusy;
+  FBusy = true;
+  FPageWidth = Value;
+  ApplyPageSizeToControl(true, false);
+  FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
+  FBusy = wasBusy;
+}
+
+void TMyCAD::SetPageHeight(uint32_t Value) {
+  const bool wasBusy = FBusy;
+  FBusy = true;
+  FPageHeight = Value;
+  ApplyPageSizeToControl(false, true);
+  FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
+  FBusy = wasBusy;
+}
+
+TPageStyle TMyCAD::GetPageStyleByWH(uint32_t W, uint32_t H) const {
+  if (FPageOrientation == TPrinterOrientation::poLandscape) std::swap(W, H);
+  for (size_t i = 0; i < std::size(kPaper); ++i)
+    if (kPaper[i].W == W && kPaper[i].H == H) return static_cast<TPageStyle>(i);
+  return TPageStyle::CustomerPage;
+}
+
+void TMyCAD::SetBkBitmap(const TBitmap* Value) {
+  if (Value) FBkBitmap.Assign(*Value);
+  else FBkBitmap.Clear();
+  Invalidate();
+}
+
+void TMyCAD::SetBkBitmapMode(TBkBitmapMode Value) {
+  FBkBitmapMode = Value;
+  Invalidate();
+}
+
+void TMyCAD::DrawBkBitmap(TCanvas* Target, int X, int Y, bool) {
+  DrawBkBitmapArea(Target, X, Y, Width(), Height());
+}
+
+void TMyCAD::DrawBkBitmapArea(TCanvas* Target, int X, int Y, int AreaWidth, int AreaHeight) {
+  if (!Target || FBkBitmap.Empty()) return;
+  const int w = FBkBitmap.Width(), h = FBkBitmap.Height();
+  const TRect src{0, 0, w, h};
+  switch (FBkBitmapMode) {
+    case TBkBitmapMode::LeftTop:
+      Target->CopyRect(TRect{X, Y, X + w, Y + h}, FBkBitmap, src);
+      break;
+    case TBkBitmapMode::Center: {
+      const int l = X + (AreaWidth - w) / 2, t = Y + (AreaHeight - h) / 2;
+      Target->CopyRect(TRect{l, t, l + w, t + h}, FBkBitmap, src);
+      break;
+    }
+    case TBkBitmapMode::Stretch:
+      Target->StretchDraw(TRect{X, Y, X + AreaWidth, Y + AreaHeight}, FBkBitmap);
+      break;
+    case TBkBitmapMode::Tiled: {
+      // Only the tiles that meet the target's area are copied; the others would be clipped.
+      const TRect clip = Target->ClipRect();
+      for (int i = 0; i <= AreaWidth / w; ++i) {
+        const int l = X + i * w;
+        if (l + w <= clip.Left || l >= clip.Right) continue;
+        for (int j = 0; j <= AreaHeight / h; ++j) {
+          const int t = Y + j * h;
+          if (t + h <= clip.Top || t >= clip.Bottom) continue;
+          Target->CopyRect(TRect{l, t, l + w, t + h}, FBkBitmap, src);
+        }
+      }
+      break;
+    }
+  }
+}
+
+}  // namespace cad

@@ -1,0 +1,233 @@
+// Painting: the back buffer, the paint pipeline (background, picture, grid, shapes, selection
+// marks) and the widget's paint and resize events.
+#include "mycad.h"
+
+#include "../shapes/shapedraw.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace cad {
+
+namespace {
+// A surface that is not on screen keeps a buffer of at most this many pixels each way, from
+// the control's top-left corner: enough for code that draws headless, bounded at any zoom.
+constexpr int kMaxHiddenBuffer = 4096;
+}  // namespace
+
+QRect TMyCAD::WantedBufferArea() const {
+  const QRect full = rect();
+  if (full.isEmpty()) return QRect();
+  if (isVisible()) return visibleRegion().boundingRect().intersected(full);
+  return full.intersected(QRect(0, 0, kMaxHiddenBuffer, kMaxHiddenBuffer));
+}
+
+bool TMyCAD::EnsureBuffer() {
+  if (!FCanvas) {
+    FCanvas = std::make_unique<TCanvas>();
+    FCanvas->OnChange = [this] {
+      // Drawing between paints (ghosts, highlights) reaches the screen with the next blit.
+      if (!FBusy) update();
+    };
+  }
+  const QRect want = WantedBufferArea();
+  if (want == FBufferArea && (want.isEmpty() || FBuffer.size() == want.size())) return false;
+  FCanvas->Release();
+  FBufferArea = want;
+  if (want.isEmpty()) {
+    FBuffer = QImage();
+    FCanvas->SetDevice(nullptr);
+  } else {
+    FBuffer = QImage(want.size(), QImage::Format_RGB32);
+    FBuffer.fill(ToQColor(FColorOfBackGround));
+    FCanvas->SetDevice(&FBuffer, want.topLeft());
+  }
+  FDirty = true;
+  return true;
+}
+
+TCanvas* TMyCAD::Canvas() {
+  if (EnsureBuffer() && !FBusy) Paint();
+  return FCanvas.get();
+}
+
+void TMyCAD::Paint() {
+  if (FBusy) return;
+  FBusy = true;
+  EnsureBuffer();
+  DrawAll(TRect{0, 0, Width(), Height()});
+  SelectAllWorkingShapes();
+  FDirty = false;
+  if (OnPaint) OnPaint(this);
+  FBusy = false;
+}
+
+void TMyCAD::Repaint() {
+  FDirty = true;
+  if (!FBusy) Paint();
+  update();
+}
+
+void TMyCAD::Invalidate() {
+  FDirty = true;
+  update();
+}
+
+void TMyCAD::paintEvent(QPaintEvent* Event) {
+  EnsureBuffer();
+  if (FDirty) Paint();
+  FCanvas->Release();
+  QPainter p(this);
+  if (FBuffer.isNull()) {
+    p.fillRect(Event->rect(), ToQColor(FColorOfBackGround));
+    return;
+  }
+  p.drawImage(FBufferArea.topLeft(), FBuffer);
+  // Anything outside the buffer (an area that became visible in this very paint) shows the
+  // page colour until the next paint covers it.
+  const QRegion rest = QRegion(Event->rect()).subtracted(QRegion(FBufferArea));
+  for (const QRect& r : rest) p.fillRect(r, ToQColor(FColorOfBackGround));
+}
+
+void TMyCAD::resizeEvent(QResizeEvent* Event) {
+  QWidget::resizeEvent(Event);
+  FDirty = true;
+  // The surface sizes itself from the page; the toolkit reporting that size back is no news.
+  if (Event->size() == FOwnSize) return;
+  Resize();
+}
+
+void TMyCAD::DrawAll(const TRect& R) {
+  FillBackground(&FOffScreenBitmap, R);
+  DrawBkBitmapArea(Canvas(), -R.Left, -R.Top, Width(), Height());
+  DrawGrid(&FOffScreenBitmap, R);
+  DrawAllShape(Canvas(), R);
+}
+
+void TMyCAD::FillBackground(TBitmap*, const TRect&) {
+  TCanvas* c = Canvas();
+  c->Brush()->SetStyle(TBrushStyle::bsSolid);
+  c->Brush()->SetColor(FColorOfBackGround);
+  c->Pen()->SetMode(TPenMode::pmCopy);
+  c->FillRect(TRect{0, 0, Width(), Height()});
+}
+
+void TMyCAD::DrawGrid(TBitmap*, const TRect& R) {
+  const TGridObject* g = FGridOperation;
+  if (g->GridType() == TGridType::gNone || g->GridHeight() == 0 || g->GridWidth() == 0) return;
+  const int gw = g->GridWidth(), gh = g->GridHeight();
+  const int offX = R.Left % gw, offY = R.Top % gh;
+  const bool wasBusy = FBusy;
+  FBusy = true;
+  if (g->GridShow()) {
+    TCanvas* c = Canvas();
+    c->Pen()->SetColor(g->GridColor());
+    c->Pen()->SetStyle(TPenStyle::psSolid);
+    c->Pen()->SetWidth(g->GridPenSize());
+    c->Pen()->SetMode(TPenMode::pmCopy);
+    c->Brush()->SetStyle(TBrushStyle::bsSolid);
+    c->Brush()->SetColor(g->GridColor());
+    const int w = Width(), h = Height();
+    // Only the grid positions that can touch the buffer are visited; the rest would be clipped.
+    const TRect clip = c->ClipRect();
+    const int margin = g->GridPenSize() + 1;
+    auto firstAt = [](int start, int step, int lowest) {
+      if (lowest <= start) return start;
+      return start + ((lowest - start) / step) * step;
+    };
+    if (g->GridType() == TGridType::gPixel) {
+      const int s = g->GridPenSize();
+      const int xEnd = std::min(w, clip.Right + margin), yEnd = std::min(h, clip.Bottom + margin);
+      for (int x = firstAt(0, gw, clip.Left - margin); x <= xEnd; x += gw) {
+        for (int y = firstAt(0, gh, clip.Top - margin); y <= yEnd; y += gh) {
+          c->Rectangle(x - s, y - s, x + s, y + s);
+          c->SetPixel(x, y, g->GridColor());
+        }
+      }
+    } else {
+      const int xEnd = std::min(w, clip.Right + margin), yEnd = std::min(h, clip.Bottom + margin);
+      for (int x = firstAt(-offX, gw, clip.Left - margin); x <= xEnd; x += gw) {
+        c->MoveTo(x, 0);
+        c->LineTo(x, h);
+      }
+      for (int y = firstAt(-offY, gh, clip.Top - margin); y <= yEnd; y += gh) {
+        c->MoveTo(0, y);
+        c->LineTo(w, y);
+      }
+    }
+  }
+  FBusy = wasBusy;
+}
+
+void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
+  // Relations come from files too: a cycle of parents must not recurse forever.
+  if (Depth > GetShapesCount()) return;
+  if (!Shape->Visible()) return;
+  for (int32_t no : Shape->ChildShapes) {
+    TMyShape* child = GetShapeByNo(no);
+    if (child && child != Shape && child->ParentNo == Shape->ShapeNo) DrawShapeTree(child, ACanvas, Depth + 1);
+  }
+  Shape->Draw(ACanvas);
+}
+
+void TMyCAD::OffsetShapeTree(TMyShape* Shape, long double DX, long double DY, int Depth) {
+  // Relations come from files too: a cycle of parents must not recurse forever.
+  if (Depth > GetShapesCount()) return;
+  OffsetAllPoints(Shape, DX, DY);
+  for (int32_t no : Shape->ChildShapes) {
+    TMyShape* child = GetShapeByNo(no);
+    if (child && child != Shape && child->ParentNo == Shape->ShapeNo) OffsetShapeTree(child, DX, DY, Depth + 1);
+  }
+}
+
+void TMyCAD::DrawLinkHotTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
+  // Relations come from files too: a cycle of parents must not recurse forever.
+  if (Depth > GetShapesCount()) return;
+  DrawLinkHot(Shape, ACanvas);
+  for (int32_t no : Shape->ChildShapes) {
+    TMyShape* child = GetShapeByNo(no);
+    if (child && child != Shape && child->ParentNo == Shape->ShapeNo) DrawLinkHotTree(child, ACanvas, Depth + 1);
+  }
+}
+
+void TMyCAD::DrawAllShape(TCanvas* ACanvas, const TRect& R) {
+  FDrawList.clear();
+  for (int32_t i = 0; i < GetShapesCount(); ++i) {
+    TMyShape* s = FMyShapes[static_cast<size_t>(i)];
+    if (!IsVisibleLayerByID(s->LayerId)) continue;
+    if (IsShapeBigthanRegion(R, s) || (IsPtinRegion(R, s) && !s->HasParentShape())) FDrawList.push_back(i);
+  }
+  const bool shifted = R.Left != 0 || R.Top != 0;
+  const long double dx = static_cast<long double>(R.Left) / FZoom, dy = static_cast<long double>(R.Top) / FZoom;
+  if (shifted)
+    for (int32_t no : FDrawList)
+      if (TMyShape* s = GetShapeByNo(no)) OffsetShapeTree(s, -dx, -dy);
+  for (int32_t no : FDrawList)
+    if (TMyShape* s = GetShapeByNo(no)) DrawShapeTree(s, ACanvas);
+  for (int32_t no : FDrawList)
+    if (TMyShape* s = GetShapeByNo(no)) DrawLinkHotTree(s, ACanvas);
+  if (shifted)
+    for (int32_t no : FDrawList)
+      if (TMyShape* s = GetShapeByNo(no)) OffsetShapeTree(s, dx, dy);
+}
+
+void TMyCAD::SelectAllWorkingShapes() {
+  TCanvas* c = Canvas();
+  if (FClickedChildShape) {
+    if (FClickedChildShape->Visible()) FClickedChildShape->DrawHot(c);
+    return;
+  }
+  for (TMyShape* s : FWorkingShapes)
+    if (s && IsVisibleLayerByID(s->LayerId) && s->Visible()) s->DrawHot(c);
+}
+
+void TMyCAD::DrawBackground(TBitmap* Bitmap) {
+  if (!Bitmap) return;
+  TCanvas* c = Bitmap->Canvas();
+  c->Brush()->SetStyle(TBrushStyle::bsSolid);
+  c->Brush()->SetColor(FPrintBackground ? FColorOfBackGround : clWhite);
+  c->FillRect(TRect{0, 0, Bitmap->Width(), Bitmap->Height()});
+}
+
+}  // namespace cad

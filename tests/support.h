@@ -1,0 +1,42 @@
+// Shared test fixtures: the recorded messages, a plain test shape and a surface helper.
+#pragma once
+
+#include <cad/cad.h>
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+namespace testing_support {
+
+// Every message the component showed since the last Clear, and every terminate request.
+struct Recorder {
+  QStringList Messages;
+  int TerminateRequests = 0;
+  void Clear() {
+    Messages.clear();
+    TerminateRequests = 0;
+  }
+};
+Recorder& Recorded();
+
+// A concrete shape that paints the polygon through its points in its pen and brush, with the
+// hot-point squares at its points: enough to exercise the surface without the shape families.
+class TTestShape : public cad::TMyShape {
+public:
+  using TMyShape::TMyShape;
+  QString ClassName() const override { return QStringLiteral("TTestShape"); }
+  void Draw(cad::TCanvas* Canvas) override;
+  void DrawHot(cad::TCanvas* Canvas) override;
+  int DrawCount = 0;
+};
+
+// Adds a test shape with the given corner box to the surface's current layer, with the next id,
+// its number and the name "Shape" + id, the way the surface's own adding calls do.
+TTestShape* AddBox(cad::TMyCAD& Cad, float L, float T, float R, float B);
+
+inline ::testing::AssertionResult Near(const cad::TMyPoint& a, const cad::TMyPoint& b, float eps = 1e-4f) {
+  if (std::fabs(a.X - b.X) <= eps && std::fabs(a.Y - b.Y) <= eps) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "(" << a.X << "," << a.Y << ") vs (" << b.X << "," << b.Y << ")";
+}
+
+}  // namespace testing_support
