@@ -13,7 +13,6 @@ if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
   opts=(-DCMAKE_BUILD_TYPE=Debug -DKESTRAFEL_SANITIZE=ON -DKESTRAFEL_BUILD_BENCH=OFF)
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
-  export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 
