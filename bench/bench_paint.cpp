@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 #include <cad/cad.h>
 
-#include <QApplication>
 
 namespace {
 
@@ -51,12 +50,3 @@ BENCHMARK(BM_PaintShapes)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  SetScreenPixelsPerInch(96);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

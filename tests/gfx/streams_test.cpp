@@ -127,9 +127,10 @@ TEST(Canvas, BoxesCoverTheirPixelsLikeTheClassicCanvas) {
   TCanvas shifted(const_cast<QImage*>(&b.Image()), QPoint(100, 100));
   shifted.Pen()->SetColor(clLime);
   shifted.MoveTo(100, 100);
-  shifted.LineTo(100, 100);
+  shifted.LineTo(102, 100);
   shifted.Release();
   EXPECT_EQ(b.Pixel(0, 0), clLime);
+  EXPECT_EQ(b.Pixel(2, 0), clLime);
   EXPECT_EQ(shifted.ClipRect(), Rect(100, 100, 120, 120));
 }
 

@@ -136,7 +136,7 @@ TEST(Surface, DeletingLayersDeletesTheirShapes) {
   delete orphan;
   EXPECT_EQ(Recorded().Messages, QStringList{QStringLiteral("Error!There is no Layer!")});
   EXPECT_EQ(Recorded().TerminateRequests, 0);
-  EXPECT_EQ(cad.CreateAddShapeByName(QStringLiteral("TMyShape"), nullptr), nullptr);
+  EXPECT_EQ(cad.CreateAddShapeByName(QStringLiteral("TMyRectangle"), nullptr), nullptr);
   EXPECT_EQ(cad.NewLayer(QStringLiteral("again"), true), 0);
 }
 
@@ -150,14 +150,15 @@ TEST(Surface, LayerCountStaysWithinOneByte) {
 
 TEST(Surface, ShapeListIdsNumbersAndNames) {
   TMyCAD cad;
-  TMyShape* a = cad.CreateAddShapeByName(QStringLiteral("TMyShape"), nullptr);
+  TMyShape* a = cad.CreateAddShapeByName(QStringLiteral("TMyRectangle"), nullptr);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->Name(), QStringLiteral("Shape0"));
   EXPECT_EQ(a->Caption(), QStringLiteral("Shape0"));
   EXPECT_EQ(a->ShapeNo, 0);
   EXPECT_EQ(cad.NextShapeId(), 1);
   EXPECT_EQ(cad.CreateAddShapeByName(QStringLiteral("TNoSuchShape"), nullptr), nullptr);
-  EXPECT_EQ(cad.CreateShapeByName(QStringLiteral("tmyshape"), &cad), nullptr);
+  EXPECT_EQ(cad.CreateShapeByName(QStringLiteral("tmyrectangle"), &cad), nullptr);
+  EXPECT_EQ(cad.CreateShapeByName(QStringLiteral("TMyShape"), &cad), nullptr);  // the base is no kind
 
   TTestShape* b = AddBox(cad, 0, 0, 5, 5);
   TTestShape* c = AddBox(cad, 0, 0, 5, 5);
@@ -190,7 +191,7 @@ TEST(Surface, ShapeListIdsNumbersAndNames) {
   // Deleting a group takes its members along; ids are never reused.
   EXPECT_TRUE(cad.DeleteShapeById(2, false));
   EXPECT_EQ(cad.GetShapesCount(), 0);
-  EXPECT_EQ(cad.CreateAddShapeByName(QStringLiteral("TMyShape"), nullptr)->ShapeId, 3);
+  EXPECT_EQ(cad.CreateAddShapeByName(QStringLiteral("TMyRectangle"), nullptr)->ShapeId, 3);
 }
 
 TEST(Surface, SelectionKeepsRootsOnlyOnce) {

@@ -150,6 +150,25 @@ TMyPoint Getintersection(const TMyPoint& P1, const TMyPoint& P2, const TMyPoint&
   return TMyPoint{static_cast<float>(x), static_cast<float>(y)};
 }
 
+bool PtInPolygonWinding(const TPoint* Polygon, size_t Count, const TPoint& P) {
+  const size_t n = Count;
+  if (n < 3) return false;
+  const double px = P.X + 0.5, py = P.Y + 0.5;
+  int winding = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const TPoint& a = Polygon[i];
+    const TPoint& b = Polygon[(i + 1) % n];
+    // Which side of the edge a->b the point lies on (positive: left, in screen coordinates).
+    const double cross = (static_cast<double>(b.X) - a.X) * (py - a.Y) - (px - a.X) * (static_cast<double>(b.Y) - a.Y);
+    if (a.Y <= py) {
+      if (b.Y > py && cross > 0) ++winding;
+    } else if (b.Y <= py && cross < 0) {
+      --winding;
+    }
+  }
+  return winding != 0;
+}
+
 bool AppendAPoint(const TMyPoint& P, TArrMyPoint& Arr) {
   try {
     Arr.push_back(P);

@@ -70,6 +70,13 @@ TMyRect SplitLine(const TMyPoint& P1, const TMyPoint& P2, int32_t D);
 // returns the mean of the four points, which is the centre the callers expect.
 TMyPoint Getintersection(const TMyPoint& P1, const TMyPoint& P2, const TMyPoint& P3, const TMyPoint& P4);
 
+// Whether the pixel P lies inside the polygon under the winding rule, tested at the pixel's
+// centre, so a box's right and bottom edges fall outside as they do for toolkit rectangles.
+bool PtInPolygonWinding(const TPoint* Polygon, size_t Count, const TPoint& P);
+inline bool PtInPolygonWinding(const TArrPoint& Polygon, const TPoint& P) {
+  return PtInPolygonWinding(Polygon.data(), Polygon.size(), P);
+}
+
 // Point-array editing (zero-based; a valid index is 0..length-1)
 bool AppendAPoint(const TMyPoint& P, TArrMyPoint& Arr);
 bool InsertAPointBeforeId(const TMyPoint& P, int32_t I, TArrMyPoint& Arr);

@@ -180,18 +180,23 @@ void TCanvas::ResetWorld() {
 void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 
 void TCanvas::LineTo(int X, int Y) {
-  if (QPainter* p = Painter()) p->drawLine(FPenPos.X, FPenPos.Y, X, Y);
+  // A line of no length draws nothing, so rubber bands that start at the press point leave no dot.
+  if (FPenPos != TPoint{X, Y})
+    if (QPainter* p = Painter()) p->drawLine(FPenPos.X, FPenPos.Y, X, Y);
   FPenPos = TPoint{X, Y};
   Changed();
 }
 
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
-  if (QPainter* p = Painter()) p->drawRect(BoxRect(X1, Y1, X2, Y2));
+  // An empty box draws nothing.
+  if (X1 != X2 && Y1 != Y2)
+    if (QPainter* p = Painter()) p->drawRect(BoxRect(X1, Y1, X2, Y2));
   Changed();
 }
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
-  if (QPainter* p = Painter()) p->drawEllipse(BoxRect(X1, Y1, X2, Y2));
+  if (X1 != X2 && Y1 != Y2)
+    if (QPainter* p = Painter()) p->drawEllipse(BoxRect(X1, Y1, X2, Y2));
   Changed();
 }
 

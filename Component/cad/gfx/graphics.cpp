@@ -5,7 +5,9 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace cad {
 
@@ -136,7 +138,10 @@ TFont::TFont() : FName(DefaultName()) {}
 QString TFont::DefaultName() { return QStringLiteral("DejaVu Sans"); }
 
 int TFont::Height() const {
-  return -static_cast<int>(std::nearbyint(FSize * ScreenPixelsPerInch() / 72.0));
+  // Sizes come from files too: compute wide and saturate rather than overflow.
+  const long double px = std::nearbyint(static_cast<long double>(FSize) * ScreenPixelsPerInch() / 72.0L);
+  const long double limit = std::numeric_limits<int>::max();
+  return -static_cast<int>(std::clamp(px, -limit, limit));
 }
 void TFont::SetName(const QString& v) {
   if (v == FName) return;
@@ -151,7 +156,8 @@ void TFont::SetSize(int v) {
 void TFont::SetHeight(int v) {
   // A height in pixels becomes the point size that gives it at the screen's resolution.
   const int ppi = ScreenPixelsPerInch();
-  SetSize(static_cast<int>(std::nearbyint(std::abs(v) * 72.0 / (ppi > 0 ? ppi : 96))));
+  const long double pt = std::nearbyint(std::fabs(static_cast<long double>(v)) * 72.0L / (ppi > 0 ? ppi : 96));
+  SetSize(static_cast<int>(std::min<long double>(pt, std::numeric_limits<int>::max())));
 }
 void TFont::SetColor(TColor v) {
   if (v == FColor) return;
@@ -174,7 +180,10 @@ void TFont::Assign(const TFont& Source) {
 
 QFont TFont::ToQFont() const {
   QFont f(FName);
-  f.setPixelSize(std::max(1, std::abs(Height())));
+  // Text is rendered at most this tall; larger sizes (from damaged files) would only stall.
+  constexpr int kMaxPixelSize = 4096;
+  const int h = Height();
+  f.setPixelSize(std::clamp(h == std::numeric_limits<int>::min() ? kMaxPixelSize : std::abs(h), 1, kMaxPixelSize));
   f.setBold(FStyle & fsBold);
   f.setItalic(FStyle & fsItalic);
   f.setUnderline(FStyle & fsUnderline);

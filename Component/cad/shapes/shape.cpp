@@ -18,7 +18,7 @@ TMyShape::TMyShape(TMyCAD* ACAD) : MyCAD(ACAD) {
   FPen.OnChange = [this](TGraphicsObject* Sender) { DoPenBrushChange(Sender); };
   FBrush.OnChange = [this](TGraphicsObject* Sender) { DoPenBrushChange(Sender); };
   GradientBitmap.SetPixelFormat(TPixelFormat::pf8bit);
-  // User data is created here once it exists.
+  FUserData = std::make_unique<TUserData>();
 }
 
 TMyShape::~TMyShape() {
@@ -72,22 +72,40 @@ QString TMyShape::GetInfo() { return QString(); }
 
 QString TMyShape::GetLengthByUnit(const TPoint& P1, const TPoint& P2) {
   const int32_t n = GetLengthinPixel(PtToMyPt(P1), PtToMyPt(P2));
-  const int ppi = ScreenPixelsPerInch();
-  const long double inches = static_cast<long double>(n) / ppi;
+  const TUnits unit = MyCAD ? MyCAD->TheUNIT() : TUnits::mm;
   const long double k = (MyCAD ? MyCAD->Ratio() : 1.0) / Zoom();
-  long double v = 0;
-  const char* suffix = "";
-  switch (MyCAD ? MyCAD->TheUNIT() : TUnits::mm) {
-    case TUnits::pixel: v = k * inches * ppi; suffix = " pixel(s)"; break;
-    case TUnits::mm: v = k * inches * 25.4L; suffix = " mm"; break;
-    case TUnits::cm: v = k * inches * 25.4L / 10; suffix = " cm"; break;
-    case TUnits::dm: v = k * inches * 25.4L / 100; suffix = " dm"; break;
-    case TUnits::m: v = k * inches * 25.4L / 1000; suffix = " m"; break;
-    case TUnits::inch: v = k * inches; suffix = " in"; break;
+  return FormatFloat("%9.2f", LengthInUnit(n, unit, k)) + QLatin1String(UnitSuffix(unit));
+}
+
+long double LengthInUnit(long double Pixels, TUnits Unit, long double K) {
+  const long double inches = Pixels / ScreenPixelsPerInch();
+  switch (Unit) {
+    case TUnits::pixel: return K * Pixels;
+    case TUnits::mm: return K * inches * 25.4L;
+    case TUnits::cm: return K * inches * 2.54L;
+    case TUnits::dm: return K * inches * 0.254L;
+    case TUnits::m: return K * inches * 0.0254L;
+    case TUnits::inch: return K * inches;
   }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%9.2f", static_cast<double>(v));
-  return QString::fromLatin1(buf) + QLatin1String(suffix);
+  return 0;
+}
+
+const char* UnitSuffix(TUnits Unit) {
+  switch (Unit) {
+    case TUnits::pixel: return " pixel(s)";
+    case TUnits::mm: return " mm";
+    case TUnits::cm: return " cm";
+    case TUnits::dm: return " dm";
+    case TUnits::m: return " m";
+    case TUnits::inch: return " in";
+  }
+  return "";
+}
+
+QString FormatFloat(const char* Format, long double Value) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, Format, static_cast<double>(Value));
+  return QString::fromLatin1(buf);
 }
 
 TCursor TMyShape::GetMouseCursor(int, int) { return crDefault; }
@@ -144,7 +162,7 @@ void TMyShape::CopyCommon(TMyShape* Source, bool WithRelations) {
   FAngle = Source->FAngle;
   CenterPoint = ComputeCenterPoint();
   TextPoint = Source->TextPoint;
-  // User data is copied here once it exists.
+  FUserData->Assign(Source->FUserData.get());
 }
 
 void TMyShape::Assign(TMyShape* Source) {
@@ -374,15 +392,20 @@ TMyPoint TMyShape::ZoomedValuePt(const TMyPoint& P) const {
 
 // ---- Scaling ----
 
-void TMyShape::SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, const TMyPoint& C, const TMyPoint&) {
+float TMyShape::ScaleFrameAngle() const {
   float r = FAngle;
   const long double quarter = PiL / 2;
-  if (std::isfinite(r)) {
-    if (r > quarter)
-      while (r >= quarter) r = static_cast<float>(r - quarter);
-    if (r < -quarter)
-      while (r <= -quarter) r = static_cast<float>(r + quarter);
-  }
+  if (!std::isfinite(r)) return 0;
+  if (std::fabs(r) > 1024 * quarter) r = static_cast<float>(std::fmod(static_cast<long double>(r), quarter));
+  if (r > quarter)
+    while (r >= quarter) r = static_cast<float>(r - quarter);
+  if (r < -quarter)
+    while (r <= -quarter) r = static_cast<float>(r + quarter);
+  return r;
+}
+
+void TMyShape::SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, const TMyPoint& C, const TMyPoint&) {
+  const float r = ScaleFrameAngle();
   auto scale = [&](TMyPoint& p) {
     TMyPoint q = RotateAPoint(p, C, -r);
     q.X = static_cast<float>((static_cast<long double>(q.X) - A.X) * SX + A.X);
@@ -481,6 +504,10 @@ void TMyShape::SetIsFlipVert(bool Value) {
   else
     FlipVert();
   RebuildGradient();
+}
+
+void TMyShape::SetUserData(std::unique_ptr<TUserData> Value) {
+  FUserData = Value ? std::move(Value) : std::make_unique<TUserData>();
 }
 
 void TMyShape::SetLocked(bool Value) {

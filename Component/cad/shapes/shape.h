@@ -14,14 +14,17 @@
 #include "../gfx/canvas.h"
 #include "../gfx/graphics.h"
 #include "../gfx/platform.h"
+#include "../library/userdata.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace cad {
 
 class TMyCAD;
 class TMyShape;
+class TStream;
 
 using TArrMyShape = std::vector<TMyShape*>;
 
@@ -64,6 +67,11 @@ public:
   virtual void FlipVert();
   virtual TMyPoint GetCenterPoint();
   virtual TMyPoint GetCenterPointInZoom();
+  // The shape record: the common part here, each kind's own fields after it. Loading follows
+  // the surface's disk file version and throws EReadError when the stream ends early or holds
+  // an impossible count; the shape is then partly filled.
+  virtual void LoadFromStream(TStream& Stream);
+  virtual void SaveToStream(TStream& Stream);
 
   // ---- Points (drawing coordinates; the InZoom and Add forms take device values) ----
   int32_t GetPointsCount() const { return static_cast<int32_t>(Points.size()); }
@@ -123,6 +131,8 @@ public:
 
   // ---- Scaling: fixed point A, rotation centre C; D is accepted and not used ----
   void SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, const TMyPoint& C, const TMyPoint& D);
+  // The frame SizeChangeValueByScale scales in: Angle brought into (-pi/2, pi/2) by quarter turns.
+  float ScaleFrameAngle() const;
 
   // Change handler of the pen and brush: a group hands its style down to its members.
   void DoPenBrushChange(TGraphicsObject* Sender);
@@ -156,6 +166,10 @@ public:
   void SetPen(const TPen* Value);
   int32_t Tag() const { return FTag; }
   void SetTag(int32_t Value) { FTag = Value; }
+  // The shape's own key/value list, changed in place by hosts. Setting it hands a list over
+  // to the shape, which frees the one it had; null gives the shape a new empty list.
+  TUserData* UserData() const { return FUserData.get(); }
+  void SetUserData(std::unique_ptr<TUserData> Value);
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value) { FVisible = Value; }
 
@@ -190,6 +204,11 @@ protected:
   // Rebuilds the gradient and mirrors it as the flip flags say.
   void RebuildGradient();
   void CopyCommon(TMyShape* Source, bool WithRelations);
+  // The record generation to read: the surface's disk file version, or the newest ("ZK.a")
+  // for a shape without a surface.
+  QString RecordVersion() const;
+  // Stores the angle as it is, without turning the points (the Angle setter turns them).
+  void SetAngleValue(float Value) { FAngle = Value; }
 
 private:
   void MirrorPoints(bool Horizontal);
@@ -209,8 +228,16 @@ private:
   bool FLocked = false;
   TPen FPen;
   int32_t FTag = 0;
+  std::unique_ptr<TUserData> FUserData;
   bool FVisible = true;
 };
+
+// A length of Pixels control pixels in a real-world unit, at K = Ratio / Zoom, and the suffix
+// that names the unit (" mm", " in", " pixel(s)", ...).
+long double LengthInUnit(long double Pixels, TUnits Unit, long double K);
+const char* UnitSuffix(TUnits Unit);
+// printf-style formatting of one number ("%9.2f" and friends).
+QString FormatFloat(const char* Format, long double Value);
 
 // Empties the shape's point list; link points stay.
 void RemoveAllPoints(TMyShape* S);

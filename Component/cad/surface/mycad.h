@@ -193,6 +193,51 @@ public:
   TMyRect GetShapesLTRB(const TArrMyShape& Shapes) const;
   TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes) const;
 
+  // ---- Grouping ----
+  // Wraps the shapes (at least two, all visible, on the first one's layer) in a new group and
+  // selects it; returns the group's id, or -1 when nothing was grouped.
+  int32_t GroupShapes(const TArrMyShape& Shapes, bool RecordUndo);
+  int32_t GroupWorkingShape() { return GroupShapes(FWorkingShapes, true); }
+  void UnGroupShape(TMyShape* Shape, bool RecordUndo);
+
+  // ---- Snapping, Shift constraints and group-aware gestures ----
+  bool SnapXY(int& X, int& Y);
+  void SnapRect(const TMyRect& R, int& X, int& Y);
+  void DrawMakeSquareorHV(TShiftState Shift, TMyShape* Shape, const TPoint& Ref, TPoint& P);
+  void ResizeMakeSquareorHV(TShiftState Shift, TMyShape* Shape, const TPoint& Ref, TPoint& P);
+  void DraggingforShapes(TCanvas* ACanvas, TMyShape* Shape, const TPoint& Start, const TPoint& Current);
+  void DragChangeValueDxDyforShapes(TMyShape* Shape, double dx, double dy);
+  void RotatingforShapes(TCanvas* ACanvas, TMyShape* Shape, const TMyPoint& Center, long double Angle);
+  void SizeChangeValueforShapes(TMyShape* Shape, const TMyPoint& From, const TMyPoint& To);
+  void SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P);
+  void Move(TMyShape* Shape, float dx, float dy);
+  void Rotate(TMyShape* Shape, float Angle);
+
+  // ---- Mouse ----
+  // The control's mouse handlers, in control pixels; the widget's events call them and tests
+  // and hosts may call them directly.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseMove(TShiftState Shift, int X, int Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  void CMMouseEnter();
+  void CMMouseLeave();
+  void SetSelectShapeMode();
+  void ShowHintEnterLeaveShape(TMyShape* Shape, bool Entered, const TPoint& P);
+  void SetCursorClipArea(const TRect& R, int A, int B, bool Hide);
+  void ReleaseCursorClipArea();
+  bool IsClickedMeforShape(TCanvas* ACanvas, TMyShape* Shape, const TPoint& P);
+  bool IsInRegion(const TPoint& P1, const TPoint& P2, TMyShape* Shape);
+  TMyShape* ClickedChildShape() const { return FClickedChildShape; }
+  TMyShape* HoverShape() const { return FHoverShape; }
+  bool MouseIsDown() const { return FMouseIsDown; }
+  TPoint StartPoint() const { return FStartPoint; }
+  TPoint CurrentPoint() const { return FCurrentPoint; }
+
+  // ---- Stream primitives (forward to the free functions of the same names) ----
+  bool WriteStrBuffer(TStream& Stream, const QString& Text, uint8_t Len);
+  bool ReadBitmapBuffer(TStream& Stream, std::unique_ptr<TBitmap>& Bitmap);
+  bool WriteBitmapBuffer(TStream& Stream, const TBitmap* Bitmap);
+
   // ---- Undo list ----
   void PushtoUndoRedoShapeList(const TArrMyShape& Shapes, const QString& Action);
   void ClearAllUndoStuff();
@@ -316,12 +361,14 @@ public:
   void SetRotateEnable(bool v) { FRotateEnable = v; }
   TDrawTool ShapeTool() const { return FShapeTool; }
   void SetShapeTool(TDrawTool Tool);
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool v) { FShowHint = v; }
   bool ShowHotLink() const { return FShowHotLink; }
   void SetShowHotLink(bool v) { FShowHotLink = v; }
   bool Snap() const { return FSnap; }
   void SetSnap(bool v) { FSnap = v; }
   uint8_t SnapPixels() const { return FSnapPixels; }
-  void SetFSnapPixels(uint8_t v) { FSnapPixels = v; }
+  void SetFSnapPixels(uint8_t Value);
   bool SnapShape() const { return FSnapShape; }
   void SetSnapShape(bool v) { FSnapShape = v; }
   TUnits TheUNIT() const { return FTheUNIT; }
@@ -335,6 +382,12 @@ public:
 protected:
   void paintEvent(QPaintEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
+  void mousePressEvent(QMouseEvent* Event) override;
+  void mouseMoveEvent(QMouseEvent* Event) override;
+  void mouseReleaseEvent(QMouseEvent* Event) override;
+  void mouseDoubleClickEvent(QMouseEvent* Event) override;
+  void enterEvent(QEnterEvent* Event) override;
+  void leaveEvent(QEvent* Event) override;
 
 private:
   // Sets the control size from the page size and zoom, without feeding back into the page.
@@ -343,12 +396,31 @@ private:
   // Makes the back buffer cover the visible part of the control; true when it was rebuilt.
   bool EnsureBuffer();
   QRect WantedBufferArea() const;
+  void DrawingPress(TShiftState Shift);
+  void SelectionPress(TShiftState Shift);
+  void FinishDrawing(TMouseButton Button, TShiftState Shift);
+  // The topmost shape without parent under P, or null.
+  TMyShape* TopmostShapeAt(const TPoint& P);
+  // Walks a shape and its members through the child numbers. Relations come from files too, so
+  // the depth is bounded: a cycle of numbers cannot recurse forever.
+  enum class TWalk : uint8_t { ChildrenFirst, ShapeFirst, LeavesOnly };
+  template <typename F>
+  void WalkShapeTree(TMyShape* Shape, TWalk Order, F&& Visit, int Depth = 0) {
+    if (!Shape || Depth > GetShapesCount()) return;
+    const bool leaf = !Shape->HasChildShapes();
+    if (Order == TWalk::ShapeFirst) Visit(Shape);
+    for (int32_t no : Shape->ChildShapes)
+      if (TMyShape* c = GetShapeByNo(no); c && c != Shape) WalkShapeTree(c, Order, Visit, Depth + 1);
+    if (Order == TWalk::ChildrenFirst || (Order == TWalk::LeavesOnly && leaf)) Visit(Shape);
+  }
+  // Where the info-text mark shows while it is dragged.
+  TMyPoint ZoomedTextMark() const;
+  // Changes the current shape; one that was being drawn and never added is freed.
+  void SetCurrentShape(TMyShape* Shape);
   // Removes the shape at list position No, renumbering every relation, and frees it.
   void RemoveShapeAt(int32_t No);
-  // Walk a shape and its members (children first where drawing needs it).
+  // Draws a visible shape after its visible members, so a group paints over them.
   void DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth = 0);
-  void OffsetShapeTree(TMyShape* Shape, long double DX, long double DY, int Depth = 0);
-  void DrawLinkHotTree(TMyShape* Shape, TCanvas* ACanvas, int Depth = 0);
 
   // Gesture state
   bool FMouseIsDown = false;
@@ -360,6 +432,9 @@ private:
   TMyShape* FHoverShape = nullptr;
   TPoint FCurrentPoint, FStartPoint;
   TMyShape* FCurrentShape = nullptr;
+  // Whether the gesture's ghost is on the canvas now (for ghosts not drawn at the press).
+  bool FGhostShown = false;
+  bool FShowHint = false;
 
   // Default drawing attributes and settings
   int32_t FArrowAngle = 10;

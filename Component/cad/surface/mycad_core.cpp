@@ -53,10 +53,10 @@ TMyCAD::TMyCAD(QWidget* Owner) : QWidget(Owner) {
 }
 
 TMyCAD::~TMyCAD() {
+  SetCurrentShape(nullptr);
   for (TMyShape* s : FMemShapes) delete s;
   FMemShapes.clear();
   FWorkingShapes.clear();
-  FCurrentShape = nullptr;
   FClickedChildShape = nullptr;
   FHoverShape = nullptr;
   for (TMyShape* s : FMyShapes) delete s;
@@ -168,7 +168,14 @@ TMyShape* TMyCAD::CreateShapeBySpTool(TDrawTool Tool, QObject*) {
   return CreateShapeByName(QLatin1String(name), this);
 }
 
+void TMyCAD::SetCurrentShape(TMyShape* Shape) {
+  if (FCurrentShape && FCurrentShape != Shape && GetShapeNoInMyShapes(FCurrentShape) < 0) delete FCurrentShape;
+  FCurrentShape = Shape;
+}
+
 void TMyCAD::SetShapeTool(TDrawTool Tool) {
+  // A shape left half-drawn by the previous tool is dropped.
+  if (FCurrentShape && GetShapeNoInMyShapes(FCurrentShape) < 0) SetCurrentShape(nullptr);
   FShapeTool = Tool;
   switch (Tool) {
     case TDrawTool::SpSelecting: FAction = TActionTools::dtSelecting; break;
@@ -176,7 +183,7 @@ void TMyCAD::SetShapeTool(TDrawTool Tool) {
     case TDrawTool::SpClose: FAction = TActionTools::dtClose; break;
     default:
       FAction = TActionTools::dtDrawing;
-      FCurrentShape = nullptr;
+      SetCurrentShape(nullptr);
       break;
   }
   Repaint();

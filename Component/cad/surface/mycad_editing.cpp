@@ -1,5 +1,6 @@
-// Selection, shape tree lookups, deletion with renumbering, flips, locks, rotation of a shape
-// with its members, bounding boxes, and the undo-list entry points.
+// Selection, shape tree lookups, deletion with renumbering, grouping, flips, locks, bounding
+// boxes, and the undo-list entry points.
+#include "../shapes/group.h"
 #include "mycad.h"
 
 namespace cad {
@@ -16,7 +17,7 @@ void TMyCAD::AddWorkingShapes(TMyShape* Shape) {
 void TMyCAD::RemoveWorkingShape(TMyShape* Shape) {
   const int32_t i = IsInWorkingShape(Shape);
   if (i < 0) return;
-  if (FCurrentShape == Shape) FCurrentShape = nullptr;
+  if (FCurrentShape == Shape) SetCurrentShape(nullptr);
   FWorkingShapes.erase(FWorkingShapes.begin() + i);
 }
 
@@ -121,31 +122,24 @@ bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
   if (OnShapeDeleted) OnShapeDeleted(s);
   if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{s}, QStringLiteral("ACT_DELETE"));
 
-  // Post-order: members before their group, skipping locked ones.
+  // Members before their group, skipping locked ones.
   std::vector<int32_t> ids;
-  std::vector<TMyShape*> stack;
-  auto collect = [&](auto&& self, TMyShape* shape, int depth) -> void {
-    if (depth > GetShapesCount()) return;
-    for (int32_t no : shape->ChildShapes) {
-      TMyShape* child = GetShapeByNo(no);
-      if (child && child != shape) self(self, child, depth + 1);
-    }
+  WalkShapeTree(s, TWalk::ChildrenFirst, [&ids](TMyShape* shape) {
     if (!shape->Locked()) ids.push_back(shape->ShapeId);
-  };
-  collect(collect, s, 0);
+  });
   for (int32_t id : ids) {
     TMyShape* victim = GetShapeByID(id);
     if (!victim) continue;
     RemoveShapeAt(GetShapeNoInMyShapes(victim));
   }
   FWorkingShapes.clear();
-  FCurrentShape = nullptr;
+  SetCurrentShape(nullptr);
   return true;
 }
 
 void TMyCAD::DeleteAllShapes() {
   FWorkingShapes.clear();
-  FCurrentShape = nullptr;
+  SetCurrentShape(nullptr);
   FClickedChildShape = nullptr;
   FHoverShape = nullptr;
   for (TMyShape* s : FMyShapes) delete s;
@@ -154,58 +148,78 @@ void TMyCAD::DeleteAllShapes() {
   Repaint();
 }
 
-// ---- Flips, locks, rotation ----
+// ---- Grouping ----
+
+int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
+  if (Shapes.size() < 2) return -1;
+  const uint8_t layer = static_cast<uint8_t>(Shapes[0]->LayerId);
+  for (const TMyShape* s : Shapes)
+    if (!s || static_cast<uint8_t>(s->LayerId) != layer || !s->Visible()) return -1;
+  const TMyRect b = GetShapesLTRBinZoom(Shapes);
+  auto* group = new TMyGroup(this);
+  group->AddPoint(TMyPoint{b.Left, b.Top});
+  group->AddPoint(TMyPoint{b.Right, b.Top});
+  group->AddPoint(TMyPoint{b.Right, b.Bottom});
+  group->AddPoint(TMyPoint{b.Left, b.Bottom});
+  group->ShapeNo = GetShapesCount();
+  group->ShapeId = FNextShapeId;
+  group->SetName(QStringLiteral("Shape") + QString::number(group->ShapeId));
+  if (!AddShape(group, false, false)) {
+    delete group;
+    return -1;
+  }
+  for (TMyShape* s : Shapes) {
+    group->ChildShapes.push_back(GetShapeNoInMyShapes(s));
+    s->ParentNo = group->ShapeNo;
+  }
+  group->CenterPoint = group->ComputeCenterPoint();
+  group->TextPoint = TMyPoint{group->CenterPoint.X, group->GetRightBottom().Y + 10};
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{group}, QStringLiteral("ACT_GROUP"));
+  FWorkingShapes.clear();
+  SetCurrentShape(nullptr);
+  AddWorkingShapes(group);
+  Repaint();
+  return group->ShapeId;
+}
+
+void TMyCAD::UnGroupShape(TMyShape* Shape, bool RecordUndo) {
+  if (!Shape || !Shape->HasChildShapes() || Shape->HasParentShape() || dynamic_cast<TMyCombine*>(Shape)) return;
+  const bool wasBusy = FBusy;
+  FBusy = true;
+  FWorkingShapes.clear();
+  for (int32_t no : Shape->ChildShapes)
+    if (TMyShape* c = GetShapeByNo(no); c && c != Shape) c->ParentNo = -1;
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_UNGROUP"));
+  Shape->ChildShapes.clear();
+  DeleteShapeById(Shape->ShapeId, false);
+  FBusy = wasBusy;
+  Repaint();
+}
+
+// ---- Flips, locks ----
 
 void TMyCAD::FlipHoriz(TMyShape* Shape) {
   if (!Shape || Shape->ClassName() == QLatin1String("TMyLinkLine")) return;
   PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_CHANGE"));
-  auto flip = [this](auto&& self, TMyShape* s, int depth) -> void {
-    if (depth > GetShapesCount()) return;
-    for (int32_t no : s->ChildShapes)
-      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
-    if (!s->Locked()) {
-      s->FlipHoriz();
-      ChangeLinkShapes(s);
-    }
-  };
-  flip(flip, Shape, 0);
+  WalkShapeTree(Shape, TWalk::ChildrenFirst, [this](TMyShape* s) {
+    if (s->Locked()) return;
+    s->FlipHoriz();
+    ChangeLinkShapes(s);
+  });
 }
 
 void TMyCAD::FlipVert(TMyShape* Shape) {
   if (!Shape || Shape->ClassName() == QLatin1String("TMyLinkLine")) return;
   PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_CHANGE"));
-  auto flip = [this](auto&& self, TMyShape* s, int depth) -> void {
-    if (depth > GetShapesCount()) return;
-    for (int32_t no : s->ChildShapes)
-      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
-    if (!s->Locked()) {
-      s->FlipVert();
-      ChangeLinkShapes(s);
-    }
-  };
-  flip(flip, Shape, 0);
+  WalkShapeTree(Shape, TWalk::ChildrenFirst, [this](TMyShape* s) {
+    if (s->Locked()) return;
+    s->FlipVert();
+    ChangeLinkShapes(s);
+  });
 }
 
 void TMyCAD::LockUnLockforShapes(TMyShape* Shape, bool Locked) {
-  if (!Shape) return;
-  auto lock = [this, Locked](auto&& self, TMyShape* s, int depth) -> void {
-    if (depth > GetShapesCount()) return;
-    for (int32_t no : s->ChildShapes)
-      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
-    s->SetLocked(Locked);
-  };
-  lock(lock, Shape, 0);
-}
-
-void TMyCAD::RotateChangeValueforShapes(TMyShape* Shape, const TMyPoint& Center, double Angle) {
-  if (!Shape) return;
-  auto turn = [&](auto&& self, TMyShape* s, int depth) -> void {
-    if (depth > GetShapesCount()) return;
-    if (!s->Locked()) s->RotateChangeValueByAngle(Center, Angle);
-    for (int32_t no : s->ChildShapes)
-      if (TMyShape* c = GetShapeByNo(no); c && c != s) self(self, c, depth + 1);
-  };
-  turn(turn, Shape, 0);
+  WalkShapeTree(Shape, TWalk::ChildrenFirst, [Locked](TMyShape* s) { s->SetLocked(Locked); });
 }
 
 void TMyCAD::ChangeLinkShapes(TMyShape*) {

@@ -95,7 +95,7 @@ bool TMyCAD::IsVisibleLayerByID(int32_t Id) const {
 
 bool TMyCAD::DeleteLayerByID(int32_t Id) {
   RemoveAllWorkingShapes();
-  FCurrentShape = nullptr;
+  SetCurrentShape(nullptr);
   auto layer = std::find_if(FLayers.begin(), FLayers.end(), [Id](const LayerRec& l) { return l.LayerId == Id; });
   if (layer == FLayers.end()) return false;
 

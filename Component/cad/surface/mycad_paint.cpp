@@ -171,26 +171,6 @@ void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
   Shape->Draw(ACanvas);
 }
 
-void TMyCAD::OffsetShapeTree(TMyShape* Shape, long double DX, long double DY, int Depth) {
-  // Relations come from files too: a cycle of parents must not recurse forever.
-  if (Depth > GetShapesCount()) return;
-  OffsetAllPoints(Shape, DX, DY);
-  for (int32_t no : Shape->ChildShapes) {
-    TMyShape* child = GetShapeByNo(no);
-    if (child && child != Shape && child->ParentNo == Shape->ShapeNo) OffsetShapeTree(child, DX, DY, Depth + 1);
-  }
-}
-
-void TMyCAD::DrawLinkHotTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
-  // Relations come from files too: a cycle of parents must not recurse forever.
-  if (Depth > GetShapesCount()) return;
-  DrawLinkHot(Shape, ACanvas);
-  for (int32_t no : Shape->ChildShapes) {
-    TMyShape* child = GetShapeByNo(no);
-    if (child && child != Shape && child->ParentNo == Shape->ShapeNo) DrawLinkHotTree(child, ACanvas, Depth + 1);
-  }
-}
-
 void TMyCAD::DrawAllShape(TCanvas* ACanvas, const TRect& R) {
   FDrawList.clear();
   for (int32_t i = 0; i < GetShapesCount(); ++i) {
@@ -202,14 +182,14 @@ void TMyCAD::DrawAllShape(TCanvas* ACanvas, const TRect& R) {
   const long double dx = static_cast<long double>(R.Left) / FZoom, dy = static_cast<long double>(R.Top) / FZoom;
   if (shifted)
     for (int32_t no : FDrawList)
-      if (TMyShape* s = GetShapeByNo(no)) OffsetShapeTree(s, -dx, -dy);
+      WalkShapeTree(GetShapeByNo(no), TWalk::ShapeFirst, [&](TMyShape* s) { OffsetAllPoints(s, -dx, -dy); });
   for (int32_t no : FDrawList)
     if (TMyShape* s = GetShapeByNo(no)) DrawShapeTree(s, ACanvas);
   for (int32_t no : FDrawList)
-    if (TMyShape* s = GetShapeByNo(no)) DrawLinkHotTree(s, ACanvas);
+    WalkShapeTree(GetShapeByNo(no), TWalk::ShapeFirst, [&](TMyShape* s) { DrawLinkHot(s, ACanvas); });
   if (shifted)
     for (int32_t no : FDrawList)
-      if (TMyShape* s = GetShapeByNo(no)) OffsetShapeTree(s, dx, dy);
+      WalkShapeTree(GetShapeByNo(no), TWalk::ShapeFirst, [&](TMyShape* s) { OffsetAllPoints(s, dx, dy); });
 }
 
 void TMyCAD::SelectAllWorkingShapes() {

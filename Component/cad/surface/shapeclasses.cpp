@@ -1,5 +1,8 @@
 // The surface's class table: how a shape is re-created from its class name (files, undo,
 // clipboard, libraries). Names match exactly and case-sensitively; unknown names give null.
+#include "../shapes/group.h"
+#include "../shapes/line.h"
+#include "../shapes/rectangle.h"
 #include "mycad.h"
 
 #include <utility>
@@ -11,7 +14,13 @@ using Factory = TMyShape* (*)(TMyCAD*);
 
 // Grows with every shape family, in the order the names are tried.
 const std::pair<const char*, Factory> kShapeClasses[] = {
-    {"TMyShape", [](TMyCAD* c) -> TMyShape* { return new TMyShape(c); }},
+    {"TMyRectangle", [](TMyCAD* c) -> TMyShape* { return new TMyRectangle(c); }},
+    {"TMyEllipse", [](TMyCAD* c) -> TMyShape* { return new TMyEllipse(c); }},
+    {"TMyLine", [](TMyCAD* c) -> TMyShape* { return new TMyLine(c); }},
+    {"TMyPolyLine", [](TMyCAD* c) -> TMyShape* { return new TMyPolyLine(c); }},
+    {"TMyPolygon", [](TMyCAD* c) -> TMyShape* { return new TMyPolygon(c); }},
+    {"TMyCombine", [](TMyCAD* c) -> TMyShape* { return new TMyCombine(c); }},
+    {"TMyGroup", [](TMyCAD* c) -> TMyShape* { return new TMyGroup(c); }},
 };
 }  // namespace
 

@@ -1,0 +1,249 @@
+// Snapping to the grid and to shape edges, the Shift constraints, the operations that move,
+// resize and rotate a shape together with its members, and the code-driven Move and Rotate.
+#include "../shapes/group.h"
+#include "../shapes/rectangle.h"
+#include "mycad.h"
+
+namespace cad {
+
+namespace {
+int Sign(long double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+
+// Lines that draw straight between two ends: Shift makes them horizontal or vertical.
+bool IsStraightLineKind(const TMyShape* S) {
+  const QString n = S->ClassName();
+  return n == QLatin1String("TMyLine") || n == QLatin1String("TMyRuleLine") || n == QLatin1String("TMyLinkLine");
+}
+
+TMyRect BoxOf(const TArrMyPoint& pts) { return GetPointsLTRB(pts); }
+}  // namespace
+
+// ---- Grid and shape snapping ----
+
+void TMyCAD::SetFSnapPixels(uint8_t Value) {
+  if (Value < FGridOperation->GridWidth() && Value < FGridOperation->GridHeight()) FSnapPixels = Value;
+}
+
+bool TMyCAD::SnapXY(int& X, int& Y) {
+  bool snapped = false;
+  const int s = FSnapPixels;
+  if (FSnap) {
+    // A zero grid step has no lines to snap to.
+    auto snapAxis = [&](int& v, int step) {
+      if (step <= 0) return;
+      const int r = v % step;
+      if (0 < r && r < s) {
+        v = (v / step) * step;
+        snapped = true;
+      } else if (r > step - s) {
+        v = (v / step + 1) * step;
+        snapped = true;
+      }
+    };
+    snapAxis(X, FGridOperation->GridWidth());
+    snapAxis(Y, FGridOperation->GridHeight());
+  }
+  if (!snapped && FSnapShape) {
+    bool xFlag = false, yFlag = false;
+    int xCand = 0, topCand = 0, bottomCand = 0;
+    for (TMyShape* sh : FMyShapes) {
+      if (sh->HasParentShape() || sh == FCurrentShape || sh->Points.empty()) continue;
+      const TMyRect b = GetShapesLTRBinZoom(TArrMyShape{sh});
+      const long double l = b.Left, t = b.Top, r = b.Right, bo = b.Bottom;
+      const bool inY = 0.8L * t < Y && Y < 1.2L * bo, inX = 0.8L * l < X && X < 1.2L * r;
+      if (l - s < X && X < l + s && inY) {
+        xCand = Round(X - l);
+        xFlag = true;
+      }
+      if (r - s < X && X < r + s && inY) {
+        xCand = Round(X - r);
+        xFlag = true;
+      }
+      if (t - s < Y && Y < t + s && inX) {
+        topCand = Round(Y - t);
+        yFlag = true;
+      }
+      if (bo - s < Y && Y < bo + s && inX) {
+        bottomCand = Round(Y - bo);
+        yFlag = true;
+      }
+    }
+    if (xFlag && xCand != 0) X -= xCand;
+    if (yFlag) {
+      int c = 0;
+      if (topCand != 0 && bottomCand != 0) c = std::abs(bottomCand) < std::abs(topCand) ? bottomCand : topCand;
+      else c = topCand != 0 ? topCand : bottomCand;
+      Y -= c;
+    }
+    snapped = xFlag || yFlag;
+  }
+  return snapped;
+}
+
+void TMyCAD::SnapRect(const TMyRect& R, int& X, int& Y) {
+  const TPoint corners[4] = {{Round(R.Left), Round(R.Top)},
+                             {Round(R.Left), Round(R.Bottom)},
+                             {Round(R.Right), Round(R.Top)},
+                             {Round(R.Right), Round(R.Bottom)}};
+  int bestX = 0, bestY = 0;
+  for (const TPoint& c : corners) {
+    int x = c.X, y = c.Y;
+    if (!SnapXY(x, y)) continue;
+    const int dx = c.X - x, dy = c.Y - y;
+    if (dx != 0 && (bestX == 0 || std::abs(dx) < std::abs(bestX))) bestX = dx;
+    if (dy != 0 && (bestY == 0 || std::abs(dy) < std::abs(bestY))) bestY = dy;
+  }
+  X -= bestX;
+  Y -= bestY;
+}
+
+// ---- Shift constraints ----
+
+void TMyCAD::DrawMakeSquareorHV(TShiftState Shift, TMyShape* Shape, const TPoint& Ref, TPoint& P) {
+  if (!(Shift & ssShift) || !Shape) return;
+  if (IsStraightLineKind(Shape)) {
+    if (std::abs(P.X - Ref.X) < std::abs(P.Y - Ref.Y)) P.X = Ref.X;
+    else P.Y = Ref.Y;
+    return;
+  }
+  if (!dynamic_cast<TMyRectangle*>(Shape)) return;
+  if (P.X == Ref.X) P.X = Ref.X + 1;
+  if (P.Y == Ref.Y) P.Y = Ref.Y + 1;
+  const int dx = P.X - Ref.X, dy = P.Y - Ref.Y;
+  if (std::abs(dy) < std::abs(dx)) P.X = Ref.X + Sign(dx) * std::abs(dy);
+  else P.Y = Ref.Y + Sign(dy) * std::abs(dx);
+}
+
+void TMyCAD::ResizeMakeSquareorHV(TShiftState Shift, TMyShape* Shape, const TPoint& Ref, TPoint& P) {
+  (void)Ref;
+  if (!(Shift & ssShift) || !Shape) return;
+  const int32_t k = Shape->HotId;
+  if (dynamic_cast<TMyRectangle*>(Shape)) {
+    if (k < 0 || k > 3) return;
+    const int opposite = (k + 2) % 4;
+    const int sign = (k == 0 || k == 2) ? 1 : -1;
+    const TMyPoint c = Shape->GetCenterPointInZoom();
+    const float a = Shape->Angle();
+    const TMyPoint o = RotateAPoint(Shape->GetPointInZoom(opposite), c, -a);
+    TMyPoint p = RotateAPoint(PtToMyPt(P), c, -a);
+    const long double dx = static_cast<long double>(p.X) - o.X, dy = static_cast<long double>(p.Y) - o.Y;
+    if (std::fabs(dy) < std::fabs(dx)) p.X = static_cast<float>(Round(o.X + sign * dy));
+    else p.Y = static_cast<float>(Round(o.Y + sign * dx));
+    P = MyPtToPt(RotateAPoint(p, c, a));
+    return;
+  }
+  const QString n = Shape->ClassName();
+  if ((n == QLatin1String("TMyLine") || n == QLatin1String("TMyRuleLine")) && Shape->GetPointsCount() == 2 &&
+      (k == 0 || k == 1)) {
+    const TMyPoint f = Shape->GetPointInZoom(k == 0 ? 1 : 0);
+    if (std::fabs(f.X - P.X) < std::fabs(f.Y - P.Y)) P.X = Round(f.X);
+    else P.Y = Round(f.Y);
+  }
+}
+
+// ---- Group-aware gestures ----
+
+// A group's ghost is the ghosts of its members; its own frame is not drawn.
+void TMyCAD::DraggingforShapes(TCanvas* ACanvas, TMyShape* Shape, const TPoint& Start, const TPoint& Current) {
+  WalkShapeTree(Shape, TWalk::LeavesOnly, [&](TMyShape* s) {
+    if (!s->Locked()) s->Draging(ACanvas, Start, Current);
+  });
+}
+
+void TMyCAD::DragChangeValueDxDyforShapes(TMyShape* Shape, double dx, double dy) {
+  WalkShapeTree(Shape, TWalk::ChildrenFirst, [&](TMyShape* s) {
+    if (!s->Locked()) s->DragChangeValuedxdy(dx, dy);
+  });
+}
+
+void TMyCAD::RotatingforShapes(TCanvas* ACanvas, TMyShape* Shape, const TMyPoint& Center, long double Angle) {
+  WalkShapeTree(Shape, TWalk::LeavesOnly, [&](TMyShape* s) {
+    if (!s->Locked()) s->Rotating(ACanvas, Center, Angle);
+  });
+}
+
+void TMyCAD::RotateChangeValueforShapes(TMyShape* Shape, const TMyPoint& Center, double Angle) {
+  WalkShapeTree(Shape, TWalk::ShapeFirst, [&](TMyShape* s) {
+    if (!s->Locked()) s->RotateChangeValueByAngle(Center, Angle);
+  });
+}
+
+void TMyCAD::SizeChangeValueforShapes(TMyShape* Shape, const TMyPoint& From, const TMyPoint& To) {
+  if (!Shape || Shape->Locked()) return;
+  const float a = Shape->Angle();
+  if (dynamic_cast<TMyGroup*>(Shape)) {
+    // Measure how the group's own box changes, then scale the group and every member by the
+    // same factors about the fixed corner, in the box's unturned frame.
+    const int32_t k = Shape->HotId;
+    if (k < 0 || k > 3) return;
+    const TMyPoint c0 = Shape->GetCenterPoint();
+    const float r = Shape->ScaleFrameAngle();
+    auto unturned = [&](const TArrMyPoint& pts, const TMyPoint& c) {
+      TArrMyPoint u;
+      for (const TMyPoint& p : pts) u.push_back(RotateAPoint(p, c, -r));
+      return BoxOf(u);
+    };
+    const TMyPoint fixed = RotateAPoint(Shape->GetPoint((k + 2) % 4), c0, -r);
+    const TMyRect b0 = unturned(Shape->Points, c0);
+    const TArrMyPoint saved = Shape->Points;
+    const TMyPoint savedCenter = Shape->CenterPoint;
+    Shape->SizeChangeValue(From, To);
+    const TMyPoint c1 = Shape->GetCenterPoint();
+    const TMyRect b1 = unturned(Shape->Points, c0);
+    Shape->Points = saved;
+    Shape->CenterPoint = savedCenter;
+    const long double w0 = b0.Right - b0.Left, h0 = b0.Bottom - b0.Top;
+    const double sx = w0 != 0 ? static_cast<double>((b1.Right - b1.Left) / w0) : 1.0;
+    const double sy = h0 != 0 ? static_cast<double>((b1.Bottom - b1.Top) / h0) : 1.0;
+    WalkShapeTree(Shape, TWalk::ChildrenFirst, [&](TMyShape* s) {
+      if (!s->Locked()) s->SizeChangeValueByScale(sx, sy, fixed, c0, c1);
+    });
+    return;
+  }
+
+  // Any other shape resizes itself; its text point follows the box's change of size.
+  const TMyPoint c0 = Shape->GetCenterPoint();
+  auto unturned = [&](const TArrMyPoint& pts) {
+    TArrMyPoint u;
+    for (const TMyPoint& p : pts) u.push_back(RotateAPoint(p, c0, -a));
+    return BoxOf(u);
+  };
+  const TMyRect r0 = unturned(Shape->Points);
+  Shape->SizeChangeValue(From, To);
+  const TMyRect r1 = unturned(Shape->Points);
+  TMyPoint f{r0.Left, r0.Top};
+  if (r1.Left == r0.Left) f.X = r0.Left;
+  if (r1.Top == r0.Top) f.Y = r0.Top;
+  if (r1.Right == r0.Right) f.X = r0.Right;
+  if (r1.Bottom == r0.Bottom) f.Y = r0.Bottom;
+  const long double w0 = r0.Right - r0.Left, h0 = r0.Bottom - r0.Top;
+  TMyPoint t = RotateAPoint(Shape->TextPoint, c0, -a);
+  if (w0 != 0) t.X = static_cast<float>(f.X + (t.X - f.X) * ((r1.Right - r1.Left) / w0));
+  if (h0 != 0) t.Y = static_cast<float>(f.Y + (t.Y - f.Y) * ((r1.Bottom - r1.Top) / h0));
+  Shape->TextPoint = RotateAPoint(t, c0, a);
+}
+
+void TMyCAD::SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P) {
+  if (!Shape || HotIndex < 0 || HotIndex >= Shape->GetPointsCount() - 1) return;
+  Shape->HotId = HotIndex;
+  SizeChangeValueforShapes(Shape, Shape->GetPointInZoom(HotIndex), P);
+  Repaint();
+}
+
+void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
+  if (!Shape) return;
+  if (OnShapeCodeDragging) OnShapeCodeDragging(Shape, dx, dy);
+  DragChangeValueDxDyforShapes(Shape, dx, dy);
+  ChangeLinkShapes(Shape);
+  Repaint();
+}
+
+void TMyCAD::Rotate(TMyShape* Shape, float Angle) {
+  if (!Shape) return;
+  if (OnShapeCodeRotating) OnShapeCodeRotating(Shape, Angle);
+  Shape->SetAngle(Angle);
+  ChangeLinkShapes(Shape);
+  Repaint();
+}
+
+}  // namespace cad
