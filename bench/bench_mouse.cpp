@@ -3,23 +3,16 @@
 #include <cad/cad.h>
 #include <cad/shapes/rectangle.h>
 
+#include "bench_support.h"
+
 namespace {
 
 using namespace cad;
 
 void FillWithBoxes(TMyCAD& cad, int count) {
-  cad.SetZoom(1.0);
+  bench::FillWithBoxes<TMyRectangle>(cad, count, [](TMyShape*, int) {});
   cad.SetSnap(false);
   cad.SetShapeTool(TDrawTool::SpSelecting);
-  const int cols = 100;
-  for (int i = 0; i < count; ++i) {
-    auto* s = new TMyRectangle(&cad);
-    const float x = static_cast<float>(5 + (i % cols) * 7.5), y = static_cast<float>(5 + (i / cols) * 10.5);
-    s->Points = {{x, y}, {x + 6, y}, {x + 6, y + 8}, {x, y + 8}};
-    s->ShapeId = cad.NextShapeId();
-    s->ShapeNo = cad.GetShapesCount();
-    cad.AddShape(s, false, false);
-  }
 }
 
 // The pointer moves over the drawing without a button: the surface looks up the topmost shape

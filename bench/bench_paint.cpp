@@ -2,6 +2,8 @@
 #include <benchmark/benchmark.h>
 #include <cad/cad.h>
 
+#include "bench_support.h"
+
 
 namespace {
 
@@ -21,23 +23,10 @@ public:
   }
 };
 
-void FillSurface(TMyCAD& cad, int count) {
-  cad.SetZoom(1.0);
-  const int cols = 100;
-  for (int i = 0; i < count; ++i) {
-    auto* s = new TBenchShape(&cad);
-    const float x = static_cast<float>(5 + (i % cols) * 7.5), y = static_cast<float>(5 + (i / cols) * 10.5);
-    s->Points = {{x, y}, {x + 6, y}, {x + 6, y + 8}, {x, y + 8}};
-    s->ShapeId = cad.NextShapeId();
-    s->ShapeNo = cad.GetShapesCount();
-    s->Brush()->SetColor(RGB(i % 256, (i * 7) % 256, 200));
-    cad.AddShape(s, false, false);
-  }
-}
-
 void BM_PaintShapes(benchmark::State& state) {
   TMyCAD cad;
-  FillSurface(cad, static_cast<int>(state.range(0)));
+  bench::FillWithBoxes<TBenchShape>(cad, static_cast<int>(state.range(0)),
+                                    [](TMyShape* s, int i) { s->Brush()->SetColor(RGB(i % 256, (i * 7) % 256, 200)); });
   cad.Repaint();
   for (auto _ : state) {
     cad.Repaint();
