@@ -484,6 +484,16 @@ TEST_F(SurfacePaint, BackgroundPicturePlacement) {
   EXPECT_EQ(target.Pixel(300, 100), clWhite);
   EXPECT_EQ(target.Pixel(100, 200), clWhite);
 
+  // A tiny picture tiled over a page zoomed far in paints only the visible tiles.
+  TBitmap dot(2, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) dot.ScanLine(y)[x] = qRgb(0, 128, 0);
+  cad.SetBkBitmap(&dot);
+  cad.SetZoom(64);
+  cad.Repaint();
+  EXPECT_EQ(Px(1001, 777), clGreen);
+  cad.SetZoom(1);
+
   TBitmap page(50, 40);
   cad.SetPrintBackground(false);
   cad.DrawBackground(&page);

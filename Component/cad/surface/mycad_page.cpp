@@ -122,12 +122,17 @@ void TMyCAD::DrawBkBitmapArea(TCanvas* Target, int X, int Y, int AreaWidth, int 
       Target->StretchDraw(TRect{X, Y, X + AreaWidth, Y + AreaHeight}, FBkBitmap);
       break;
     case TBkBitmapMode::Tiled: {
-      // Only the tiles that meet the target's area are copied; the others would be clipped.
+      // Only the tiles that meet the target's area are visited: a small picture on a page zoomed
+      // far in would otherwise mean billions of tiles.
       const TRect clip = Target->ClipRect();
-      for (int i = 0; i <= AreaWidth / w; ++i) {
+      auto firstTile = [](int origin, int size, int from) { return std::max(0, (from - origin) / size - 1); };
+      auto lastTile = [](int origin, int size, int to, int count) { return std::min(count, (to - origin) / size + 1); };
+      const int i0 = firstTile(X, w, clip.Left), i1 = lastTile(X, w, clip.Right, AreaWidth / w);
+      const int j0 = firstTile(Y, h, clip.Top), j1 = lastTile(Y, h, clip.Bottom, AreaHeight / h);
+      for (int i = i0; i <= i1; ++i) {
         const int l = X + i * w;
         if (l + w <= clip.Left || l >= clip.Right) continue;
-        for (int j = 0; j <= AreaHeight / h; ++j) {
+        for (int j = j0; j <= j1; ++j) {
           const int t = Y + j * h;
           if (t + h <= clip.Top || t >= clip.Bottom) continue;
           Target->CopyRect(TRect{l, t, l + w, t + h}, FBkBitmap, src);
