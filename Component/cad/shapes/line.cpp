@@ -5,6 +5,7 @@
 #include "shapedraw.h"
 
 #include <cmath>
+#include <optional>
 
 namespace cad {
 
@@ -126,6 +127,8 @@ int32_t TMyLine::InWhichHot(const TPoint& P) {
 }
 
 bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
+  // The whole shape's box gates the slanted segments; it is measured once, when first needed.
+  std::optional<TRect> box;
   for (int32_t i = 0; i + 1 < GetPointsCount(); ++i) {
     const TPoint a = ZoomedPixel(i), b = ZoomedPixel(i + 1);
     const int32_t minX = std::min(a.X, b.X), maxX = std::max(a.X, b.X);
@@ -138,9 +141,8 @@ bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
       if (PtInRect(TRect{minX, minY - kHitBand, maxX, maxY + kHitBand}, P)) return true;
       continue;
     }
-    const TMyRect zoomedBox =
-        MyCAD ? MyCAD->GetShapesLTRBinZoom(TArrMyShape{this}) : GetPointsLTRB(Points);
-    if (!PtInRect(myRecttoRect(zoomedBox), P)) continue;
+    if (!box) box = myRecttoRect(MyCAD ? MyCAD->GetShapesLTRBinZoom(TArrMyShape{this}) : GetPointsLTRB(Points));
+    if (!PtInRect(*box, P)) continue;
     const long double ax = a.X, ay = a.Y, bx = b.X, by = b.Y;
     if (std::abs(b.X - a.X) > std::abs(b.Y - a.Y)) {
       const long double y0 = (by - ay) / (bx - ax) * (P.X - ax) + ay;
