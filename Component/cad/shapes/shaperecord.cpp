@@ -114,12 +114,6 @@ TPenMode PenModeFromStored(uint8_t Value) {
 constexpr uint8_t kDefaultCharset = 1;
 constexpr uint8_t kDefaultPitch = 0;
 
-// The font's pixel height at the screen resolution (negative: a character height), computed
-// wide and saturated so that any size a file held can be written back.
-int32_t FontHeight(int32_t Size) {
-  return Round(-static_cast<long double>(Size) * ScreenPixelsPerInch() / 72);
-}
-
 }  // namespace
 
 QString TMyShape::RecordVersion() const { return MyCAD ? MyCAD->DiskFileVersion() : QStringLiteral("ZK.a"); }
@@ -153,7 +147,7 @@ void TMyShape::SaveToStream(TStream& Stream) {
   WriteStreamText(Stream, FFont.Name());
   Stream.WriteLE<uint8_t>(kDefaultCharset);
   Stream.WriteLE<int32_t>(FFont.Color());
-  Stream.WriteLE<int32_t>(FontHeight(FFont.Size()));
+  Stream.WriteLE<int32_t>(FFont.Height());
   Stream.WriteLE<int32_t>(FFont.Size());
   Stream.WriteLE<uint8_t>(kDefaultPitch);
   Stream.WriteLE<int32_t>(0);
