@@ -1,45 +1,65 @@
-// Interactive costs at scale: a hover move in selecting mode and a rubber-band selection.
+// Interactive costs at scale, each beside the scene's own way of doing the same:
+//   hover      a mouse move without a button (the topmost-shape lookup)  vs  itemAt
+//   band       a rubber band over the top half of the page              vs  setSelectionArea
+//   deselect   a click on empty space with half of the shapes selected  vs  clearSelection
+// The surface repaints at the end of a band and of a click; the scene only marks its items, so
+// each scene operation is also measured followed by a render of the view ("SceneRender").
 #include <benchmark/benchmark.h>
-#include <cad/cad.h>
-#include <cad/shapes/rectangle.h>
 
-#include "bench_support.h"
+#include <QPainterPath>
+
+#include "bench_drawing.h"
 
 namespace {
 
 using namespace cad;
 
-void FillWithBoxes(TMyCAD& cad, int count) {
-  bench::FillWithBoxes<TMyRectangle>(cad, count, [](TMyShape*, int) {});
-  cad.SetSnap(false);
-  cad.SetShapeTool(TDrawTool::SpSelecting);
+constexpr TPoint kEmptyCorner{2, 2};
+
+QRect TopHalf() {
+  const QSize page = bench::PageSizePixels();
+  return QRect(QPoint(kEmptyCorner.X, kEmptyCorner.Y), QPoint(page.width() - 2, page.height() / 2));
 }
 
-// The pointer moves over the drawing without a button: the surface looks up the topmost shape
-// under it for the hover notices.
-void BM_HoverMove(benchmark::State& state) {
-  TMyCAD cad;
-  FillWithBoxes(cad, static_cast<int>(state.range(0)));
-  cad.Repaint();
+void RubberBand(TMyCAD& Cad, const QRect& R) {
+  Cad.MouseDown(TMouseButton::mbLeft, 0, R.left(), R.top());
+  Cad.MouseMove(ssLeft, R.right(), R.bottom());
+  Cad.MouseUp(TMouseButton::mbLeft, 0, R.right(), R.bottom());
+}
+
+void SelectArea(QGraphicsScene& Scene, const QRect& R) {
+  QPainterPath path;
+  path.addRect(QRectF(R));
+  Scene.setSelectionArea(path, Qt::ReplaceSelection, Qt::ContainsItemBoundingRect);
+}
+
+void BM_Hover_Surface(benchmark::State& state) {
+  bench::TBenchViews& v = bench::ViewsFor(static_cast<int>(state.range(0)));
+  TMyCAD& cad = *v.Surface->Cad;
+  const QPoint a = bench::PointOverAnItem(v.Items, v.Surface->View), b = bench::PointOverNothing(v.Items, v.Surface->View);
   int i = 0;
   for (auto _ : state) {
-    // Alternate between a spot over the first shape (worst case: scanned last) and empty space.
-    const int x = (i++ % 2) ? 8 : 790;
-    cad.MouseMove(0, x, 9);
+    const QPoint p = (i++ % 2) ? a : b;
+    cad.MouseMove(0, p.x(), p.y());
   }
   state.counters["shapes"] = static_cast<double>(state.range(0));
 }
-BENCHMARK(BM_HoverMove)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
-// A rubber band over half the drawing: press on empty space, one move, release.
-void BM_RubberBandSelect(benchmark::State& state) {
-  TMyCAD cad;
-  FillWithBoxes(cad, static_cast<int>(state.range(0)));
-  cad.Repaint();
+void BM_Hover_Scene(benchmark::State& state) {
+  bench::TBenchViews& v = bench::ViewsFor(static_cast<int>(state.range(0)));
+  const QPoint a = bench::PointOverAnItem(v.Items, v.Surface->View), b = bench::PointOverNothing(v.Items, v.Surface->View);
+  int i = 0;
   for (auto _ : state) {
-    cad.MouseDown(TMouseButton::mbLeft, 0, 1, 1);
-    cad.MouseMove(0, 400, 600);
-    cad.MouseUp(TMouseButton::mbLeft, 0, 400, 600);
+    const QPoint p = (i++ % 2) ? a : b;
+    benchmark::DoNotOptimize(v.Scene->Scene.itemAt(QPointF(p), QTransform()));
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+void BM_Band_Surface(benchmark::State& state) {
+  TMyCAD& cad = *bench::ViewsFor(static_cast<int>(state.range(0))).Surface->Cad;
+  for (auto _ : state) {
+    RubberBand(cad, TopHalf());
     benchmark::DoNotOptimize(cad.GetSelectedShapesCount());
     state.PauseTiming();
     cad.DeSelectedAllShapesByCode();
@@ -47,6 +67,58 @@ void BM_RubberBandSelect(benchmark::State& state) {
   }
   state.counters["shapes"] = static_cast<double>(state.range(0));
 }
-BENCHMARK(BM_RubberBandSelect)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+template <bool Render>
+void BandScene(benchmark::State& state) {
+  bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0))).Scene;
+  for (auto _ : state) {
+    SelectArea(scene.Scene, TopHalf());
+    if (Render) scene.Render();
+    state.PauseTiming();
+    scene.Scene.clearSelection();
+    state.ResumeTiming();
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+void BM_Band_Scene(benchmark::State& state) { BandScene<false>(state); }
+void BM_Band_SceneRender(benchmark::State& state) { BandScene<true>(state); }
+
+void BM_Deselect_Surface(benchmark::State& state) {
+  TMyCAD& cad = *bench::ViewsFor(static_cast<int>(state.range(0))).Surface->Cad;
+  for (auto _ : state) {
+    state.PauseTiming();
+    RubberBand(cad, TopHalf());
+    state.counters["selected"] = cad.GetSelectedShapesCount();
+    state.ResumeTiming();
+    cad.MouseDown(TMouseButton::mbLeft, 0, kEmptyCorner.X, kEmptyCorner.Y);
+    cad.MouseUp(TMouseButton::mbLeft, 0, kEmptyCorner.X, kEmptyCorner.Y);
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+template <bool Render>
+void DeselectScene(benchmark::State& state) {
+  bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0))).Scene;
+  for (auto _ : state) {
+    state.PauseTiming();
+    SelectArea(scene.Scene, TopHalf());
+    state.ResumeTiming();
+    scene.Scene.clearSelection();
+    if (Render) scene.Render();
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+void BM_Deselect_Scene(benchmark::State& state) { DeselectScene<false>(state); }
+void BM_Deselect_SceneRender(benchmark::State& state) { DeselectScene<true>(state); }
+
+#define KESTRAFEL_SIZES ->Arg(1000)->Arg(10000)->Arg(100000)
+BENCHMARK(BM_Hover_Surface) KESTRAFEL_SIZES->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Hover_Scene) KESTRAFEL_SIZES->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Band_Surface) KESTRAFEL_SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Band_Scene) KESTRAFEL_SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Band_SceneRender) KESTRAFEL_SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Deselect_Surface) KESTRAFEL_SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Deselect_Scene) KESTRAFEL_SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Deselect_SceneRender) KESTRAFEL_SIZES->Unit(benchmark::kMillisecond);
 
 }  // namespace

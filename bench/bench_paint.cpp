@@ -1,41 +1,30 @@
-// Painting throughput of the surface at scale.
+// Repainting the view: the surface re-renders its back buffer; the scene renders the same part
+// of itself into an image of the same size.
 #include <benchmark/benchmark.h>
-#include <cad/cad.h>
 
-#include "bench_support.h"
-
+#include "bench_drawing.h"
 
 namespace {
 
-using namespace cad;
-
-// A plain filled polygon: the cheapest honest shape to paint.
-class TBenchShape : public TMyShape {
-public:
-  using TMyShape::TMyShape;
-  QString ClassName() const override { return QStringLiteral("TBenchShape"); }
-  void Draw(TCanvas* Canvas) override {
-    SetDrawShapeMode(this, Canvas);
-    TArrPoint pts;
-    pts.reserve(Points.size());
-    for (int32_t i = 0; i < GetPointsCount(); ++i) pts.push_back(MyPtToPt(GetPointInZoom(i)));
-    Canvas->Polygon(pts);
-  }
-};
-
-void BM_PaintShapes(benchmark::State& state) {
-  TMyCAD cad;
-  bench::FillWithBoxes<TBenchShape>(cad, static_cast<int>(state.range(0)),
-                                    [](TMyShape* s, int i) { s->Brush()->SetColor(RGB(i % 256, (i * 7) % 256, 200)); });
-  cad.Repaint();
+void BM_Repaint_Surface(benchmark::State& state) {
+  cad::TMyCAD& cad = *bench::ViewsFor(static_cast<int>(state.range(0))).Surface->Cad;
   for (auto _ : state) {
     cad.Repaint();
-    benchmark::DoNotOptimize(cad.Canvas()->Pixel(10, 10));
+    benchmark::DoNotOptimize(cad.Canvas()->Pixel(cad.BufferArea().left(), cad.BufferArea().top()));
   }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
   state.counters["shapes"] = static_cast<double>(state.range(0));
 }
-BENCHMARK(BM_PaintShapes)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_Repaint_Scene(benchmark::State& state) {
+  bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0))).Scene;
+  for (auto _ : state) {
+    scene.Render();
+    benchmark::DoNotOptimize(scene.Target.constBits());
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+BENCHMARK(BM_Repaint_Surface)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Repaint_Scene)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-

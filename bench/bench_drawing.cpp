@@ -1,0 +1,195 @@
+#include "bench_drawing.h"
+
+#include <cad/shapes/rectangle.h>
+
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsRectItem>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <algorithm>
+#include <map>
+#include <random>
+
+namespace bench {
+
+using namespace cad;
+
+QSize PageSizePixels() {
+  // A0, 841 x 1189 mm, at 96 pixels per inch and zoom 1: what the surface gives itself.
+  return QSize(Round(96.0L * 841 / 25.4L), Round(96.0L * 1189 / 25.4L));
+}
+
+QRect ViewRect() {
+  const QSize page = PageSizePixels();
+  return QRect((page.width() - 1280) / 2, (page.height() - 800) / 2, 1280, 800);
+}
+
+std::vector<TItem> MakeDrawing(int Count, int PageWidth, int PageHeight, unsigned Seed) {
+  std::mt19937 rng(Seed);
+  auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+  std::vector<TItem> items;
+  items.reserve(static_cast<size_t>(Count));
+  for (int i = 0; i < Count; ++i) {
+    TItem it;
+    it.Kind = static_cast<TItem::TKind>(i % 4);
+    const float x = uniform(20, PageWidth - 80.0f), y = uniform(20, PageHeight - 80.0f);
+    const float w = uniform(8, 60), h = uniform(8, 60);
+    switch (it.Kind) {
+      case TItem::TKind::Box:
+      case TItem::TKind::Ellipse:
+        it.Points = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
+        break;
+      case TItem::TKind::Line:
+        it.Points = {{x, y}, {x + w, y + h}};
+        break;
+      case TItem::TKind::PolyLine: {
+        float px = x, py = y;
+        for (int k = 0; k < 5; ++k) {
+          it.Points.push_back({px, py});
+          px = std::clamp(px + uniform(-25, 25), 20.0f, PageWidth - 20.0f);
+          py = std::clamp(py + uniform(-25, 25), 20.0f, PageHeight - 20.0f);
+        }
+        break;
+      }
+    }
+    it.Fill = RGB(i % 256, (i * 7) % 256, 200);
+    it.Line = RGB((i * 13) % 128, 0, (i * 5) % 128);
+    items.push_back(std::move(it));
+  }
+  return items;
+}
+
+std::unique_ptr<TSurfaceView> MakeSurfaceView(const std::vector<TItem>& Items) {
+  auto v = std::make_unique<TSurfaceView>();
+  auto* cad = new TMyCAD;
+  v->Cad = cad;
+  cad->SetPageStyle(TPageStyle::A0);
+  cad->SetZoom(1.0);
+  cad->SetSnap(false);
+  cad->SetShapeTool(TDrawTool::SpSelecting);
+  for (const TItem& it : Items) {
+    TMyShape* s = nullptr;
+    switch (it.Kind) {
+      case TItem::TKind::Box: s = new TMyRectangle(cad); break;
+      case TItem::TKind::Ellipse: s = new TMyEllipse(cad); break;
+      case TItem::TKind::Line: s = new TMyLine(cad); break;
+      case TItem::TKind::PolyLine: s = new TMyPolyLine(cad); break;
+    }
+    s->Points = it.Points;
+    s->Brush()->SetColor(it.Fill);
+    s->Pen()->SetColor(it.Line);
+    s->ShapeId = cad->NextShapeId();
+    s->SetName(QStringLiteral("Shape") + QString::number(s->ShapeId));
+    s->ShapeNo = cad->GetShapesCount();
+    cad->AddShape(s, false, false);
+    TPoint last;
+    s->Drawed(TPoint{}, last);
+  }
+  v->Area.setFrameShape(QFrame::NoFrame);
+  v->Area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  v->Area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  v->Area.setWidget(cad);
+  v->Area.resize(1280, 800);
+  v->Area.show();
+  v->View = ViewRect();
+  v->Area.horizontalScrollBar()->setValue(v->View.left());
+  v->Area.verticalScrollBar()->setValue(v->View.top());
+  cad->Repaint();
+  return v;
+}
+
+void TSceneView::Render() { Scene.render(Painter.get(), QRectF(0, 0, Target.width(), Target.height()), View); }
+
+std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const QRect& View) {
+  auto v = std::make_unique<TSceneView>();
+  const QSize page = PageSizePixels();
+  v->Scene.setSceneRect(0, 0, page.width(), page.height());
+  v->Scene.setBackgroundBrush(Qt::white);
+  for (const TItem& it : Items) {
+    const QPen pen(ToQColor(it.Line), 0);
+    const QBrush brush(ToQColor(it.Fill));
+    QGraphicsItem* item = nullptr;
+    const auto& p = it.Points;
+    switch (it.Kind) {
+      case TItem::TKind::Box:
+        item = v->Scene.addRect(QRectF(p[0].X, p[0].Y, p[2].X - p[0].X, p[2].Y - p[0].Y), pen, brush);
+        break;
+      case TItem::TKind::Ellipse:
+        item = v->Scene.addEllipse(QRectF(p[0].X, p[0].Y, p[2].X - p[0].X, p[2].Y - p[0].Y), pen, brush);
+        break;
+      case TItem::TKind::Line:
+        item = v->Scene.addLine(p[0].X, p[0].Y, p[1].X, p[1].Y, pen);
+        break;
+      case TItem::TKind::PolyLine: {
+        QPainterPath path(QPointF(p[0].X, p[0].Y));
+        for (size_t k = 1; k < p.size(); ++k) path.lineTo(p[k].X, p[k].Y);
+        item = v->Scene.addPath(path, pen, Qt::NoBrush);
+        break;
+      }
+    }
+    item->setFlag(QGraphicsItem::ItemIsSelectable);
+  }
+  v->View = QRectF(View);
+  v->Target = QImage(View.size(), QImage::Format_RGB32);
+  v->Painter = std::make_unique<QPainter>(&v->Target);
+  // The scene builds its index on the first lookup; do that outside any measurement.
+  v->Scene.itemAt(QPointF(0, 0), QTransform());
+  v->Render();
+  return v;
+}
+
+QPoint PointOverAnItem(const std::vector<TItem>& Items, const QRect& View) {
+  for (const TItem& it : Items) {
+    if (it.Kind != TItem::TKind::Box) continue;
+    const QPoint c(static_cast<int>((it.Points[0].X + it.Points[2].X) / 2), static_cast<int>((it.Points[0].Y + it.Points[2].Y) / 2));
+    if (View.adjusted(10, 10, -10, -10).contains(c)) return c;
+  }
+  return View.center();
+}
+
+QPoint PointOverNothing(const std::vector<TItem>& Items, const QRect& View) {
+  // Mark every item's box, widened by the line hit band and a little more, on a map of the view.
+  constexpr int kMargin = 12;
+  std::vector<char> covered(static_cast<size_t>(View.width()) * View.height(), 0);
+  for (const TItem& it : Items) {
+    QRectF box;
+    for (const TMyPoint& q : it.Points) box |= QRectF(q.X, q.Y, 0.001, 0.001);
+    const QRect r = box.toAlignedRect().adjusted(-kMargin, -kMargin, kMargin, kMargin).intersected(View);
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      std::fill_n(covered.begin() + (y - View.top()) * View.width() + (r.left() - View.left()), r.width(), 1);
+  }
+  for (int y = 0; y < View.height(); ++y)
+    for (int x = 0; x < View.width(); ++x)
+      if (!covered[static_cast<size_t>(y) * View.width() + x]) return View.topLeft() + QPoint(x, y);
+  // A drawing this dense has no empty spot in the view.
+  return View.center();
+}
+
+}  // namespace bench
+
+namespace bench {
+
+namespace {
+std::map<int, std::unique_ptr<TBenchViews>>& Cache() {
+  static std::map<int, std::unique_ptr<TBenchViews>> cache;
+  return cache;
+}
+}  // namespace
+
+TBenchViews& ViewsFor(int Count) {
+  auto& slot = Cache()[Count];
+  if (!slot) {
+    slot = std::make_unique<TBenchViews>();
+    const QSize page = PageSizePixels();
+    slot->Items = MakeDrawing(Count, page.width(), page.height());
+    slot->Surface = MakeSurfaceView(slot->Items);
+    slot->Scene = MakeSceneView(slot->Items, slot->Surface->View);
+  }
+  return *slot;
+}
+
+void ReleaseViews() { Cache().clear(); }
+
+}  // namespace bench
