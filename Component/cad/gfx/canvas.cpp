@@ -37,11 +37,18 @@ Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
   }
 }
 
-QPolygon ToQPolygon(const TArrPoint& pts) {
-  QPolygon poly(static_cast<int>(pts.size()));
-  for (int i = 0; i < poly.size(); ++i) poly.setPoint(i, pts[static_cast<size_t>(i)].X, pts[static_cast<size_t>(i)].Y);
-  return poly;
+QRect BoundsOf(const TPoint* Points, size_t Count) {
+  int l = Points[0].X, r = l, t = Points[0].Y, b = t;
+  for (size_t i = 1; i < Count; ++i) {
+    l = std::min(l, Points[i].X);
+    r = std::max(r, Points[i].X);
+    t = std::min(t, Points[i].Y);
+    b = std::max(b, Points[i].Y);
+  }
+  return QRect(QPoint(l, t), QPoint(r, b));
 }
+
+QRect Widened(const QRect& R, int D) { return R.adjusted(-D, -D, D, D); }
 
 // The box of a box primitive in the toolkit's inclusive form: the outline covers X1..X2-1.
 QRect BoxRect(int X1, int Y1, int X2, int Y2) {
@@ -81,7 +88,28 @@ bool TCanvas::IsPrinter() const { return FDevice && FDevice->devType() == QInter
 
 TRect TCanvas::ClipRect() const {
   if (!FDevice) return TRect{};
-  return TRect{FOrigin.x(), FOrigin.y(), FOrigin.x() + FDevice->width(), FOrigin.y() + FDevice->height()};
+  QRect r(FOrigin, QSize(FDevice->width(), FDevice->height()));
+  if (FClip) r &= *FClip;
+  if (r.isEmpty()) return TRect{FOrigin.x(), FOrigin.y(), FOrigin.x(), FOrigin.y()};
+  return TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
+void TCanvas::SetClipRect(const TRect& R) {
+  FClip = QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
+  if (FPainter) FPainter->setClipRect(*FClip);
+}
+
+void TCanvas::ClearClipRect() {
+  FClip.reset();
+  if (FPainter) FPainter->setClipping(false);
+}
+
+int TCanvas::PenPad() const { return std::max(1, FPen.Width()) / 2 + 2; }
+
+const QPoint* TCanvas::ToScratch(const TPoint* Points, size_t Count) {
+  FScratch.resize(Count);
+  for (size_t i = 0; i < Count; ++i) FScratch[i] = QPoint(Points[i].X, Points[i].Y);
+  return FScratch.data();
 }
 
 QPainter* TCanvas::Painter() {
@@ -96,6 +124,7 @@ QPainter* TCanvas::Painter() {
     FPainter->setRenderHint(QPainter::Antialiasing, false);
     FPainter->setRenderHint(QPainter::TextAntialiasing, true);
     FPainter->translate(-FOrigin.x(), -FOrigin.y());
+    if (FClip) FPainter->setClipRect(*FClip);
     FAppliedPen = FAppliedBrush = FAppliedFont = 0;
   }
   ApplyPen();
@@ -143,11 +172,15 @@ void TCanvas::ApplyBrush() {
   FAppliedBrush = FBrush.Revision();
 }
 
-void TCanvas::Changed() {
+void TCanvas::Changed(const QRect& Area) {
+  // Drawing in a turned world lands anywhere on the device.
+  if (FWorldTurned && FDevice) FDamage |= QRect(FOrigin, QSize(FDevice->width(), FDevice->height()));
+  else FDamage |= Area;
   if (OnChange) OnChange();
 }
 
 void TCanvas::Release() {
+  FWorldTurned = false;
   if (FPainter) {
     if (FPainter->isActive()) FPainter->end();
     FPainter.reset();
@@ -161,7 +194,10 @@ void TCanvas::Stop() {
 }
 
 void TCanvas::RotateWorld(double Degrees) {
-  if (QPainter* p = Painter()) p->rotate(Degrees);
+  if (QPainter* p = Painter()) {
+    p->rotate(Degrees);
+    FWorldTurned = true;
+  }
 }
 
 QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
@@ -172,6 +208,7 @@ QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
 }
 
 void TCanvas::ResetWorld() {
+  FWorldTurned = false;
   if (!FPainter) return;
   FPainter->resetTransform();
   FPainter->translate(-FOrigin.x(), -FOrigin.y());
@@ -183,33 +220,38 @@ void TCanvas::LineTo(int X, int Y) {
   // A line of no length draws nothing, so rubber bands that start at the press point leave no dot.
   if (FPenPos != TPoint{X, Y})
     if (QPainter* p = Painter()) p->drawLine(FPenPos.X, FPenPos.Y, X, Y);
+  const TPoint ends[2] = {FPenPos, TPoint{X, Y}};
   FPenPos = TPoint{X, Y};
-  Changed();
+  Changed(Widened(BoundsOf(ends, 2), PenPad()));
 }
 
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
   // An empty box draws nothing.
   if (X1 != X2 && Y1 != Y2)
     if (QPainter* p = Painter()) p->drawRect(BoxRect(X1, Y1, X2, Y2));
-  Changed();
+  Changed(Widened(BoxRect(X1, Y1, X2, Y2), PenPad()));
 }
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   if (X1 != X2 && Y1 != Y2)
     if (QPainter* p = Painter()) p->drawEllipse(BoxRect(X1, Y1, X2, Y2));
-  Changed();
+  Changed(Widened(BoxRect(X1, Y1, X2, Y2), PenPad()));
 }
 
-void TCanvas::Polygon(const TArrPoint& Points) {
-  if (Points.empty()) return;
-  if (QPainter* p = Painter()) p->drawPolygon(ToQPolygon(Points), Qt::OddEvenFill);
-  Changed();
+void TCanvas::Polygon(const TArrPoint& Points) { Polygon(Points.data(), Points.size()); }
+
+void TCanvas::Polygon(const TPoint* Points, size_t Count) {
+  if (Count == 0) return;
+  if (QPainter* p = Painter()) p->drawPolygon(ToScratch(Points, Count), static_cast<int>(Count), Qt::OddEvenFill);
+  Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
 
-void TCanvas::Polyline(const TArrPoint& Points) {
-  if (Points.empty()) return;
-  if (QPainter* p = Painter()) p->drawPolyline(ToQPolygon(Points));
-  Changed();
+void TCanvas::Polyline(const TArrPoint& Points) { Polyline(Points.data(), Points.size()); }
+
+void TCanvas::Polyline(const TPoint* Points, size_t Count) {
+  if (Count == 0) return;
+  if (QPainter* p = Painter()) p->drawPolyline(ToScratch(Points, Count), static_cast<int>(Count));
+  Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
 
 void TCanvas::PolyBezier(const TArrPoint& Points) {
@@ -223,7 +265,7 @@ void TCanvas::PolyBezier(const TArrPoint& Points) {
     p->drawPath(path);
     p->setBrush(saved);
   }
-  Changed();
+  Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
 }
 
 void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
@@ -240,7 +282,7 @@ void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, 
     else if (kind == 1) p->drawChord(box, start, len);
     else p->drawPie(box, start, len);
   }
-  Changed();
+  Changed(Widened(box, PenPad()));
 }
 
 void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
@@ -258,7 +300,7 @@ void TCanvas::FillRect(const TRect& R) {
     const QRect r(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
     if (FBrush.Style() != TBrushStyle::bsClear && r.isValid()) p->fillRect(r, p->brush());
   }
-  Changed();
+  Changed(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top));
 }
 
 void TCanvas::FrameRect(const TRect& R) {
@@ -271,7 +313,7 @@ void TCanvas::FrameRect(const TRect& R) {
     p->setBrush(saved);
     p->setPen(savedPen);
   }
-  Changed();
+  Changed(Widened(BoxRect(R.Left, R.Top, R.Right, R.Bottom), 2));
 }
 
 void TCanvas::TextOut(int X, int Y, const QString& Text) {
@@ -280,9 +322,12 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
 }
 
 void TCanvas::TextOutF(double X, double Y, const QString& Text) {
+  QRect area;
   if (QPainter* p = Painter()) {
     const QFont f = FFont.ToQFont();
     const QFontMetrics fm(f);
+    // Glyphs may overhang their advance by part of the line height (italics).
+    area = Widened(QRectF(X, Y, fm.horizontalAdvance(Text), fm.height()).toAlignedRect(), fm.height() / 2 + 2);
     p->setFont(f);
     if (FBrush.Style() != TBrushStyle::bsClear)
       p->fillRect(QRectF(X, Y, fm.horizontalAdvance(Text), fm.height()), ToQColor(FBrush.Color()));
@@ -290,7 +335,7 @@ void TCanvas::TextOutF(double X, double Y, const QString& Text) {
     p->drawText(QPointF(X, Y + fm.ascent()), Text);
     FAppliedPen = 0;  // the text colour replaced the pen
   }
-  Changed();
+  Changed(area);
 }
 
 int TCanvas::TextWidth(const QString& Text) { return TextExtent(Text).X; }
@@ -304,14 +349,14 @@ TPoint TCanvas::TextExtent(const QString& Text) {
 void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap) {
   if (Bitmap.Empty()) return;
   if (QPainter* p = Painter()) p->drawImage(QPoint(X, Y), DrawableImage(Bitmap));
-  Changed();
+  Changed(QRect(X, Y, Bitmap.Width(), Bitmap.Height()));
 }
 
 void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap) {
   if (Bitmap.Empty()) return;
   if (QPainter* p = Painter())
     p->drawImage(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), DrawableImage(Bitmap));
-  Changed();
+  Changed(BoxRect(R.Left, R.Top, R.Right + 1, R.Bottom + 1));
 }
 
 void TCanvas::CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect) {
@@ -321,7 +366,7 @@ void TCanvas::CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& So
                  QRect(SourceRect.Left, SourceRect.Top, SourceRect.Right - SourceRect.Left,
                        SourceRect.Bottom - SourceRect.Top));
   }
-  Changed();
+  Changed(BoxRect(Dest.Left, Dest.Top, Dest.Right + 1, Dest.Bottom + 1));
 }
 
 TColor TCanvas::Pixel(int X, int Y) const {
@@ -339,7 +384,7 @@ void TCanvas::SetPixel(int X, int Y, TColor C) {
     p->fillRect(QRect(X, Y, 1, 1), ToQColor(C));
     p->setCompositionMode(m);
   }
-  Changed();
+  Changed(QRect(X, Y, 1, 1));
 }
 
 }  // namespace cad

@@ -12,9 +12,12 @@
 #include "graphics.h"
 
 #include <QPainter>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QPaintDevice;
 
@@ -36,8 +39,16 @@ public:
   QPoint Origin() const { return FOrigin; }
   // Whether the device is a printer (drawing presets differ there).
   bool IsPrinter() const;
-  // The area of the device in owner coordinates.
+  // The area of the device in owner coordinates, narrowed to the clip rectangle when one is set.
   TRect ClipRect() const;
+  // Restricts drawing to R (owner coordinates) until ClearClipRect.
+  void SetClipRect(const TRect& R);
+  void ClearClipRect();
+
+  // The part of the device drawn on since the last ResetDamage, in owner coordinates (an empty
+  // rectangle when nothing was drawn): where ghosts and highlights drawn between two paints are.
+  QRect Damage() const { return FDamage; }
+  void ResetDamage() { FDamage = QRect(); }
 
   TPen* Pen() { return &FPen; }
   TBrush* Brush() { return &FBrush; }
@@ -55,7 +66,9 @@ public:
   void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
   void Ellipse(int X1, int Y1, int X2, int Y2);
   void Polygon(const TArrPoint& Points);
+  void Polygon(const TPoint* Points, size_t Count);
   void Polyline(const TArrPoint& Points);
+  void Polyline(const TPoint* Points, size_t Count);
   // Cubic Bezier segments: points 0..3, then 3 more per further segment.
   void PolyBezier(const TArrPoint& Points);
   // Elliptic arc, chord and pie in the box (X1,Y1)-(X2,Y2), counter-clockwise from the ray
@@ -104,7 +117,12 @@ private:
   void ApplyPen();
   void ApplyBrush();
   void ApplyMode();
-  void Changed();
+  // After each primitive: Area (owner coordinates) was drawn on.
+  void Changed(const QRect& Area);
+  // The pen's reach beyond a stroked outline.
+  int PenPad() const;
+  // The points as the painter takes them, in a buffer that is reused.
+  const QPoint* ToScratch(const TPoint* Points, size_t Count);
   void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
 
   QPaintDevice* FDevice = nullptr;
@@ -116,6 +134,10 @@ private:
   TPoint FPenPos;
   int FStartDepth = 0;
   uint64_t FAppliedPen = 0, FAppliedBrush = 0, FAppliedFont = 0;
+  std::optional<QRect> FClip;
+  QRect FDamage;
+  bool FWorldTurned = false;
+  std::vector<QPoint> FScratch;
 };
 
 }  // namespace cad

@@ -35,7 +35,37 @@ void TMyLine::Assign(TMyShape* Source) {
     FArrowAngle = line->FArrowAngle;
     FArrowOffset = line->FArrowOffset;
     FArrowStyle = line->FArrowStyle;
+    Changed();
   }
+}
+
+void TMyLine::SetArrowAngle(int32_t Value) {
+  FArrowAngle = Value;
+  Changed();
+}
+void TMyLine::SetArrowLength(uint8_t Value) {
+  FArrowLength = Value;
+  Changed();
+}
+void TMyLine::SetArrowOffset(uint8_t Value) {
+  FArrowOffset = Value;
+  Changed();
+}
+void TMyLine::SetArrowStyle(TArrowStyle Value) {
+  FArrowStyle = Value;
+  Changed();
+}
+
+TShapeReach TMyLine::GetReach() {
+  TShapeReach r = BaseReach();
+  if (!r.Bounded || FArrowStyle == TArrowStyle::ANone || Points.size() < 2) return r;
+  // The corners of a head lie its length (zoomed with the drawing) from its tip; the tip is
+  // pulled back from the end point by the offset (device pixels), past the other end when the
+  // segment is shorter than that.
+  const float len = FArrowLength + 1.0f;
+  r.Box = TMyRect{r.Box.Left - len, r.Box.Top - len, r.Box.Right + len, r.Box.Bottom + len};
+  r.Margin += FArrowOffset + 2;
+  return r;
 }
 
 void TMyLine::DrawSegment(TCanvas* Canvas, const TPoint& A, const TPoint& B) {
@@ -119,18 +149,25 @@ void TMyLine::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {
 
 int32_t TMyLine::InWhichHot(const TPoint& P) {
   HotId = -1;
-  for (int32_t i = 0; i < GetPointsCount(); ++i) {
-    const TPoint c = ZoomedPixel(i);
+  const TArrPoint& px = ZoomedPixels();
+  for (int32_t i = 0; i < static_cast<int32_t>(px.size()); ++i) {
+    const TPoint c = px[static_cast<size_t>(i)];
     if (PtInRect(ExpandRect(TRect{c.X, c.Y, c.X, c.Y}, HotSize()), P)) HotId = i;
   }
   return HotId;
 }
 
 bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
-  // The whole shape's box gates the slanted segments; it is measured once, when first needed.
-  std::optional<TRect> box;
-  for (int32_t i = 0; i + 1 < GetPointsCount(); ++i) {
-    const TPoint a = ZoomedPixel(i), b = ZoomedPixel(i + 1);
+  const TArrPoint& px = ZoomedPixels();
+  if (px.size() < 2) return false;
+  // The whole shape's box gates the slanted segments, and every band lies within it widened by
+  // the band: a point outside that hits nothing.
+  const TRect box = ZoomedPixelsLTRB();
+  if (int64_t{P.X} < int64_t{box.Left} - kHitBand || int64_t{P.X} > int64_t{box.Right} + kHitBand ||
+      int64_t{P.Y} < int64_t{box.Top} - kHitBand || int64_t{P.Y} > int64_t{box.Bottom} + kHitBand)
+    return false;
+  for (size_t i = 0; i + 1 < px.size(); ++i) {
+    const TPoint a = px[i], b = px[i + 1];
     const int32_t minX = std::min(a.X, b.X), maxX = std::max(a.X, b.X);
     const int32_t minY = std::min(a.Y, b.Y), maxY = std::max(a.Y, b.Y);
     if (a.X == b.X) {
@@ -141,8 +178,7 @@ bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
       if (PtInRect(TRect{minX, minY - kHitBand, maxX, maxY + kHitBand}, P)) return true;
       continue;
     }
-    if (!box) box = myRecttoRect(MyCAD ? MyCAD->GetShapesLTRBinZoom(TArrMyShape{this}) : GetPointsLTRB(Points));
-    if (!PtInRect(*box, P)) continue;
+    if (!PtInRect(box, P)) continue;
     const long double ax = a.X, ay = a.Y, bx = b.X, by = b.Y;
     if (std::abs(b.X - a.X) > std::abs(b.Y - a.Y)) {
       const long double y0 = (by - ay) / (bx - ax) * (P.X - ax) + ay;
@@ -192,6 +228,7 @@ void TMyLine::LoadFromStream(TStream& Stream) {
   FArrowLength = Stream.ReadLE<uint8_t>();
   FArrowOffset = Stream.ReadLE<uint8_t>();
   FArrowStyle = static_cast<TArrowStyle>(Stream.ReadLE<uint8_t>());
+  Changed();
 }
 
 // ---- TMyPolyLine ----
@@ -215,10 +252,7 @@ void TMyPolyLine::AppendPoint(const TPoint& P) {
 void TMyPolygon::Draw(TCanvas* Canvas) {
   if (!Canvas) return;
   SetDrawShapeMode(this, Canvas);
-  TArrPoint pts;
-  pts.reserve(Points.size());
-  for (int32_t i = 0; i < GetPointsCount(); ++i) pts.push_back(ZoomedPixel(i));
-  Canvas->Polygon(pts);
+  Canvas->Polygon(ZoomedPixels());
   DrawInfo(Canvas);
 }
 
@@ -228,12 +262,7 @@ void TMyPolygon::DrawHot(TCanvas* Canvas) {
   DrawDiamond(this, Canvas, ZoomedValuePt(TextPoint), MyCAD ? MyCAD->ColorOfHot() : clGray);
 }
 
-bool TMyPolygon::IsClickedMe(TCanvas*, const TPoint& P) {
-  TArrPoint pts;
-  pts.reserve(Points.size());
-  for (int32_t i = 0; i < GetPointsCount(); ++i) pts.push_back(ZoomedPixel(i));
-  return PtInPolygonWinding(pts, P);
-}
+bool TMyPolygon::IsClickedMe(TCanvas*, const TPoint& P) { return PtInPolygonWinding(ZoomedPixels(), P); }
 
 bool TMyPolygon::IsDrawingFinished(TMouseButton, const TPoint& P) {
   const int32_t n = GetPointsCount();
@@ -242,7 +271,8 @@ bool TMyPolygon::IsDrawingFinished(TMouseButton, const TPoint& P) {
   const long double hot = HotSize();
   if (!(std::fabs(first.X - static_cast<long double>(P.X)) < hot && std::fabs(first.Y - static_cast<long double>(P.Y)) < hot))
     return false;
-  Points.back() = Points.front();
+  TArrMyPoint& pts = Points.Edit();
+  pts.back() = pts.front();
   return true;
 }
 

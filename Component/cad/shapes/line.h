@@ -33,18 +33,20 @@ public:
   void Draw(TCanvas* Canvas) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
+  // Arrow heads reach their length beyond the end points.
+  TShapeReach GetReach() override;
 
   // Half-opening angle of an arrow head in degrees.
   int32_t ArrowAngle() const { return FArrowAngle; }
-  void SetArrowAngle(int32_t Value) { FArrowAngle = Value; }
+  void SetArrowAngle(int32_t Value);
   // Side length of an arrow head in drawing units.
   uint8_t ArrowLength() const { return FArrowLength; }
-  void SetArrowLength(uint8_t Value) { FArrowLength = Value; }
+  void SetArrowLength(uint8_t Value);
   // How far the tip is pulled back from the end point, in device pixels.
   uint8_t ArrowOffset() const { return FArrowOffset; }
-  void SetArrowOffset(uint8_t Value) { FArrowOffset = Value; }
+  void SetArrowOffset(uint8_t Value);
   TArrowStyle ArrowStyle() const { return FArrowStyle; }
-  void SetArrowStyle(TArrowStyle Value) { FArrowStyle = Value; }
+  void SetArrowStyle(TArrowStyle Value);
 
   // The tip and the two base corners of the arrow head at end T pointing away from its
   // neighbour B (device coordinates, not rounded).

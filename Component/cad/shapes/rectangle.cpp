@@ -63,9 +63,10 @@ void TMyRectangle::Drawing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) 
 
 void TMyRectangle::Draw(TCanvas* Canvas) {
   SetDrawShapeMode(this, Canvas);
-  TArrPoint pts = ZoomedCornerPolygon();
-  pts.push_back(pts[0]);
-  Canvas->Polygon(pts);
+  Canvas->Polygon(CachedOutline([this](TArrPoint& Outline) {
+    Outline = ZoomedCornerPolygon();
+    Outline.push_back(Outline[0]);
+  }));
   if (ClassName() != QLatin1String("TMyText")) DrawInfo(Canvas);
 }
 
@@ -83,27 +84,39 @@ void TMyRectangle::DrawHot(TCanvas* Canvas) {
 
 bool TMyRectangle::IsClickedMe(TCanvas*, const TPoint& P) {
   if (Points.size() < 4) return false;
-  // Hover and clicks test every shape under the pointer's path: no allocation, and a cheap
-  // rejection by the corners' box first.
+  // Hover and clicks test every shape under the pointer's path: the rounded corners are kept,
+  // and their box rejects most points at once. The cached pixels of the points (rounded from
+  // single-precision products, so at most a pixel off these) reject far points sooner still.
+  const TRect near = ZoomedPixelsLTRB();
+  const int64_t slack = 2 + (std::max({std::abs(int64_t{near.Left}), std::abs(int64_t{near.Right}), std::abs(int64_t{near.Top}),
+                                       std::abs(int64_t{near.Bottom})}) >> 20);
+  if (P.X < near.Left - slack || P.X > near.Right + slack || P.Y < near.Top - slack || P.Y > near.Bottom + slack)
+    return false;
   const double z = Zoom();
-  TPoint poly[4];
-  int32_t l = INT32_MAX, t = INT32_MAX, r = INT32_MIN, b = INT32_MIN;
-  for (size_t i = 0; i < 4; ++i) {
-    poly[i] = TPoint{Round(Points[i].X * z), Round(Points[i].Y * z)};
-    l = std::min(l, poly[i].X);
-    r = std::max(r, poly[i].X);
-    t = std::min(t, poly[i].Y);
-    b = std::max(b, poly[i].Y);
+  if (FHitRevision != Revision() || FHitZoom != z) {
+    const TArrMyPoint& pts = Points;
+    int32_t l = INT32_MAX, t = INT32_MAX, r = INT32_MIN, b = INT32_MIN;
+    for (size_t i = 0; i < 4; ++i) {
+      FHitCorners[i] = TPoint{Round(pts[i].X * z), Round(pts[i].Y * z)};
+      l = std::min(l, FHitCorners[i].X);
+      r = std::max(r, FHitCorners[i].X);
+      t = std::min(t, FHitCorners[i].Y);
+      b = std::max(b, FHitCorners[i].Y);
+    }
+    FHitBox = TRect{l, t, r, b};
+    FHitRevision = Revision();
+    FHitZoom = z;
   }
-  if (P.X < l || P.X >= r || P.Y < t || P.Y >= b) return false;
-  return PtInPolygonWinding(poly, 4, P);
+  if (P.X < FHitBox.Left || P.X >= FHitBox.Right || P.Y < FHitBox.Top || P.Y >= FHitBox.Bottom) return false;
+  return PtInPolygonWinding(FHitCorners.data(), 4, P);
 }
 
 int32_t TMyRectangle::InWhichHot(const TPoint& P) {
   HotId = -1;
   const int32_t s = HotSize();
-  for (int32_t i = 0; i < GetPointsCount(); ++i) {
-    const TPoint z = MyPtToPt(GetPointInZoom(i));
+  const TArrPoint& px = ZoomedPixels();
+  for (int32_t i = 0; i < static_cast<int32_t>(px.size()); ++i) {
+    const TPoint z = px[static_cast<size_t>(i)];
     if (PtInRect(ExpandRect(PtToARect(z, z), s), P)) HotId = i;
   }
   return HotId;
@@ -151,7 +164,7 @@ void TMyRectangle::SizeChangeValue(const TMyPoint& P1, const TMyPoint& P2) {
     const double z = Zoom();
     const TMyPoint target{static_cast<float>(P2.X / z), static_cast<float>(P2.Y / z)};
     if (const auto c = ResizedCorners(Corners(), GetCenterPoint(), Angle(), HotId, target))
-      for (size_t i = 0; i < 4; ++i) Points[i] = (*c)[i];
+      for (size_t i = 0; i < 4; ++i) Points.Edit()[i] = (*c)[i];
   }
   CenterPoint = ComputeCenterPoint();
 }
@@ -221,8 +234,26 @@ TArrPoint TMyEllipse::OutlineAround(const TMyPoint& Center) {
 
 void TMyEllipse::Draw(TCanvas* Canvas) {
   SetDrawShapeMode(this, Canvas);
-  Canvas->Polygon(OutlineAround(GetCenterPointInZoom()));
+  Canvas->Polygon(CachedOutline([this](TArrPoint& Outline) { Outline = OutlineAround(GetCenterPointInZoom()); }));
   DrawInfo(Canvas);
+}
+
+TShapeReach TMyEllipse::GetReach() {
+  TShapeReach r = BaseReach();
+  if (!r.Bounded || Points.empty()) return r;
+  const TMyPoint c = GetCenterPoint();
+  // Half the diagonal of the unturned box, plus the rounding of its sides.
+  const long double radius = std::hypot(GetMyWidth() / 2.0L, GetMyHeight() / 2.0L) + 1;
+  const long double l = c.X - radius, t = c.Y - radius, rr = c.X + radius, b = c.Y + radius;
+  if (!std::isfinite(Angle()) || !std::isfinite(l) || !std::isfinite(t) || !std::isfinite(rr) || !std::isfinite(b)) {
+    r.Bounded = false;
+    return r;
+  }
+  r.Box.Left = std::min(r.Box.Left, static_cast<float>(l));
+  r.Box.Top = std::min(r.Box.Top, static_cast<float>(t));
+  r.Box.Right = std::max(r.Box.Right, static_cast<float>(rr));
+  r.Box.Bottom = std::max(r.Box.Bottom, static_cast<float>(b));
+  return r;
 }
 
 void TMyEllipse::Drawing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {

@@ -61,6 +61,13 @@ protected:
   // Side lengths in pixels used by the area text.
   virtual long double AreaInPixels();
   QString AreaText(long double PixelArea);
+
+private:
+  // The corners as the hit test rounds them, and their box, kept per revision and zoom.
+  std::array<TPoint, 4> FHitCorners{};
+  TRect FHitBox;
+  uint64_t FHitRevision = 0;
+  double FHitZoom = 0;
 };
 
 class TMyEllipse : public TMyRectangle {
@@ -75,6 +82,9 @@ public:
 
   // The 73 vertices of the outline (vertex 72 repeats vertex 0) around a device centre.
   TArrPoint OutlineAround(const TMyPoint& Center);
+  // The outline is turned about the diagonals' crossing: with points that are no turned box it
+  // can leave their bounds, so the reach covers its circumscribed circle as well.
+  TShapeReach GetReach() override;
 
 protected:
   long double AreaInPixels() override;

@@ -4,26 +4,42 @@
 #include "../surface/mycad.h"
 #include "shapedraw.h"
 
+#include <QFontMetrics>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace cad {
 
 TMyShape::TMyShape(TMyCAD* ACAD) : MyCAD(ACAD) {
+  Points.FOwner = this;
+  LinkPoints.FOwner = this;
+  ChildShapes.FOwner = this;
   if (MyCAD) {
     FPen.Assign(*MyCAD->Pen());
     FBrush.Assign(*MyCAD->Brush());
     FFont.Assign(*MyCAD->Font());
   }
-  FPen.OnChange = [this](TGraphicsObject* Sender) { DoPenBrushChange(Sender); };
-  FBrush.OnChange = [this](TGraphicsObject* Sender) { DoPenBrushChange(Sender); };
+  FPen.OnChange = [this](TGraphicsObject* Sender) {
+    Changed();
+    DoPenBrushChange(Sender);
+  };
+  FBrush.OnChange = [this](TGraphicsObject* Sender) {
+    Changed();
+    DoPenBrushChange(Sender);
+  };
+  FFont.OnChange = [this](TGraphicsObject*) { Changed(); };
   GradientBitmap.SetPixelFormat(TPixelFormat::pf8bit);
   FUserData = std::make_unique<TUserData>();
 }
 
 TMyShape::~TMyShape() {
+  // A shape going away reports nothing more (its surface has already let go of it).
+  Points.FOwner = LinkPoints.FOwner = nullptr;
+  ChildShapes.FOwner = nullptr;
   FPen.OnChange = nullptr;
   FBrush.OnChange = nullptr;
+  FFont.OnChange = nullptr;
   ChildShapes.clear();
   LinkShapes.clear();
   Points.clear();
@@ -43,6 +59,145 @@ void TMyShape::InvalidateSurface() {
   if (MyCAD) MyCAD->Invalidate();
 }
 
+// ---- Change tracking ----
+
+void detail::ReportTrackedChange(TMyShape* Owner, TTrackedKind Kind) {
+  if (Kind == TTrackedKind::Relations) Owner->RelationsChanged();
+  else Owner->Changed();
+}
+
+void TMyShape::Changed() {
+  ++FRevision;
+  if (FSlot.Surface && !FSlot.Queued) FSlot.Surface->ShapeChanged(this);
+}
+
+void TMyShape::RelationsChanged() {
+  if (FSlot.Surface) FSlot.Surface->ShapeRelationsChanged();
+}
+
+void TMyShape::SetAngleValue(float Value) {
+  FAngle = Value;
+  Changed();
+}
+
+const TArrPoint& TMyShape::ZoomedPixels() {
+  const double z = Zoom();
+  if (FPixelsRevision != FRevision || FPixelsZoom != z) {
+    FPixels.resize(Points.size());
+    FPixelsLTRB = TRect{};
+    for (size_t i = 0; i < FPixels.size(); ++i) {
+      const TPoint p = MyPtToPt(ZoomedValuePt(std::as_const(Points)[i]));
+      FPixels[i] = p;
+      if (i == 0) FPixelsLTRB = TRect{p.X, p.Y, p.X, p.Y};
+      FPixelsLTRB.Left = std::min(FPixelsLTRB.Left, p.X);
+      FPixelsLTRB.Top = std::min(FPixelsLTRB.Top, p.Y);
+      FPixelsLTRB.Right = std::max(FPixelsLTRB.Right, p.X);
+      FPixelsLTRB.Bottom = std::max(FPixelsLTRB.Bottom, p.Y);
+    }
+    FPixelsRevision = FRevision;
+    FPixelsZoom = z;
+  }
+  return FPixels;
+}
+
+TRect TMyShape::ZoomedPixelsLTRB() {
+  ZoomedPixels();
+  return FPixelsLTRB;
+}
+
+namespace {
+
+// Measuring text needs the font's metrics; shapes mostly share one font, so the metrics of the
+// last font measured are kept.
+QFontMetrics& MetricsOf(const TFont& Font) {
+  struct Cached {
+    QString Name;
+    int Size = 0;
+    TFontStyles Style = 0;
+    int Ppi = 0;
+    std::unique_ptr<QFontMetrics> Metrics;
+  };
+  static Cached cache;
+  const int ppi = ScreenPixelsPerInch();
+  if (!cache.Metrics || cache.Name != Font.Name() || cache.Size != Font.Size() || cache.Style != Font.Style() ||
+      cache.Ppi != ppi) {
+    cache.Metrics = std::make_unique<QFontMetrics>(Font.ToQFont());
+    cache.Name = Font.Name();
+    cache.Size = Font.Size();
+    cache.Style = Font.Style();
+    cache.Ppi = ppi;
+  }
+  return *cache.Metrics;
+}
+
+// Coordinates past this size are garbage from damaged data; such shapes count as reaching
+// everywhere rather than stretching the index's arithmetic.
+constexpr float kLargestIndexedCoordinate = 1e18f;
+
+void Include(TMyRect& Box, bool& Seeded, const TMyPoint& P) {
+  if (!Seeded) {
+    Box = TMyRect{P.X, P.Y, P.X, P.Y};
+    Seeded = true;
+    return;
+  }
+  Box.Left = std::min(Box.Left, P.X);
+  Box.Top = std::min(Box.Top, P.Y);
+  Box.Right = std::max(Box.Right, P.X);
+  Box.Bottom = std::max(Box.Bottom, P.Y);
+}
+
+bool Sane(const TMyPoint& P) {
+  return std::isfinite(P.X) && std::isfinite(P.Y) && std::fabs(P.X) <= kLargestIndexedCoordinate &&
+         std::fabs(P.Y) <= kLargestIndexedCoordinate;
+}
+
+}  // namespace
+
+TPoint TMyShape::InfoTextExtent() {
+  if (FInfoExtentText != FInfo || FInfoExtentFont != FFont.Revision()) {
+    const QFontMetrics& fm = MetricsOf(FFont);
+    FInfoExtent = TPoint{fm.horizontalAdvance(FInfo), fm.height()};
+    FInfoExtentText = FInfo;
+    FInfoExtentFont = FFont.Revision();
+  }
+  return FInfoExtent;
+}
+
+TShapeReach TMyShape::BaseReach() {
+  TShapeReach r;
+  bool seeded = false;
+  bool sane = true;
+  for (const TMyPoint& p : std::as_const(Points)) {
+    sane = sane && Sane(p);
+    Include(r.Box, seeded, p);
+  }
+  for (const TMyPoint& p : std::as_const(LinkPoints)) {
+    sane = sane && Sane(p);
+    Include(r.Box, seeded, p);
+  }
+  // The text point carries the info text and its diamond mark; without a text neither shows.
+  if (!FInfo.isEmpty()) {
+    sane = sane && Sane(TextPoint);
+    Include(r.Box, seeded, TextPoint);
+  }
+  if (!sane) {
+    r.Bounded = false;
+    return r;
+  }
+  // Wide pens are centred on the outline.
+  r.Margin = static_cast<float>(std::max(1, FPen.Width())) / 2 + 2;
+  if (!FInfo.isEmpty() && FCaptionShow) {
+    // The text is centred on the text point; glyphs may overhang their advance by part of the
+    // line height (italics), so half a line more is allowed each way.
+    const TPoint wh = InfoTextExtent();
+    const float half = static_cast<float>(std::max(wh.X, wh.Y)) / 2 + static_cast<float>(wh.Y) / 2 + 2;
+    r.Margin = std::max(r.Margin, half);
+  }
+  return r;
+}
+
+TShapeReach TMyShape::GetReach() { return BaseReach(); }
+
 // ---- Virtual protocol ----
 
 void TMyShape::DragChangeValue(const TPoint& P1, const TPoint& P2) {
@@ -53,10 +208,11 @@ void TMyShape::DragChangeValuedxdy(double DX, double DY) {
   if (DX == 0 && DY == 0) return;
   const double z = Zoom();
   const long double dx = DX / z, dy = DY / z;
-  for (TMyPoint& p : Points) p = TMyPoint{static_cast<float>(p.X + dx), static_cast<float>(p.Y + dy)};
-  for (TMyPoint& p : LinkPoints) p = TMyPoint{static_cast<float>(p.X + dx), static_cast<float>(p.Y + dy)};
+  for (TMyPoint& p : Points.Edit()) p = TMyPoint{static_cast<float>(p.X + dx), static_cast<float>(p.Y + dy)};
+  for (TMyPoint& p : LinkPoints.Edit()) p = TMyPoint{static_cast<float>(p.X + dx), static_cast<float>(p.Y + dy)};
   CenterPoint = TMyPoint{static_cast<float>(CenterPoint.X + dx), static_cast<float>(CenterPoint.Y + dy)};
   TextPoint = TMyPoint{static_cast<float>(TextPoint.X + dx), static_cast<float>(TextPoint.Y + dy)};
+  Changed();
 }
 
 void TMyShape::Draging(TCanvas*, const TPoint&, const TPoint&) {}
@@ -64,6 +220,7 @@ void TMyShape::Draging(TCanvas*, const TPoint&, const TPoint&) {}
 void TMyShape::Drawed(const TPoint&, TPoint&) {
   CenterPoint = ComputeCenterPoint();
   TextPoint = TMyPoint{CenterPoint.X, GetRightBottom().Y + 10};
+  Changed();
 }
 
 void TMyShape::DrawHot(TCanvas*) {}
@@ -116,12 +273,12 @@ bool TMyShape::IsDrawingFinished(TMouseButton, const TPoint&) { return false; }
 void TMyShape::RotateChangeValueByAngle(const TMyPoint& C, double A) {
   if (Points.empty()) return;
   const float a = static_cast<float>(A);
-  for (TMyPoint& p : Points) p = RotateAPoint(p, C, a);
-  for (TMyPoint& p : LinkPoints) p = RotateAPoint(p, C, a);
+  for (TMyPoint& p : Points.Edit()) p = RotateAPoint(p, C, a);
+  for (TMyPoint& p : LinkPoints.Edit()) p = RotateAPoint(p, C, a);
   TextPoint = RotateAPoint(TextPoint, C, a);
   float angle = static_cast<float>(FAngle + A);
   RecaclinRad(angle);
-  FAngle = angle;
+  SetAngleValue(angle);
 }
 
 void TMyShape::Rotating(TCanvas*, const TMyPoint&, long double) {}
@@ -163,6 +320,7 @@ void TMyShape::CopyCommon(TMyShape* Source, bool WithRelations) {
   CenterPoint = ComputeCenterPoint();
   TextPoint = Source->TextPoint;
   FUserData->Assign(Source->FUserData.get());
+  Changed();
 }
 
 void TMyShape::Assign(TMyShape* Source) {
@@ -184,21 +342,23 @@ void TMyShape::MirrorPoints(bool Horizontal) {
     if (Horizontal) p.X = static_cast<float>(2 * axis - p.X);
     else p.Y = static_cast<float>(2 * axis - p.Y);
   };
-  for (TMyPoint& p : Points) mirror(p);
-  for (TMyPoint& p : LinkPoints) mirror(p);
+  for (TMyPoint& p : Points.Edit()) mirror(p);
+  for (TMyPoint& p : LinkPoints.Edit()) mirror(p);
 }
 
 void TMyShape::FlipHoriz() {
   MirrorPoints(true);
-  if (FAngle != 0) FAngle = static_cast<float>(PiL - FAngle);
+  if (FAngle != 0) SetAngleValue(static_cast<float>(PiL - FAngle));
   FIsFlipHorz = !FIsFlipHorz;
+  Changed();
   InvalidateSurface();
 }
 
 void TMyShape::FlipVert() {
   MirrorPoints(false);
-  if (FAngle != 0) FAngle = -FAngle;
+  if (FAngle != 0) SetAngleValue(-FAngle);
   FIsFlipVert = !FIsFlipVert;
+  Changed();
   InvalidateSurface();
 }
 
@@ -227,11 +387,11 @@ void TMyShape::SetPointYInZoom(int32_t I, float Y) { SetPointY(I, static_cast<fl
 
 void TMyShape::AddPoint(const TMyPoint& P) {
   const double z = Zoom();
-  AppendAPoint(TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)}, Points);
+  AppendAPoint(TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)}, Points.Edit());
 }
 
-void TMyShape::PointAddX(int32_t I, double DX) { Points[static_cast<size_t>(I)].X += static_cast<float>(DX / Zoom()); }
-void TMyShape::PointAddY(int32_t I, double DY) { Points[static_cast<size_t>(I)].Y += static_cast<float>(DY / Zoom()); }
+void TMyShape::PointAddX(int32_t I, double DX) { Points.Edit()[static_cast<size_t>(I)].X += static_cast<float>(DX / Zoom()); }
+void TMyShape::PointAddY(int32_t I, double DY) { Points.Edit()[static_cast<size_t>(I)].Y += static_cast<float>(DY / Zoom()); }
 void TMyShape::PointAddXY(int32_t I, double DX, double DY) {
   PointAddX(I, DX);
   PointAddY(I, DY);
@@ -247,13 +407,14 @@ TMyPoint TMyShape::GetLinkPointInZoom(int32_t I) const { return ZoomedValuePt(Ge
 
 void TMyShape::AddLinkPoint(const TMyPoint& P) {
   const double z = Zoom();
-  AppendAPoint(TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)}, LinkPoints);
+  AppendAPoint(TMyPoint{static_cast<float>(P.X / z), static_cast<float>(P.Y / z)}, LinkPoints.Edit());
 }
 
 void TMyShape::LinkPointAddXY(int32_t I, double DX, double DY) {
   const double z = Zoom();
-  LinkPoints[static_cast<size_t>(I)].X += static_cast<float>(DX / z);
-  LinkPoints[static_cast<size_t>(I)].Y += static_cast<float>(DY / z);
+  TMyPoint& p = LinkPoints.Edit()[static_cast<size_t>(I)];
+  p.X += static_cast<float>(DX / z);
+  p.Y += static_cast<float>(DY / z);
 }
 
 // ---- Extent ----
@@ -286,7 +447,7 @@ float TMyShape::GetHeight() const {
 float TMyShape::GetMyWidth() {
   TArrMyPoint turned;
   turned.reserve(Points.size());
-  for (const TMyPoint& p : Points) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
+  for (const TMyPoint& p : std::as_const(Points)) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
   const TMyRect r = GetPointsLTRB(turned);
   return static_cast<float>(GetLengthinPixel(TMyPoint{r.Left, r.Top}, TMyPoint{r.Right, r.Top}));
 }
@@ -294,7 +455,7 @@ float TMyShape::GetMyWidth() {
 float TMyShape::GetMyHeight() {
   TArrMyPoint turned;
   turned.reserve(Points.size());
-  for (const TMyPoint& p : Points) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
+  for (const TMyPoint& p : std::as_const(Points)) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
   const TMyRect r = GetPointsLTRB(turned);
   return static_cast<float>(GetLengthinPixel(TMyPoint{r.Left, r.Top}, TMyPoint{r.Left, r.Bottom}));
 }
@@ -412,15 +573,16 @@ void TMyShape::SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, c
     q.Y = static_cast<float>((static_cast<long double>(q.Y) - A.Y) * SY + A.Y);
     p = RotateAPoint(q, C, r);
   };
-  for (TMyPoint& p : LinkPoints) scale(p);
-  for (TMyPoint& p : Points) scale(p);
+  for (TMyPoint& p : LinkPoints.Edit()) scale(p);
+  for (TMyPoint& p : Points.Edit()) scale(p);
   scale(TextPoint);
   CenterPoint = ComputeCenterPoint();
+  Changed();
 }
 
 void TMyShape::DoPenBrushChange(TGraphicsObject*) {
   if (!MyCAD || MyCAD->Loading() || !HasChildShapes()) return;
-  for (int32_t no : ChildShapes) {
+  for (int32_t no : std::as_const(ChildShapes)) {
     TMyShape* child = MyCAD->GetShapeByNo(no);
     if (!child || child == this) continue;
     child->SetPen(&FPen);
@@ -436,7 +598,7 @@ void TMyShape::DoPenBrushChange(TGraphicsObject*) {
 
 void TMyShape::SetAngle(float Value) {
   if (Points.empty()) {
-    FAngle = Value;
+    SetAngleValue(Value);
     return;
   }
   const double diff = static_cast<double>(Value) - FAngle;
@@ -466,6 +628,7 @@ void TMyShape::RebuildGradient() {
 void TMyShape::SetColorBegin(TColor Value) {
   if (Value == FColorBegin) return;
   FColorBegin = Value;
+  Changed();
   DrawGradient();
   DoPenBrushChange(nullptr);
   InvalidateSurface();
@@ -474,6 +637,7 @@ void TMyShape::SetColorBegin(TColor Value) {
 void TMyShape::SetColorEnd(TColor Value) {
   if (Value == FColorEnd) return;
   FColorEnd = Value;
+  Changed();
   DrawGradient();
   DoPenBrushChange(nullptr);
   InvalidateSurface();
@@ -482,6 +646,7 @@ void TMyShape::SetColorEnd(TColor Value) {
 void TMyShape::SetGradientStyle(TGradientStyle Value) {
   if (Value == FGradientStyle) return;
   FGradientStyle = Value;
+  Changed();
   RebuildGradient();
   DoPenBrushChange(nullptr);
   InvalidateSurface();
@@ -506,6 +671,24 @@ void TMyShape::SetIsFlipVert(bool Value) {
   RebuildGradient();
 }
 
+void TMyShape::SetCaptionShow(bool Value) {
+  if (Value == FCaptionShow) return;
+  FCaptionShow = Value;
+  Changed();
+}
+
+void TMyShape::SetInfo(const QString& Value) {
+  if (Value == FInfo) return;
+  FInfo = Value;
+  Changed();
+}
+
+void TMyShape::SetVisible(bool Value) {
+  if (Value == FVisible) return;
+  FVisible = Value;
+  Changed();
+}
+
 void TMyShape::SetUserData(std::unique_ptr<TUserData> Value) {
   FUserData = Value ? std::move(Value) : std::make_unique<TUserData>();
 }
@@ -513,6 +696,7 @@ void TMyShape::SetUserData(std::unique_ptr<TUserData> Value) {
 void TMyShape::SetLocked(bool Value) {
   if (Value == FLocked) return;
   FLocked = Value;
+  Changed();
   if (MyCAD) MyCAD->LockUnLockforShapes(this, Value);
   InvalidateSurface();
 }
@@ -529,9 +713,10 @@ void OffsetAllPoints(TMyShape* S, long double DX, long double DY) {
     p.X = static_cast<float>(p.X + DX);
     p.Y = static_cast<float>(p.Y + DY);
   };
-  for (TMyPoint& p : S->Points) move(p);
-  for (TMyPoint& p : S->LinkPoints) move(p);
+  for (TMyPoint& p : S->Points.Edit()) move(p);
+  for (TMyPoint& p : S->LinkPoints.Edit()) move(p);
   move(S->TextPoint);
+  S->Changed();
 }
 
 void AddLinklineShape(TMyShape* S, int32_t No) {

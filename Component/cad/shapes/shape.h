@@ -15,6 +15,7 @@
 #include "../gfx/graphics.h"
 #include "../gfx/platform.h"
 #include "../library/userdata.h"
+#include "trackedarray.h"
 
 #include <QString>
 #include <memory>
@@ -24,11 +25,59 @@ namespace cad {
 
 class TMyCAD;
 class TMyShape;
+class TShapeIndex;
 class TStream;
 
 using TArrMyShape = std::vector<TMyShape*>;
 
+// A shape's point lists and member numbers: arrays that report every change to their shape.
+using TShapePoints = TTrackedArray<TMyPoint, detail::TTrackedKind::Geometry>;
+using TShapeNumbers = TTrackedArray<int32_t, detail::TTrackedKind::Relations>;
+
+// Where a shape can show up: every pixel it paints (outline, pen, arrow heads, info text), every
+// mark it shows (hot points, text point, link points) and every point its hit tests accept lies
+// within Box (drawing coordinates, so it grows with the zoom) widened by Margin device pixels.
+// Marks and hit bands whose size the surface sets (hot size, the line hit band) are added by the
+// surface. A shape with coordinates that are not finite is unbounded: it may show up anywhere.
+struct TShapeReach {
+  TMyRect Box;
+  float Margin = 0;
+  bool Bounded = true;
+};
+
+// What a surface keeps on each shape of its list for its spatial index and its selection. Only
+// the surface reads and writes it.
+struct TShapeSlot {
+  TMyCAD* Surface = nullptr;  // the surface whose list holds the shape
+  int32_t ListPos = -1;       // the shape's position in that list
+  bool Queued = false;        // waiting to be (re)indexed
+  int32_t QueuePos = -1;      // where in the index's queue
+  bool Indexed = false;       // Reach is what the index holds for the shape
+  bool Selected = false;      // in the surface's working list
+  uint32_t Mark = 0;          // visit stamp of the surface's current lookup
+  uint32_t WalkMark = 0;      // visit stamp of the member-tree walk
+  TShapeReach Reach;
+  TArrMyShape Containers;     // the shapes whose member trees hold this one
+};
+
 class TMyShape {
+  // What lookups, hit tests and paints read of every shape they pass comes first, in the order
+  // they read it, so that walking thousands of shapes touches few cache lines.
+public:
+  TMyCAD* MyCAD = nullptr;  // plain field (see below)
+  int32_t HotId = 0;        // plain field (see below)
+
+private:
+  bool FLocked = false;
+  bool FVisible = true;
+  uint64_t FRevision = 1;
+  uint64_t FPixelsRevision = 0;
+  double FPixelsZoom = 0;
+  TArrPoint FPixels;
+  TRect FPixelsLTRB;
+  TShapeSlot FSlot;
+  QString FInfo;
+
 public:
   explicit TMyShape(TMyCAD* ACAD);
   virtual ~TMyShape();
@@ -73,14 +122,31 @@ public:
   virtual void LoadFromStream(TStream& Stream);
   virtual void SaveToStream(TStream& Stream);
 
+  // ---- Change tracking ----
+  // Points, LinkPoints and ChildShapes report their own changes. Code that writes TextPoint or
+  // CenterPoint directly calls Changed() afterwards, so that the surface paints and hit-tests the
+  // shape where it now is; every method of the shape and the surface does so itself.
+  void Changed();
+  // Grows with every change of geometry, angle or style; what was derived from the shape at one
+  // revision (and one zoom) stays valid while it stands.
+  uint64_t Revision() const { return FRevision; }
+  // Where the shape can show up (see TShapeReach). Kinds that paint beyond their points, or whose
+  // hit test accepts points beyond them, widen it.
+  virtual TShapeReach GetReach();
+  // The points in zoom, rounded to device pixels (GetPointInZoom, then MyPtToPt), made once per
+  // revision and zoom.
+  const TArrPoint& ZoomedPixels();
+  // Their extremes: the smallest and largest X and Y (all 0 without points).
+  TRect ZoomedPixelsLTRB();
+
   // ---- Points (drawing coordinates; the InZoom and Add forms take device values) ----
   int32_t GetPointsCount() const { return static_cast<int32_t>(Points.size()); }
   TMyPoint GetPoint(int32_t I) const;
   TMyPoint GetPointInZoom(int32_t I) const;
   TPoint GetPointInZoomWithMode(int32_t I) const;
-  void SetPoint(int32_t I, const TMyPoint& P) { Points[static_cast<size_t>(I)] = P; }
-  void SetPointX(int32_t I, float X) { Points[static_cast<size_t>(I)].X = X; }
-  void SetPointY(int32_t I, float Y) { Points[static_cast<size_t>(I)].Y = Y; }
+  void SetPoint(int32_t I, const TMyPoint& P) { Points.Edit()[static_cast<size_t>(I)] = P; }
+  void SetPointX(int32_t I, float X) { Points.Edit()[static_cast<size_t>(I)].X = X; }
+  void SetPointY(int32_t I, float Y) { Points.Edit()[static_cast<size_t>(I)].Y = Y; }
   void SetPointInZoom(int32_t I, const TMyPoint& P);
   void SetPointXInZoom(int32_t I, float X);
   void SetPointYInZoom(int32_t I, float Y);
@@ -93,9 +159,9 @@ public:
   int32_t GetLinkPointsCount() const { return static_cast<int32_t>(LinkPoints.size()); }
   TMyPoint GetLinkPoint(int32_t I) const;
   TMyPoint GetLinkPointInZoom(int32_t I) const;
-  void SetLinkPoint(int32_t I, const TMyPoint& P) { LinkPoints[static_cast<size_t>(I)] = P; }
-  void SetLinkPointX(int32_t I, float X) { LinkPoints[static_cast<size_t>(I)].X = X; }
-  void SetLinkPointY(int32_t I, float Y) { LinkPoints[static_cast<size_t>(I)].Y = Y; }
+  void SetLinkPoint(int32_t I, const TMyPoint& P) { LinkPoints.Edit()[static_cast<size_t>(I)] = P; }
+  void SetLinkPointX(int32_t I, float X) { LinkPoints.Edit()[static_cast<size_t>(I)].X = X; }
+  void SetLinkPointY(int32_t I, float Y) { LinkPoints.Edit()[static_cast<size_t>(I)].Y = Y; }
   void AddLinkPoint(const TMyPoint& P);
   void LinkPointAddXY(int32_t I, double DX, double DY);
 
@@ -145,7 +211,7 @@ public:
   QString Caption() const { return FCaption; }
   void SetCaption(const QString& Value) { FCaption = Value; }
   bool CaptionShow() const { return FCaptionShow; }
-  void SetCaptionShow(bool Value) { FCaptionShow = Value; }
+  void SetCaptionShow(bool Value);
   TColor ColorBegin() const { return FColorBegin; }
   void SetColorBegin(TColor Value);
   TColor ColorEnd() const { return FColorEnd; }
@@ -155,7 +221,7 @@ public:
   TGradientStyle GradientStyle() const { return FGradientStyle; }
   void SetGradientStyle(TGradientStyle Value);
   QString Info() const { return FInfo; }
-  void SetInfo(const QString& Value) { FInfo = Value; }
+  void SetInfo(const QString& Value);
   bool IsFlipHorz() const { return FIsFlipHorz; }
   void SetIsFlipHorz(bool Value);
   bool IsFlipVert() const { return FIsFlipVert; }
@@ -171,27 +237,25 @@ public:
   TUserData* UserData() const { return FUserData.get(); }
   void SetUserData(std::unique_ptr<TUserData> Value);
   bool Visible() const { return FVisible; }
-  void SetVisible(bool Value) { FVisible = Value; }
+  void SetVisible(bool Value);
 
   // Part of the interface for hosts that paint by hand; they do nothing.
   void PowerDrawShape(TCanvas*, const TArrPoint&, int32_t, bool) {}
   void SetPS(TCanvas*, TPenStyle, TColor, int32_t, void*, void*) {}
 
-  // ---- Plain fields ----
-  TMyCAD* MyCAD = nullptr;
-  TBitmap GradientBitmap;
-  TArrMyPoint LinkPoints;
-  TMyShapeNo LinkShapes;
+  // ---- Plain fields (MyCAD and HotId are declared first, above) ----
   int32_t LinkHotId = 0;
-  int32_t HotId = 0;
-  TMyPoint CenterPoint;
-  TMyShapeNo ChildShapes;
   int32_t LayerId = 0;
   int32_t ParentNo = -1;
   int32_t ShapeId = 0;
   int32_t ShapeNo = 0;
+  TMyPoint CenterPoint;
   TMyPoint TextPoint;
-  TArrMyPoint Points;
+  TShapePoints Points;
+  TShapeNumbers ChildShapes;
+  TShapePoints LinkPoints;
+  TMyShapeNo LinkShapes;
+  TBitmap GradientBitmap;
 
 protected:
   // Surface settings read through MyCAD, with stand-alone defaults for a shape without one.
@@ -208,10 +272,39 @@ protected:
   // for a shape without a surface.
   QString RecordVersion() const;
   // Stores the angle as it is, without turning the points (the Angle setter turns them).
-  void SetAngleValue(float Value) { FAngle = Value; }
+  void SetAngleValue(float Value);
+  // The reach of the points, link points and (when the info text shows) the text point, with the
+  // pen's half width and the info text's extent as margin; unbounded for non-finite coordinates.
+  TShapeReach BaseReach();
+  // A device outline a kind makes from its points (Make fills the array it is given), kept until
+  // the shape or the zoom changes.
+  template <typename Make>
+  const TArrPoint& CachedOutline(Make&& M) {
+    const double z = Zoom();
+    if (FOutlineRevision != FRevision || FOutlineZoom != z) {
+      FOutline.clear();
+      M(FOutline);
+      FOutlineRevision = FRevision;
+      FOutlineZoom = z;
+    }
+    return FOutline;
+  }
 
 private:
+  friend class TMyCAD;
+  friend class TShapeIndex;
+  friend void detail::ReportTrackedChange(TMyShape* Owner, detail::TTrackedKind Kind);
   void MirrorPoints(bool Horizontal);
+  void RelationsChanged();
+  // The info text's size in device pixels, measured once per text and font.
+  TPoint InfoTextExtent();
+
+  TArrPoint FOutline;
+  uint64_t FOutlineRevision = 0;
+  double FOutlineZoom = 0;
+  TPoint FInfoExtent;
+  QString FInfoExtentText;
+  uint64_t FInfoExtentFont = 0;
 
   QString FName;
   float FAngle = 0;
@@ -222,14 +315,11 @@ private:
   TColor FColorEnd = clBlack;
   TFont FFont;
   TGradientStyle FGradientStyle = TGradientStyle::gsNone;
-  QString FInfo;
   bool FIsFlipHorz = false;
   bool FIsFlipVert = false;
-  bool FLocked = false;
   TPen FPen;
   int32_t FTag = 0;
   std::unique_ptr<TUserData> FUserData;
-  bool FVisible = true;
 };
 
 // A length of Pixels control pixels in a real-world unit, at K = Ratio / Zoom, and the suffix

@@ -176,10 +176,10 @@ void TMyShape::LoadFromStream(TStream& Stream) {
   ShapeNo = Stream.ReadLE<int32_t>();
   LayerId = Stream.ReadLE<int32_t>();
   ParentNo = Stream.ReadLE<int32_t>();
-  ReadShapeNumbers(Stream, ChildShapes);
+  ReadShapeNumbers(Stream, ChildShapes.Edit());
   ReadShapeNumbers(Stream, LinkShapes);
-  ReadPointList(Stream, l, Points);
-  ReadPointList(Stream, l, LinkPoints);
+  ReadPointList(Stream, l, Points.Edit());
+  ReadPointList(Stream, l, LinkPoints.Edit());
   if (l.CountsOnly) {
     TextPoint.X = ToSingle(ReadExtended(Stream));
     TextPoint.Y = ToSingle(ReadExtended(Stream));
@@ -187,7 +187,7 @@ void TMyShape::LoadFromStream(TStream& Stream) {
     TextPoint.X = ReadCoordinate(Stream, l);
     TextPoint.Y = ReadCoordinate(Stream, l);
     FTag = Stream.ReadLE<int32_t>();
-    FAngle = ReadCoordinate(Stream, l);
+    SetAngleValue(ReadCoordinate(Stream, l));
   }
 
   // A blob that is there but does not decode is skipped whole; the brush keeps its pattern.

@@ -18,11 +18,13 @@
 #include "../gfx/graphics.h"
 #include "../shapes/shape.h"
 #include "gridobject.h"
+#include "shapeindex.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -192,6 +194,8 @@ public:
   void ChangeLinkShapes(TMyShape* Shape);
   TMyRect GetShapesLTRB(const TArrMyShape& Shapes) const;
   TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes) const;
+  // The same for one shape, without building a list.
+  TMyRect GetShapeLTRBinZoom(const TMyShape* Shape) const;
 
   // ---- Grouping ----
   // Wraps the shapes (at least two, all visible, on the first one's layer) in a new group and
@@ -244,12 +248,33 @@ public:
   uint8_t UndoRedoSize() const { return FUndoRedoSize; }
   void SetUndoRedoSize(uint8_t Value);
 
+  // ---- Spatial index ----
+  // Painting, hit tests, the rubber band and snapping look shapes up in a spatial index over
+  // their reach instead of scanning the whole list; the results are the same. Switched off,
+  // every lookup scans the list again and every paint draws every shape (for comparison and
+  // diagnosis; hosts have no reason to).
+  bool UseShapeIndex() const { return FUseShapeIndex; }
+  void SetUseShapeIndex(bool Value);
+  // The shapes whose reach (TMyShape::GetReach, widened by the hot marks and hit bands of this
+  // surface) may meet Area (control pixels), in list order: a superset of the shapes that can
+  // paint, mark or be hit there. With ContainingGroups, also every group whose member tree holds
+  // such a shape. The array is the surface's own and valid until the next lookup.
+  const TArrMyShape& ShapesReaching(const TRect& Area, bool ContainingGroups = false);
+  // Where a shape of the list can show up, in control pixels (empty for a shape not in the list).
+  QRect ShapeReachInZoom(TMyShape* Shape);
+
   // ---- Painting ----
   // The back buffer: covers the visible part of the control, addressed in control pixels.
   TCanvas* Canvas();
   // The part of the control the back buffer covers.
   QRect BufferArea() const { return FBufferArea; }
   void Paint();
+  // Schedules a repaint of only what changed since the last paint (shapes that moved or
+  // changed, selection marks that came or went, ghosts drawn on the canvas), or of everything
+  // when that is simpler. It happens at the next paint event, or at once when the canvas is
+  // asked for, so whoever reads or draws on the buffer sees the finished picture; that picture
+  // is the one a full repaint gives. Gestures end with it.
+  void RepaintChanged();
   void DrawAll(const TRect& R);
   void DrawAllShape(TCanvas* ACanvas, const TRect& R);
   void FillBackground(TBitmap* Bitmap, const TRect& R);
@@ -390,6 +415,54 @@ protected:
   void leaveEvent(QEvent* Event) override;
 
 private:
+  friend class TMyShape;
+  // Reports from the shapes of the list (TMyShape::Changed and the member arrays).
+  void ShapeChanged(TMyShape* Shape);
+  void ShapeRelationsChanged();
+  // Brings the index (and the member trees, when relations changed) up to date.
+  void FlushShapeIndex();
+  void RebuildContainers();
+  // A shape leaves the list (it is about to be freed or handed elsewhere): out of the index, its
+  // place repainted, its bookkeeping cleared.
+  void ForgetShape(TMyShape* Shape);
+  void ForgetAllShapes();
+  // Lookup helpers: collect the candidates of one area into FCandidates, then order them.
+  void BeginLookup();
+  void CollectReaching(const TRect& Area, bool ContainingGroups);
+  const TArrMyShape& EndLookup();
+  // The margin in device pixels that this surface's marks and hit bands add to every reach.
+  int SurfaceMargin() const;
+  QRect ReachToControl(const TShapeReach& Reach) const;
+  // Whether a shape of the list can show up in Area (control pixels); true when not indexed.
+  bool Reaches(TMyShape* Shape, const QRect& Area);
+  // Selection bookkeeping that keeps the shapes' flags and the repaint area in step.
+  void SetSelected(TMyShape* Shape, bool Selected);
+  void ClearWorkingList();
+  // Damage: the part of the control whose picture no longer matches the drawing.
+  void AddDamage(const QRect& Area);
+  void AddDamage(TMyShape* Shape);
+  void DamageAll() { FDamageAll = true; }
+  // Paints Area (control pixels, within the buffer) of the picture; everything when it is the
+  // whole buffer.
+  void PaintArea(const QRect& Area);
+  // Does the repaint RepaintChanged scheduled, if any.
+  void FlushPendingPaint();
+  // The settings a picture depends on besides the shapes; a change means a full repaint.
+  struct TPaintState {
+    double Zoom = 0;
+    bool HotShow = false, RotateMarks = false, RotateEnable = false, PrintBackground = false;
+    uint8_t HotSize = 0;
+    TColor HotColor = 0, Background = 0;
+    const TMyShape* ClickedChild = nullptr;
+    QRect Buffer;
+    QSize Size;
+    std::array<int, 6> Grid{};
+    TBkBitmapMode BkMode = TBkBitmapMode::Center;
+    qint64 BkKey = 0;
+    std::vector<std::pair<int32_t, bool>> Layers;
+    bool operator==(const TPaintState&) const = default;
+  };
+  TPaintState CurrentPaintState() const;
   // Sets the control size from the page size and zoom, without feeding back into the page.
   void ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo);
   int PageMmToPixels(uint32_t Mm) const;
@@ -409,7 +482,7 @@ private:
     if (!Shape || Depth > GetShapesCount()) return;
     const bool leaf = !Shape->HasChildShapes();
     if (Order == TWalk::ShapeFirst) Visit(Shape);
-    for (int32_t no : Shape->ChildShapes)
+    for (int32_t no : std::as_const(Shape->ChildShapes))
       if (TMyShape* c = GetShapeByNo(no); c && c != Shape) WalkShapeTree(c, Order, Visit, Depth + 1);
     if (Order == TWalk::ChildrenFirst || (Order == TWalk::LeavesOnly && leaf)) Visit(Shape);
   }
@@ -494,6 +567,18 @@ private:
   TArrMyShape FMyShapes;
   int32_t FNextShapeId = 0;
   TArrMyShape FWorkingShapes;
+
+  // Spatial index, lookups and damage
+  TShapeIndex FShapeIndex;
+  bool FUseShapeIndex = true;
+  bool FTreesDirty = false;
+  uint32_t FLookupStamp = 0;
+  uint32_t FWalkStamp = 0;
+  TArrMyShape FCandidates, FFound;
+  QRect FDamage;
+  bool FDamageAll = true;
+  bool FRepaintPending = false;
+  TPaintState FPaintedState;
 
   // Back buffer
   QImage FBuffer;

@@ -59,6 +59,7 @@ TMyCAD::~TMyCAD() {
   FWorkingShapes.clear();
   FClickedChildShape = nullptr;
   FHoverShape = nullptr;
+  ForgetAllShapes();
   for (TMyShape* s : FMyShapes) delete s;
   FMyShapes.clear();
   ClearAllUndoStuff();
@@ -97,6 +98,10 @@ int32_t TMyCAD::GetShapeNoById(uint32_t Id) const {
 }
 
 int32_t TMyCAD::GetShapeNoInMyShapes(const TMyShape* Shape) const {
+  // Shapes of the list know their place.
+  if (!Shape || Shape->FSlot.Surface != this) return -1;
+  const int32_t at = Shape->FSlot.ListPos;
+  if (at >= 0 && at < GetShapesCount() && FMyShapes[static_cast<size_t>(at)] == Shape) return at;
   for (size_t i = 0; i < FMyShapes.size(); ++i)
     if (FMyShapes[i] == Shape) return static_cast<int32_t>(i);
   return -1;
@@ -121,6 +126,15 @@ bool TMyCAD::AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId) {
   if (!KeepLayer) Shape->LayerId = FCurrentLayerId;
   FMyShapes.push_back(Shape);
   if (!KeepId) ++FNextShapeId;
+  TShapeSlot& slot = Shape->FSlot;
+  // A shape added twice (a host's slip) keeps one index entry, for its last place in a list.
+  if (slot.Surface) slot.Surface->ForgetShape(Shape);
+  slot = TShapeSlot{};
+  slot.Surface = this;
+  slot.ListPos = GetShapesCount() - 1;
+  FShapeIndex.Queue(Shape);
+  // A member or a group joins the member trees.
+  if (Shape->HasChildShapes() || Shape->HasParentShape()) ShapeRelationsChanged();
   return true;
 }
 

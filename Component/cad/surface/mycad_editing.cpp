@@ -7,11 +7,25 @@ namespace cad {
 
 // ---- Selection ----
 
+// Every shape in the working list carries the selected flag, so membership costs nothing to
+// test; the flag and the list change together, here.
+void TMyCAD::SetSelected(TMyShape* Shape, bool Selected) {
+  if (Shape->FSlot.Selected == Selected) return;
+  Shape->FSlot.Selected = Selected;
+  AddDamage(Shape);  // its hot marks come or go
+}
+
+void TMyCAD::ClearWorkingList() {
+  for (TMyShape* s : FWorkingShapes) SetSelected(s, false);
+  FWorkingShapes.clear();
+}
+
 void TMyCAD::AddWorkingShapes(TMyShape* Shape) {
   if (!Shape) return;
   Shape = GetRootParentShape(Shape);
-  if (IsInWorkingShape(Shape) >= 0) return;
+  if (Shape->FSlot.Selected) return;
   FWorkingShapes.push_back(Shape);
+  SetSelected(Shape, true);
 }
 
 void TMyCAD::RemoveWorkingShape(TMyShape* Shape) {
@@ -19,13 +33,17 @@ void TMyCAD::RemoveWorkingShape(TMyShape* Shape) {
   if (i < 0) return;
   if (FCurrentShape == Shape) SetCurrentShape(nullptr);
   FWorkingShapes.erase(FWorkingShapes.begin() + i);
+  SetSelected(Shape, false);
 }
 
 void TMyCAD::RemoveAllWorkingShapes() {
-  while (!FWorkingShapes.empty()) RemoveWorkingShape(FWorkingShapes.front());
+  // The same as removing the first entry until none is left, without the quadratic cost.
+  if (FCurrentShape && FCurrentShape->FSlot.Selected) SetCurrentShape(nullptr);
+  ClearWorkingList();
 }
 
 int32_t TMyCAD::IsInWorkingShape(const TMyShape* Shape) const {
+  if (!Shape || !Shape->FSlot.Selected) return -1;
   for (int32_t i = static_cast<int32_t>(FWorkingShapes.size()) - 1; i >= 0; --i)
     if (FWorkingShapes[static_cast<size_t>(i)] == Shape) return i;
   return -1;
@@ -38,7 +56,7 @@ void TMyCAD::SelectAllShapes() {
 }
 
 void TMyCAD::DeSelectedAllShapesByCode() {
-  FWorkingShapes.clear();
+  ClearWorkingList();
   Repaint();
 }
 
@@ -62,7 +80,7 @@ bool TMyCAD::areTheyBrother(const TMyShape* A, const TMyShape* B) const {
 bool TMyCAD::IsPtinRegion(const TRect& R, TMyShape* Shape) const {
   const long double l = std::min(R.Left, R.Right), r = std::max(R.Left, R.Right);
   const long double t = std::min(R.Top, R.Bottom), b = std::max(R.Top, R.Bottom);
-  for (const TMyPoint& p : Shape->Points) {
+  for (const TMyPoint& p : std::as_const(Shape->Points)) {
     const long double x = p.X * FZoom, y = p.Y * FZoom;
     if (l < x && x < r && t < y && y < b) return true;
   }
@@ -71,7 +89,7 @@ bool TMyCAD::IsPtinRegion(const TRect& R, TMyShape* Shape) const {
 
 bool TMyCAD::IsPtinRegionX(const TRect& R, TMyShape* Shape) const {
   const long double l = std::min(R.Left, R.Right), r = std::max(R.Left, R.Right);
-  for (const TMyPoint& p : Shape->Points) {
+  for (const TMyPoint& p : std::as_const(Shape->Points)) {
     const long double x = p.X * FZoom;
     if (l < x && x < r) return true;
   }
@@ -80,7 +98,7 @@ bool TMyCAD::IsPtinRegionX(const TRect& R, TMyShape* Shape) const {
 
 bool TMyCAD::IsPtinRegionY(const TRect& R, TMyShape* Shape) const {
   const long double t = std::min(R.Top, R.Bottom), b = std::max(R.Top, R.Bottom);
-  for (const TMyPoint& p : Shape->Points) {
+  for (const TMyPoint& p : std::as_const(Shape->Points)) {
     const long double y = p.Y * FZoom;
     if (t < y && y < b) return true;
   }
@@ -104,15 +122,20 @@ void TMyCAD::RemoveShapeAt(int32_t No) {
   for (TMyShape* s : FMyShapes) {
     if (s == gone) continue;
     shift(s->ParentNo);
-    for (int32_t& c : s->ChildShapes) shift(c);
+    if (!s->ChildShapes.empty())
+      for (int32_t& c : s->ChildShapes.Edit()) shift(c);
     for (int32_t& l : s->LinkShapes) shift(l);
   }
   FMyShapes.erase(FMyShapes.begin() + No);
-  for (int32_t i = No; i < GetShapesCount(); ++i) FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
+  for (int32_t i = No; i < GetShapesCount(); ++i) {
+    FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
+    FMyShapes[static_cast<size_t>(i)]->FSlot.ListPos = i;
+  }
   if (FCurrentShape == gone) FCurrentShape = nullptr;
   if (FClickedChildShape == gone) FClickedChildShape = nullptr;
   if (FHoverShape == gone) FHoverShape = nullptr;
-  std::erase(FWorkingShapes, gone);
+  if (gone->FSlot.Selected) std::erase(FWorkingShapes, gone);
+  ForgetShape(gone);
   delete gone;
 }
 
@@ -132,16 +155,17 @@ bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
     if (!victim) continue;
     RemoveShapeAt(GetShapeNoInMyShapes(victim));
   }
-  FWorkingShapes.clear();
+  ClearWorkingList();
   SetCurrentShape(nullptr);
   return true;
 }
 
 void TMyCAD::DeleteAllShapes() {
-  FWorkingShapes.clear();
+  ClearWorkingList();
   SetCurrentShape(nullptr);
   FClickedChildShape = nullptr;
   FHoverShape = nullptr;
+  ForgetAllShapes();
   for (TMyShape* s : FMyShapes) delete s;
   FMyShapes.clear();
   FNextShapeId = 0;
@@ -174,8 +198,9 @@ int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
   }
   group->CenterPoint = group->ComputeCenterPoint();
   group->TextPoint = TMyPoint{group->CenterPoint.X, group->GetRightBottom().Y + 10};
+  group->Changed();
   if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{group}, QStringLiteral("ACT_GROUP"));
-  FWorkingShapes.clear();
+  ClearWorkingList();
   SetCurrentShape(nullptr);
   AddWorkingShapes(group);
   Repaint();
@@ -186,8 +211,8 @@ void TMyCAD::UnGroupShape(TMyShape* Shape, bool RecordUndo) {
   if (!Shape || !Shape->HasChildShapes() || Shape->HasParentShape() || dynamic_cast<TMyCombine*>(Shape)) return;
   const bool wasBusy = FBusy;
   FBusy = true;
-  FWorkingShapes.clear();
-  for (int32_t no : Shape->ChildShapes)
+  ClearWorkingList();
+  for (int32_t no : std::as_const(Shape->ChildShapes))
     if (TMyShape* c = GetShapeByNo(no); c && c != Shape) c->ParentNo = -1;
   if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_UNGROUP"));
   Shape->ChildShapes.clear();
@@ -243,6 +268,12 @@ TMyRect TMyCAD::GetShapesLTRB(const TArrMyShape& Shapes) const {
     }
   }
   return r;
+}
+
+TMyRect TMyCAD::GetShapeLTRBinZoom(const TMyShape* Shape) const {
+  const TMyRect r = GetPointsLTRB(Shape->Points);
+  const auto z = [this](float v) { return static_cast<float>(v * FZoom); };
+  return TMyRect{z(r.Left), z(r.Top), z(r.Right), z(r.Bottom)};
 }
 
 TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const {

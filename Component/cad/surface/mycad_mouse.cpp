@@ -6,7 +6,6 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QToolTip>
-#include <unordered_set>
 
 namespace cad {
 
@@ -109,7 +108,7 @@ void TMyCAD::ShowHintEnterLeaveShape(TMyShape* Shape, bool Entered, const TPoint
 bool TMyCAD::IsClickedMeforShape(TCanvas* ACanvas, TMyShape* Shape, const TPoint& P) {
   if (!Shape || !Shape->Visible()) return false;
   if (Shape->IsClickedMe(ACanvas, P)) return true;
-  for (int32_t no : Shape->ChildShapes)
+  for (int32_t no : std::as_const(Shape->ChildShapes))
     if (TMyShape* c = GetShapeByNo(no); c && c != Shape && c->IsClickedMe(ACanvas, P)) return true;
   return false;
 }
@@ -117,15 +116,18 @@ bool TMyCAD::IsClickedMeforShape(TCanvas* ACanvas, TMyShape* Shape, const TPoint
 bool TMyCAD::IsInRegion(const TPoint& P1, const TPoint& P2, TMyShape* Shape) {
   TMyShape* s = GetRootParentShape(Shape);
   if (!s) return false;
-  const TMyRect box = GetPointsLTRB(s->Points);
+  const TMyRect box = GetPointsLTRB(std::as_const(s->Points));
   const long double l = box.Left * FZoom, t = box.Top * FZoom, r = box.Right * FZoom, b = box.Bottom * FZoom;
   return l > std::min(P1.X, P2.X) && t > std::min(P1.Y, P2.Y) && r < std::max(P1.X, P2.X) &&
          b < std::max(P1.Y, P2.Y);
 }
 
 TMyShape* TMyCAD::TopmostShapeAt(const TPoint& P) {
-  TCanvas* c = Canvas();
-  for (auto it = FMyShapes.rbegin(); it != FMyShapes.rend(); ++it)
+  // Hover runs on every move of the pointer: the canvas is only handed on to the shapes, so the
+  // buffer is not brought up to date for it.
+  TCanvas* c = FCanvas ? FCanvas.get() : Canvas();
+  const TArrMyShape& candidates = ShapesReaching(TRect{P.X, P.Y, P.X + 1, P.Y + 1});
+  for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
     if (!(*it)->HasParentShape() && (*it)->IsClickedMe(c, P)) return *it;
   return nullptr;
 }
@@ -166,9 +168,13 @@ void TMyCAD::SelectionPress(TShiftState Shift) {
   FReturnAction = FAction;
   TCanvas* c = Canvas();
 
+  // One pass over the selection: a hot point or the text point of a working shape decides at
+  // once; failing those, the first working shape hit (itself or a member) is dragged. Hit tests
+  // change nothing, so finding that shape on the same pass gives what a second pass would.
+  TMyShape* clicked = nullptr;
   for (TMyShape* w : FWorkingShapes) {
     SetCurrentShape(w);
-    for (int32_t no : w->ChildShapes)
+    for (int32_t no : std::as_const(w->ChildShapes))
       if (TMyShape* child = GetShapeByNo(no); child && child != w && child->IsClickedMe(c, FStartPoint))
         FClickedChildShape = child;
     const int32_t h = w->InWhichHot(FStartPoint);
@@ -183,11 +189,10 @@ void TMyCAD::SelectionPress(TShiftState Shift) {
       if (FAction == TActionTools::dtSelecting) FAction = TActionTools::dtDraggingTextoutPoint;
       return;
     }
+    if (!clicked && IsClickedMeforShape(c, w, FStartPoint)) clicked = w;
   }
-
-  for (TMyShape* w : FWorkingShapes) {
-    if (!IsClickedMeforShape(c, w, FStartPoint)) continue;
-    if (Shift & ssShift) RemoveWorkingShape(w);
+  if (clicked) {
+    if (Shift & ssShift) RemoveWorkingShape(clicked);
     else FAction = TActionTools::dtDragging;
     return;
   }
@@ -196,12 +201,13 @@ void TMyCAD::SelectionPress(TShiftState Shift) {
   // groups are never picked here, so they are not even hit-tested.
   TMyShape* found = nullptr;
   TMyShape* firstAny = nullptr;
-  for (auto it = FMyShapes.rbegin(); it != FMyShapes.rend(); ++it) {
+  const TArrMyShape& candidates = ShapesReaching(TRect{FStartPoint.X, FStartPoint.Y, FStartPoint.X + 1, FStartPoint.Y + 1}, true);
+  for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
     TMyShape* s = *it;
     if (s->HasParentShape()) continue;
     const bool isLineLink = IsClass(s, "TMyLineLinkLine");
     if (firstAny && !isLineLink) continue;
-    if (IsInWorkingShape(s) >= 0 || !IsVisibleLayerByID(s->LayerId)) continue;
+    if (s->FSlot.Selected || !IsVisibleLayerByID(s->LayerId)) continue;
     if (!FOperateAllLayer && s->LayerId != FCurrentLayerId) continue;
     if (!IsClickedMeforShape(c, s, FStartPoint)) continue;
     if (isLineLink) {
@@ -221,7 +227,7 @@ void TMyCAD::SelectionPress(TShiftState Shift) {
   }
   SetCurrentShape(found);
   TMyShape* last = FWorkingShapes.empty() ? nullptr : FWorkingShapes.front();
-  FWorkingShapes.clear();
+  ClearWorkingList();
   AddWorkingShapes(found);
   if (OnShapeSelected) OnShapeSelected(last, found);
   FAction = TActionTools::dtDragging;
@@ -233,7 +239,8 @@ void TMyCAD::MouseMove(TShiftState Shift, int X, int Y) {
   if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
   if (FAction == TActionTools::dtClose) return;
   TCursor cursorId = crDefault;
-  TCanvas* c = Canvas();
+  // A plain hover draws nothing: the canvas (and with it the buffer) is only fetched to draw.
+  TCanvas* c = (FAction == TActionTools::dtDrawing || FMouseIsDown) ? Canvas() : nullptr;
 
   if (FAction == TActionTools::dtDrawing) {
     SetDragResizeRotateShapeMode(c);
@@ -257,7 +264,7 @@ void TMyCAD::MouseMove(TShiftState Shift, int X, int Y) {
     }
   }
   if (cursorId != crDefault) setCursor(ToQtCursor(cursorId));
-  else if (!FMouseIsDown) unsetCursor();
+  else if (!FMouseIsDown && testAttribute(Qt::WA_SetCursor)) unsetCursor();
   UpdateLabelXY(X, Y);
   if (!FMouseIsDown) return;
 
@@ -350,14 +357,13 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FCurrentPoint == FStartPoint) {
       TMyShape* child = FClickedChildShape;
       SetCurrentShape(child);
-      FWorkingShapes.clear();
+      ClearWorkingList();
       AddWorkingShapes(child);
       if (OnChildShapeSelected) OnChildShapeSelected(child);
       FMouseIsDown = false;
       ReleaseCursorClipArea();
       FAction = TActionTools::dtSelecting;
-      SelectAllWorkingShapes();
-      Repaint();
+      RepaintChanged();
       return;
     }
     FClickedChildShape = nullptr;
@@ -366,15 +372,16 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   switch (FAction) {
     case TActionTools::dtSelecting:
     case TActionTools::dtRotateSelecting: {
-      // The band may take thousands of shapes: keep the "already selected" test constant-time.
-      std::unordered_set<TMyShape*> selected(FWorkingShapes.begin(), FWorkingShapes.end());
-      for (TMyShape* s : FMyShapes) {
-        if (s->HasParentShape() || !s->Visible()) continue;
+      // Only shapes that reach the band can lie inside it; they join in list order. The repaint
+      // draws the new marks, so they are not drawn before it.
+      const TRect band{std::min(FStartPoint.X, FCurrentPoint.X), std::min(FStartPoint.Y, FCurrentPoint.Y),
+                       std::max(FStartPoint.X, FCurrentPoint.X) + 1, std::max(FStartPoint.Y, FCurrentPoint.Y) + 1};
+      for (TMyShape* s : ShapesReaching(band)) {
+        if (s->HasParentShape() || !s->Visible() || s->FSlot.Selected) continue;
         if (!FOperateAllLayer && s->LayerId != FCurrentLayerId) continue;
-        if (IsInRegion(FStartPoint, FCurrentPoint, s) && selected.insert(s).second) FWorkingShapes.push_back(s);
+        if (IsInRegion(FStartPoint, FCurrentPoint, s)) AddWorkingShapes(s);
       }
-      SelectAllWorkingShapes();
-      Repaint();
+      RepaintChanged();
       break;
     }
     case TActionTools::dtDrawing:
@@ -392,18 +399,20 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       SizeChangeValueforShapes(FCurrentShape, PtToMyPt(FStartPoint), PtToMyPt(FCurrentPoint));
       ChangeLinkShapes(FCurrentShape);
       FAction = FReturnAction;
-      Repaint();
+      RepaintChanged();
       if (OnShapeMouseResized)
         OnShapeMouseResized(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
       break;
     }
     case TActionTools::dtDraggingTextoutPoint:
       FModified = true;
-      if (FCurrentShape)
+      if (FCurrentShape) {
         FCurrentShape->TextPoint = TMyPoint{static_cast<float>(FCurrentPoint.X / FZoom),
                                             static_cast<float>(FCurrentPoint.Y / FZoom)};
+        FCurrentShape->Changed();
+      }
       FAction = FReturnAction;
-      Repaint();
+      RepaintChanged();
       break;
     case TActionTools::dtDragging: {
       FModified = true;
@@ -426,7 +435,7 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
         for (TMyShape* w : FWorkingShapes) ChangeLinkShapes(w);
       }
       FAction = FReturnAction;
-      Repaint();
+      RepaintChanged();
       if (OnShapeMouseDragged)
         OnShapeMouseDragged(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
       break;
@@ -441,7 +450,7 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       RotateChangeValueforShapes(FCurrentShape, center, static_cast<double>(angle));
       ChangeLinkShapes(FCurrentShape);
       FAction = FReturnAction;
-      Repaint();
+      RepaintChanged();
       if (OnShapeMouseRotated)
         OnShapeMouseRotated(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
       break;
@@ -474,11 +483,11 @@ void TMyCAD::FinishDrawing(TMouseButton Button, TShiftState Shift) {
   if (!AddShape(s, false, false)) {
     // Refused (no layer): the shape is neither kept, recorded, selected nor announced.
     SetCurrentShape(nullptr);
-    Repaint();
+    RepaintChanged();
     return;
   }
   PushtoUndoRedoShapeList(TArrMyShape{s}, QStringLiteral("ACT_ADD"));
-  FWorkingShapes.clear();
+  ClearWorkingList();
   AddWorkingShapes(s);
   s->Drawed(FStartPoint, FCurrentPoint);
   TMyShape* announced = s;
@@ -489,7 +498,7 @@ void TMyCAD::FinishDrawing(TMouseButton Button, TShiftState Shift) {
     FAction = FReturnAction;
     FShapeTool = TDrawTool::SpSelecting;
   }
-  Repaint();
+  RepaintChanged();
 }
 
 }  // namespace cad

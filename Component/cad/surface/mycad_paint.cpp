@@ -48,18 +48,38 @@ bool TMyCAD::EnsureBuffer() {
 }
 
 TCanvas* TMyCAD::Canvas() {
+  // While a paint runs its buffer stands.
+  if (FBusy && FCanvas) return FCanvas.get();
+  // Whoever draws on or reads the buffer gets the finished picture first.
   if (EnsureBuffer() && !FBusy) Paint();
+  else FlushPendingPaint();
   return FCanvas.get();
 }
 
 void TMyCAD::Paint() {
   if (FBusy) return;
-  FBusy = true;
   EnsureBuffer();
+  PaintArea(FBufferArea);
+}
+
+void TMyCAD::PaintArea(const QRect& Area) {
+  if (FBusy) return;
+  FBusy = true;
+  if (Area == FBufferArea) FRepaintPending = false;
+  const bool part = Area != FBufferArea;
+  // Everything drawn below, the host's drawing in OnPaint included, stays inside the area; the
+  // rest of the buffer keeps the picture it has.
+  if (part) FCanvas->SetClipRect(TRect{Area.left(), Area.top(), Area.right() + 1, Area.bottom() + 1});
   DrawAll(TRect{0, 0, Width(), Height()});
   SelectAllWorkingShapes();
   FDirty = false;
   if (OnPaint) OnPaint(this);
+  if (part) FCanvas->ClearClipRect();
+  // The picture now shows the drawing as it is.
+  FCanvas->ResetDamage();
+  FDamage = QRect();
+  FDamageAll = false;
+  FPaintedState = CurrentPaintState();
   FBusy = false;
 }
 
@@ -67,6 +87,30 @@ void TMyCAD::Repaint() {
   FDirty = true;
   if (!FBusy) Paint();
   update();
+}
+
+void TMyCAD::RepaintChanged() {
+  FRepaintPending = true;
+  update();
+}
+
+void TMyCAD::FlushPendingPaint() {
+  if (!FRepaintPending || FBusy) return;
+  FRepaintPending = false;
+  const bool rebuilt = EnsureBuffer();
+  FlushShapeIndex();
+  if (rebuilt || FDirty || FDamageAll || !FUseShapeIndex || !(CurrentPaintState() == FPaintedState)) {
+    Repaint();
+    return;
+  }
+  const QRect area = (FDamage | FCanvas->Damage()).intersected(FBufferArea);
+  if (area.isEmpty()) return;
+  // Past about half the buffer, one full pass is as cheap and simpler.
+  if (static_cast<qint64>(area.width()) * area.height() * 2 > static_cast<qint64>(FBufferArea.width()) * FBufferArea.height()) {
+    Repaint();
+    return;
+  }
+  PaintArea(area);
 }
 
 void TMyCAD::Invalidate() {
@@ -77,6 +121,7 @@ void TMyCAD::Invalidate() {
 void TMyCAD::paintEvent(QPaintEvent* Event) {
   EnsureBuffer();
   if (FDirty) Paint();
+  else FlushPendingPaint();
   FCanvas->Release();
   QPainter p(this);
   if (FBuffer.isNull()) {
@@ -147,13 +192,28 @@ void TMyCAD::DrawGrid(TBitmap*, const TRect& R) {
       }
     } else {
       const int xEnd = std::min(w, clip.Right + margin), yEnd = std::min(h, clip.Bottom + margin);
+      // The lines run the whole control; only the part the buffer shows (and a pen's width more,
+      // so no line end shows) is handed to the painter. They are straight, so the pixels drawn
+      // are the same.
+      const int top = std::max(0, clip.Top - margin), left = std::max(0, clip.Left - margin);
+      // A one-pixel line covers exactly the pixels from one end to the other, which a filled
+      // rectangle one pixel wide covers too, at a fraction of the cost of stroking it.
+      const bool thin = g->GridPenSize() <= 1;
       for (int x = firstAt(-offX, gw, clip.Left - margin); x <= xEnd; x += gw) {
-        c->MoveTo(x, 0);
-        c->LineTo(x, h);
+        if (thin && top < yEnd) {
+          c->FillRect(TRect{x, top, x + 1, yEnd + 1});
+        } else {
+          c->MoveTo(x, top);
+          c->LineTo(x, yEnd);
+        }
       }
       for (int y = firstAt(-offY, gh, clip.Top - margin); y <= yEnd; y += gh) {
-        c->MoveTo(0, y);
-        c->LineTo(w, y);
+        if (thin && left < xEnd) {
+          c->FillRect(TRect{left, y, xEnd + 1, y + 1});
+        } else {
+          c->MoveTo(left, y);
+          c->LineTo(xEnd, y);
+        }
       }
     }
   }
@@ -164,7 +224,7 @@ void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
   // Relations come from files too: a cycle of parents must not recurse forever.
   if (Depth > GetShapesCount()) return;
   if (!Shape->Visible()) return;
-  for (int32_t no : Shape->ChildShapes) {
+  for (int32_t no : std::as_const(Shape->ChildShapes)) {
     TMyShape* child = GetShapeByNo(no);
     if (child && child != Shape && child->ParentNo == Shape->ShapeNo) DrawShapeTree(child, ACanvas, Depth + 1);
   }
@@ -173,10 +233,16 @@ void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
 
 void TMyCAD::DrawAllShape(TCanvas* ACanvas, const TRect& R) {
   FDrawList.clear();
-  for (int32_t i = 0; i < GetShapesCount(); ++i) {
-    TMyShape* s = FMyShapes[static_cast<size_t>(i)];
+  // Only shapes that can reach what the canvas shows are considered, with the groups that paint
+  // them; the others would paint nothing there. The draw list keeps its rules and its order.
+  // Printers map coordinates their own way and get every shape.
+  const TRect shown = ACanvas->ClipRect();
+  const TArrMyShape& candidates =
+      ACanvas->IsPrinter() ? FMyShapes
+                           : ShapesReaching(TRect{shown.Left + R.Left, shown.Top + R.Top, shown.Right + R.Left, shown.Bottom + R.Top}, true);
+  for (TMyShape* s : candidates) {
     if (!IsVisibleLayerByID(s->LayerId)) continue;
-    if (IsShapeBigthanRegion(R, s) || (IsPtinRegion(R, s) && !s->HasParentShape())) FDrawList.push_back(i);
+    if (IsShapeBigthanRegion(R, s) || (IsPtinRegion(R, s) && !s->HasParentShape())) FDrawList.push_back(s->FSlot.ListPos);
   }
   const bool shifted = R.Left != 0 || R.Top != 0;
   const long double dx = static_cast<long double>(R.Left) / FZoom, dy = static_cast<long double>(R.Top) / FZoom;
@@ -198,8 +264,12 @@ void TMyCAD::SelectAllWorkingShapes() {
     if (FClickedChildShape->Visible()) FClickedChildShape->DrawHot(c);
     return;
   }
+  // Marks of shapes that cannot reach the buffer would not show.
+  FlushShapeIndex();
+  const TRect shown = c->ClipRect();
+  const QRect area(QPoint(shown.Left, shown.Top), QPoint(shown.Right - 1, shown.Bottom - 1));
   for (TMyShape* s : FWorkingShapes)
-    if (s && IsVisibleLayerByID(s->LayerId) && s->Visible()) s->DrawHot(c);
+    if (s && IsVisibleLayerByID(s->LayerId) && s->Visible() && Reaches(s, area)) s->DrawHot(c);
 }
 
 void TMyCAD::DrawBackground(TBitmap* Bitmap) {

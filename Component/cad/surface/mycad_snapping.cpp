@@ -46,9 +46,23 @@ bool TMyCAD::SnapXY(int& X, int& Y) {
   if (!snapped && FSnapShape) {
     bool xFlag = false, yFlag = false;
     int xCand = 0, topCand = 0, bottomCand = 0;
-    for (TMyShape* sh : FMyShapes) {
+    // A shape can only pull the point when an edge lies within s of it across the edge and the
+    // point lies between 0.8 and 1.2 times the shape's extent along it (a band relative to the
+    // origin): two areas around the point hold every such shape. Later shapes win.
+    const long double x = X, y = Y;
+    auto span = [](long double a, long double b) { return std::pair{std::floor(std::min(a, b)), std::ceil(std::max(a, b))}; };
+    const auto [y0, y1] = span(y / 1.2L, y / 0.8L);
+    const auto [x0, x1] = span(x / 1.2L, x / 0.8L);
+    auto rect = [](long double l, long double t, long double r, long double b) {
+      auto c = [](long double v) { return static_cast<int>(std::clamp(v, -1e9L, 1e9L)); };
+      return TRect{c(l), c(t), c(r) + 1, c(b) + 1};
+    };
+    BeginLookup();
+    CollectReaching(rect(x - s, y0, x + s, y1), false);
+    CollectReaching(rect(x0, y - s, x1, y + s), false);
+    for (TMyShape* sh : EndLookup()) {
       if (sh->HasParentShape() || sh == FCurrentShape || sh->Points.empty()) continue;
-      const TMyRect b = GetShapesLTRBinZoom(TArrMyShape{sh});
+      const TMyRect b = GetShapeLTRBinZoom(sh);
       const long double l = b.Left, t = b.Top, r = b.Right, bo = b.Bottom;
       const bool inY = 0.8L * t < Y && Y < 1.2L * bo, inX = 0.8L * l < X && X < 1.2L * r;
       if (l - s < X && X < l + s && inY) {
