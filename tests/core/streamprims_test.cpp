@@ -38,8 +38,10 @@ TEST(StreamPrims, FixedWidthTextFields) {
 
   // A text one byte short gets a 0x00 in the last byte (the reserved header field).
   EXPECT_EQ(Written([](TStream& s) { WriteStrBuffer(s, QStringLiteral("ZK.a"), 5); }), QByteArray("ZK.a\0", 5));
-  // A character that does not fit whole is blanked, never split into invalid bytes.
-  EXPECT_EQ(Written([](TStream& s) { WriteStrBuffer(s, QStringLiteral("ab\u00e9cd"), 3); }), QByteArray("ab "));
+  // Text that fits one byte per character is written that way, as older files hold it.
+  EXPECT_EQ(Written([](TStream& s) { WriteStrBuffer(s, QStringLiteral("ab\u00e9cd"), 3); }), QByteArray("ab\xe9"));
+  // A character of several bytes that does not fit whole is blanked, never split.
+  EXPECT_EQ(Written([](TStream& s) { WriteStrBuffer(s, QStringLiteral("ab\u4e2dcd"), 3); }), QByteArray("ab "));
 
   m.SetPosition(0);
   EXPECT_EQ(ReadStrBuffer(m, 4), QStringLiteral("abc "));

@@ -7,6 +7,7 @@ corpus/.
 """
 import os
 import struct
+import zlib
 
 VERSIONS = ["ZK.2", "ZK.3", "ZK.4", "ZK.5", "ZK.6", "ZK.7", "ZK.8", "ZK.9", "ZK.a"]
 CLASSES = ["TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon"]
@@ -42,7 +43,27 @@ def text(s):
     return i32(len(b)) + b
 
 
-def record(version, cls, points):
+def bmp_picture():
+    """A 3 x 2 picture as a 24-bit BMP with its rows padded to four bytes."""
+    rows = b""
+    for y in range(2):
+        row = b"".join(bytes([0, 0, 255]) if (x + y) % 2 else bytes([255, 255, 255]) for x in range(3))
+        rows += row + bytes(3)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(rows), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, 3, 2, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    return header + info + rows
+
+
+def png_picture():
+    """A 2 x 2 RGB picture as a PNG."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    raw = b"".join(b"\0" + bytes([255, 0, 0, 0, 0, 255]) for _ in range(2))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 2, 2, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def record(version, cls, points, brush=b""):
     extended = version in ("ZK.3", "ZK.4", "ZK.5")
     counts_only = version == "ZK.2"
     coord = ext if extended else f32
@@ -60,7 +81,7 @@ def record(version, cls, points):
         r += ext(50) + ext(60)
     else:
         r += coord(50) + coord(60) + i32(7) + coord(0.5)
-    r += struct.pack("<q", 0)  # no brush bitmap
+    r += struct.pack("<q", len(brush)) + brush  # the brush picture, if any
     r += i32(0xFFFFFF) + bytes([0])
     r += text("cap") + i32(0xFFFFFF) + i32(0)
     r += text("DejaVu Sans") + bytes([1]) + i32(0) + i32(-11) + i32(8) + bytes([0]) + i32(0) + bytes([1])
@@ -92,6 +113,14 @@ def main():
             data = bytes([vi, ci]) + record(version, cls, pts[cls])
             with open(os.path.join("corpus", f"{version}-{cls}"), "wb") as out:
                 out.write(data)
+    # Brush pictures take the picture decoder's path.
+    for version in ("ZK.6", "ZK.a"):
+        vi = VERSIONS.index(version)
+        for name, picture in (("bmp", bmp_picture()), ("png", png_picture())):
+            for ci, cls in enumerate(CLASSES[:2]):
+                data = bytes([vi, ci]) + record(version, cls, pts[cls], picture)
+                with open(os.path.join("corpus", f"{version}-{cls}-{name}-brush"), "wb") as out:
+                    out.write(data)
 
 
 if __name__ == "__main__":

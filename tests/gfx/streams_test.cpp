@@ -1,8 +1,19 @@
 #include "support.h"
 
+#include "../core/bytes.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
 #include <QTemporaryDir>
+#include <csignal>
+#include <limits>
+#include <sys/resource.h>
+
+using testing_support::Bytes;
 
 using namespace cad;
 
@@ -66,6 +77,104 @@ TEST(Streams, FilesAreReplacedOnlyOnCommit) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("drawing.bin")});
 }
 
+namespace {
+
+// Writes past Bytes fail as they do on a full disk (with the file-size limit, which needs no
+// special file system); the limit and the signal it raises are restored afterwards.
+class TDiskFullAfter {
+public:
+  explicit TDiskFullAfter(rlim_t Bytes) {
+    getrlimit(RLIMIT_FSIZE, &FSaved);
+    FHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = FSaved;
+    limit.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TDiskFullAfter() {
+    setrlimit(RLIMIT_FSIZE, &FSaved);
+    std::signal(SIGXFSZ, FHandler);
+  }
+
+private:
+  rlimit FSaved{};
+  void (*FHandler)(int) = nullptr;
+};
+
+uint32_t Crc32(const char* Data, int Size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (int i = 0; i < Size; ++i) {
+    crc ^= static_cast<uint8_t>(Data[i]);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+QByteArray FileBytes(const QString& Path) {
+  QFile f(Path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+TEST(Streams, AFullDiskKeepsTheOldFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("drawing.bin"));
+  const QByteArray good(100, 'A');
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(good);
+  }
+  const QByteArray big(12000, 'B');
+  TDiskFullAfter full(8192);
+  // The file stream: its last buffered bytes fail only when flushed at the commit.
+  {
+    TFileStream f(path, fmCreate);
+    f.WriteBuffer(big.constData(), big.size());
+    EXPECT_FALSE(f.Commit());
+  }
+  EXPECT_EQ(FileBytes(path), good);
+  // A memory stream saved to the file.
+  TMemoryStream m(big);
+  EXPECT_THROW(m.SaveToFile(path), EFCreateError);
+  EXPECT_EQ(FileBytes(path), good);
+  // A bitmap saved to the file.
+  TBitmap pic(200, 200);
+  EXPECT_FALSE(pic.SaveToFile(path));
+  EXPECT_EQ(FileBytes(path), good);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("drawing.bin")});
+}
+
+TEST(Streams, PositionsAndSizesStayInRange) {
+  TMemoryStream m;
+  m.WriteLE<uint32_t>(7);
+  // A seek whose target 64 bits cannot hold fails and leaves the position.
+  m.SetPosition(2);
+  EXPECT_THROW(m.Seek(std::numeric_limits<int64_t>::max(), TSeekOrigin::soCurrent), EStreamError);
+  EXPECT_THROW(m.Seek(std::numeric_limits<int64_t>::max(), TSeekOrigin::soEnd), EStreamError);
+  EXPECT_EQ(m.Position(), 2);
+  EXPECT_EQ(m.Seek(-100, TSeekOrigin::soCurrent), 0);
+  // Far past the end is a place to read nothing from, and writing there fails without trying
+  // to allocate everything up to it.
+  EXPECT_EQ(m.Seek(int64_t{1} << 40, TSeekOrigin::soBeginning), int64_t{1} << 40);
+  char c = 0;
+  EXPECT_EQ(m.Read(&c, 1), 0);
+  EXPECT_EQ(m.Write(&c, 1), 0);
+  EXPECT_THROW(m.WriteLE<uint8_t>(1), EWriteError);
+  EXPECT_THROW(m.SetSize(int64_t{1} << 40), EWriteError);
+  EXPECT_EQ(m.Size(), 4);
+  m.SetPosition(TMemoryStream::MaxSize - 1);
+  EXPECT_THROW(m.WriteLE<uint32_t>(1), EWriteError);
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("s.bin"));
+  TFileStream f(path, fmCreate);
+  f.WriteLE<uint32_t>(7);
+  EXPECT_THROW(f.Seek(std::numeric_limits<int64_t>::max(), TSeekOrigin::soEnd), EStreamError);
+  EXPECT_EQ(f.Position(), 4);
+}
+
 TEST(Streams, OpeningErrorsNameTheFile) {
   try {
     TFileStream f(QStringLiteral("/nonexistent/dir/x.vorn"), fmOpenRead);
@@ -93,6 +202,7 @@ TEST(Bitmaps, EncodedRoundTripAndBadData) {
   huge[22] = huge[23] = huge[24] = 0x7f;
   EXPECT_FALSE(c.LoadFromData(huge));
   EXPECT_THROW(c.LoadFromFile(QStringLiteral("/nonexistent.bmp")), std::runtime_error);
+  EXPECT_EQ(c.Width(), 5);
 
   // Resizing keeps the top-left part and whitens the rest; transparency uses the bottom-left pixel.
   b.SetSize(6, 4);
@@ -103,6 +213,74 @@ TEST(Bitmaps, EncodedRoundTripAndBadData) {
   b.SetTransparentColor(clBlue);
   EXPECT_EQ(b.TransparentColor(), clBlue);
   EXPECT_EQ(b.TransparentMode(), TTransparentMode::tmFixed);
+}
+
+TEST(Bitmaps, PicturesMustBeRasterAndHoldWhatTheyDeclare) {
+  TBitmap keep(2, 2);
+  QString why;
+  // A 54-byte header claiming 5,700 x 5,700 pixels inside 240 bytes of data.
+  const QByteArray liar = Bytes()
+                              .chars("BM").i32(240).i32(0).i32(54)       // file header
+                              .i32(40).i32(5700).i32(5700)               // info header: size, width, height
+                              .raw({1, 0, 24, 0}).i32(0).i32(0)          // planes, 24 bits, plain rows, image size
+                              .i32(0).i32(0).i32(0).i32(0)
+                              .zeros(240 - 54)
+                              .Data;
+  ASSERT_EQ(liar.size(), 240);
+  EXPECT_TRUE(DecodePicture(liar, &why).isNull());
+  EXPECT_EQ(why, QStringLiteral("the picture declares more pixels than its data holds"));
+  EXPECT_FALSE(keep.LoadFromData(liar));
+  EXPECT_EQ(keep.Width(), 2);
+  // The same claim with run-length rows (which may be short) is held to the bound per byte.
+  QByteArray rle = liar;
+  rle[28] = 8;
+  rle[30] = 1;
+  EXPECT_TRUE(DecodePicture(rle).isNull());
+  // A true BMP loads; cut short, its rows are missing and it is refused.
+  TBitmap b(40, 30);
+  b.SetPixel(39, 29, clRed);
+  const QByteArray bmp = b.SaveToData();
+  EXPECT_EQ(DecodePicture(bmp).size(), QSize(40, 30));
+  EXPECT_TRUE(DecodePicture(bmp.left(bmp.size() - 8)).isNull());
+  // PNG loads; one that claims 100,000 x 100,000 pixels is refused outright.
+  QByteArray png;
+  {
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(b.Image().save(&buf, "PNG"));
+  }
+  EXPECT_EQ(DecodePicture(png).pixel(39, 29), qRgb(255, 0, 0));
+  QByteArray bigPng = png;  // IHDR width and height, big-endian, at bytes 16 and 20, with its CRC
+  for (int at : {16, 20}) {
+    bigPng[at] = 0;
+    bigPng[at + 1] = 0x01;
+    bigPng[at + 2] = static_cast<char>(0x86);
+    bigPng[at + 3] = static_cast<char>(0xA0);
+  }
+  const uint32_t crc = Crc32(bigPng.constData() + 12, 17);
+  for (int i = 0; i < 4; ++i) bigPng[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  EXPECT_TRUE(DecodePicture(bigPng, &why).isNull());
+  EXPECT_TRUE(why.startsWith(QStringLiteral("the picture is too large")));
+
+  // An SVG that pulls in a file of this machine is not decoded at all.
+  QTemporaryDir dir;
+  const QString secret = dir.filePath(QStringLiteral("secret.png"));
+  ASSERT_TRUE(b.SaveToFile(secret, "PNG"));
+  const QByteArray svg = QStringLiteral("<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+                                        "width='40' height='30'><image xlink:href='file://%1' width='40' height='30'/></svg>")
+                             .arg(secret)
+                             .toUtf8();
+  EXPECT_TRUE(DecodePicture(svg, &why).isNull());
+  EXPECT_EQ(why, QStringLiteral("pictures in svg format are not read"));
+  EXPECT_FALSE(keep.LoadFromData(svg));
+  const QString svgFile = dir.filePath(QStringLiteral("pattern.svg"));
+  {
+    QFile f(svgFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(svg);
+  }
+  EXPECT_THROW(keep.LoadFromFile(svgFile), std::runtime_error);
+  EXPECT_EQ(keep.Width(), 2);
 }
 
 TEST(Canvas, BoxesCoverTheirPixelsLikeTheClassicCanvas) {

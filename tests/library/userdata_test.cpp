@@ -79,6 +79,27 @@ TEST(UserData, StreamBlock) {
   }
 }
 
+TEST(UserData, LargeBlocksKeepTheFirstValueOfEachKey) {
+  // 65,536 distinct keys, then each tenth one again with another value, onto a list that
+  // already holds one of them: every key once, with its first value, in first-seen order.
+  constexpr int kKeys = 65536;
+  TUserData u;
+  u.AddKeyandValue(QStringLiteral("key100"), QStringLiteral("present"));
+  Bytes b;
+  b.i32(kKeys + (kKeys + 9) / 10);
+  for (int i = 0; i < kKeys; ++i) b.str(qPrintable(QStringLiteral("key%1").arg(i))).str(qPrintable(QString::number(i)));
+  for (int i = 0; i < kKeys; i += 10) b.str(qPrintable(QStringLiteral("key%1").arg(i))).str("late");
+  TMemoryStream m(b.Data);
+  u.ReadFromStream(m);
+  EXPECT_EQ(m.Remaining(), 0);
+  ASSERT_EQ(u.GetCount(), kKeys);
+  EXPECT_EQ(u.GetValueByKey(QStringLiteral("key100")), QStringLiteral("present"));
+  EXPECT_EQ(u.GetValueByKey(QStringLiteral("key0")), QStringLiteral("0"));
+  EXPECT_EQ(u.GetValueByKey(QStringLiteral("key65530")), QStringLiteral("65530"));
+  EXPECT_EQ(u.GetKeyByNo(1), QStringLiteral("key0"));
+  EXPECT_EQ(u.GetKeyByNo(kKeys - 1), QStringLiteral("key65535"));
+}
+
 TEST(UserData, ShapeOwnsAndCopiesIt) {
   TMyCAD cad;
   TMyShape a(&cad), b(&cad);

@@ -309,6 +309,69 @@ TEST(ShapeRecord, ExtremeFontSizesRoundTrip) {
   }
 }
 
+TEST(ShapeRecord, UnknownEnumerationBytesReadAsDefaults) {
+  // Style bytes past the last enumerator (damaged or foreign data) load as the defaults, so
+  // nothing later meets a value its enumeration does not have; the record still loads whole.
+  TMyCAD cad;
+  cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
+  TMyLine l(&cad);
+  TMemoryStream m;
+  l.SaveToStream(m);
+  QByteArray bytes = m.Data();
+  // Offsets from the font name: the brush style comes before the empty caption and the two
+  // gradient colours; the gradient style after the font's 27 further bytes; the pen style
+  // after the empty info, the pen colour and mode; the arrow style is the last byte.
+  const qsizetype font = bytes.indexOf("DejaVu Sans");
+  const qsizetype brushStyle = font - 4 - 4 - 4 - 4 - 1, gradient = font + 11 + 27;
+  ASSERT_EQ(bytes[brushStyle], 0);
+  ASSERT_EQ(bytes[gradient], 23);
+  bytes[brushStyle] = static_cast<char>(200);
+  bytes[gradient] = 77;
+  bytes[gradient + 1 + 4 + 4 + 1] = 99;  // pen style, after the empty info, pen colour and mode
+  bytes[bytes.size() - 1] = 9;           // arrow style
+  TMyLine back(&cad);
+  TMemoryStream in(bytes);
+  back.LoadFromStream(in);
+  EXPECT_EQ(in.Remaining(), 0);
+  EXPECT_EQ(back.Brush()->Style(), TBrushStyle::bsSolid);
+  EXPECT_EQ(back.GradientStyle(), TGradientStyle::gsNone);
+  EXPECT_EQ(back.Pen()->Style(), TPenStyle::psSolid);
+  EXPECT_EQ(back.ArrowStyle(), TArrowStyle::ANone);
+  // Known values still load as they are.
+  bytes[brushStyle] = static_cast<char>(TBrushStyle::bsCross);
+  bytes[bytes.size() - 1] = static_cast<char>(TArrowStyle::ADouble);
+  TMyLine known(&cad);
+  TMemoryStream in2(bytes);
+  known.LoadFromStream(in2);
+  EXPECT_EQ(known.Brush()->Style(), TBrushStyle::bsCross);
+  EXPECT_EQ(known.ArrowStyle(), TArrowStyle::ADouble);
+}
+
+TEST(ShapeRecord, BrushPicturesThatLieAreSkipped) {
+  // A brush blob whose BMP header claims 5,700 x 5,700 pixels in 240 bytes: the record loads,
+  // the brush has no picture.
+  TMyCAD cad;
+  cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
+  TMyShape s(&cad);
+  TMemoryStream m;
+  s.SaveToStream(m);
+  const QByteArray liar = Bytes()
+                              .chars("BM").i32(240).i32(0).i32(54)
+                              .i32(40).i32(5700).i32(5700).raw({1, 0, 24, 0}).i32(0).i32(0)
+                              .i32(0).i32(0).i32(0).i32(0)
+                              .zeros(240 - 54)
+                              .Data;
+  QByteArray bytes = m.Data();
+  const qsizetype blob = bytes.indexOf("DejaVu Sans") - 4 - 4 - 4 - 4 - 1 - 4 - 8;  // see above
+  ASSERT_EQ(bytes.mid(blob, 8), QByteArray(8, '\0'));
+  bytes.replace(blob, 8, Bytes().i64(liar.size()).Data + liar);
+  TMyShape back(&cad);
+  TMemoryStream in(bytes);
+  back.LoadFromStream(in);
+  EXPECT_EQ(in.Remaining(), 0);
+  EXPECT_TRUE(back.Brush()->Bitmap().isNull());
+}
+
 TEST(ShapeRecord, DamagedRecordsFailCleanly) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));

@@ -18,7 +18,11 @@ QString DecodeStreamText(const QByteArray& Bytes) {
   return QString::fromLatin1(Bytes);
 }
 
-QByteArray EncodeStreamText(const QString& Text) { return Text.toUtf8(); }
+QByteArray EncodeStreamText(const QString& Text) {
+  for (const QChar c : Text)
+    if (c.unicode() > 0xFF) return Text.toUtf8();
+  return Text.toLatin1();
+}
 
 long double DecodeExtended(const uint8_t (&Bytes)[10]) {
   uint64_t mantissa = 0;
@@ -211,8 +215,8 @@ std::unique_ptr<TBitmap> LoadGraphicsFile(const QString& FileName) {
     bmp->LoadFromFile(FileName);
   } else if (type == QLatin1String("ICO")) {
     try {
-      QImageReader reader(FileName, "ico");
-      const QImage icon = reader.read();
+      QByteArray data;
+      const QImage icon = ReadPictureFile(FileName, data) ? DecodePicture(data, nullptr, "ico") : QImage();
       if (!icon.isNull()) {
         bmp->SetSize(icon.width(), icon.height());
         bmp->SetPixelFormat(TPixelFormat::pf32bit);

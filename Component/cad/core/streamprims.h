@@ -1,9 +1,9 @@
 // Stream primitives shared by every binary format of the component: fixed-width text fields,
 // length-prefixed texts, bitmap blobs, the ten-byte library signatures and the picture loader.
 //
-// Text is held as QString in memory and as bytes in streams: writers encode UTF-8; readers decode
-// UTF-8 when the bytes are valid UTF-8 and Latin-1 otherwise, so files with legacy single-byte
-// text still load.
+// Text is held as QString in memory and as bytes in streams: writers write Latin-1 when it holds
+// the text and UTF-8 otherwise; readers decode UTF-8 when the bytes are valid UTF-8 and Latin-1
+// otherwise, so files with legacy single-byte text load and save back byte for byte.
 #pragma once
 
 #include "../gfx/bitmap.h"
@@ -23,10 +23,20 @@ public:
   using std::logic_error::logic_error;
 };
 
-// Bytes of a stream text field to QString: UTF-8 when valid, else Latin-1.
+// Bytes of a stream text field to QString: UTF-8 when the bytes are valid UTF-8 (plain ASCII
+// reads the same either way), else Latin-1, one character per byte.
 QString DecodeStreamText(const QByteArray& Bytes);
-// QString to the bytes written to a stream (UTF-8).
+// QString to the bytes written to a stream: Latin-1 when every character fits one byte (exactly
+// the single-byte text of older files, so their bytes survive being read and written back),
+// UTF-8 otherwise.
 QByteArray EncodeStreamText(const QString& Text);
+
+// An enumeration stored as its ordinal in one byte: values past Last (damaged or foreign data)
+// read as Default, so nothing later meets a value the enumeration does not have.
+template <typename E>
+E EnumFromStored(uint8_t Value, E Last, E Default) {
+  return Value <= static_cast<uint8_t>(Last) ? static_cast<E>(Value) : Default;
+}
 
 // A 10-byte extended-precision real (64-bit mantissa with explicit integer bit, 15-bit biased
 // exponent, sign; little-endian), decoded arithmetically so that it reads the same on every

@@ -1,6 +1,9 @@
 #include "bitmap.h"
 
+#include "streams.h"
+
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
@@ -105,13 +108,12 @@ void TBitmap::Assign(const TBitmap& Source) {
 }
 
 void TBitmap::LoadFromFile(const QString& FileName) {
-  QImageReader reader(FileName);
-  reader.setDecideFormatFromContent(true);
-  QImage img = reader.read();
+  QByteArray data;
+  QString why;
+  QImage img;
+  if (ReadPictureFile(FileName, data, &why)) img = DecodePicture(data, &why);
   if (img.isNull())
-    throw std::runtime_error(QStringLiteral("Cannot load picture \"%1\": %2")
-                                 .arg(FileName, reader.errorString())
-                                 .toStdString());
+    throw std::runtime_error(QStringLiteral("Cannot load picture \"%1\": %2").arg(FileName, why).toStdString());
   SetImage(img);
 }
 
@@ -123,21 +125,96 @@ bool TBitmap::SaveToFile(const QString& FileName, const char* Format) const {
     f.cancelWriting();
     return false;
   }
-  return f.commit();
+  return CommitSaveFile(f);
 }
 
 bool TBitmap::LoadFromData(const QByteArray& Data) {
+  const QImage img = DecodePicture(Data);
+  if (img.isNull()) return false;
+  SetImage(img);
+  return true;
+}
+
+// ---- Decoding pictures ----
+
+namespace {
+
+bool IsRasterFormat(const QByteArray& Format) {
+  static const char* const kFormats[] = {"bmp", "png", "jpeg", "jpg", "gif", "ico"};
+  for (const char* f : kFormats)
+    if (Format == f) return true;
+  return false;
+}
+
+// Whether an uncompressed BMP holds every row its header declares. Compressed ones (run
+// lengths) are left to the general bound on pixels per byte.
+bool BmpRowsPresent(const QByteArray& D) {
+  auto byte = [&D](qsizetype i) { return static_cast<uint32_t>(static_cast<uint8_t>(D[i])); };
+  auto u16 = [&](qsizetype i) { return byte(i) | (byte(i + 1) << 8); };
+  auto u32 = [&](qsizetype i) { return u16(i) | (u16(i + 2) << 16); };
+  if (D.size() < 26) return false;
+  const int64_t offset = u32(10), headerSize = u32(14);
+  int64_t width, height, bits;
+  uint32_t compression = 0;
+  if (headerSize == 12) {  // the old core header: 16-bit sizes, no compression
+    width = u16(18);
+    height = u16(20);
+    bits = u16(24);
+  } else {
+    if (D.size() < 34) return false;
+    width = static_cast<int32_t>(u32(18));
+    height = static_cast<int32_t>(u32(22));
+    bits = u16(28);
+    compression = u32(30);
+  }
+  // Plain rows, or rows with bit fields.
+  if (compression != 0 && compression != 3 && compression != 6) return true;
+  const int64_t rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
+  return offset + rowBytes * std::abs(height) <= D.size();
+}
+
+}  // namespace
+
+QImage DecodePicture(const QByteArray& Data, QString* Why, const char* Format) {
+  auto refuse = [Why](const QString& Reason) {
+    if (Why) *Why = Reason;
+    return QImage();
+  };
   QBuffer buf;
   buf.setData(Data);
   buf.open(QIODevice::ReadOnly);
-  QImageReader reader(&buf);
-  reader.setDecideFormatFromContent(true);
-  // A picture claims its size in its header: refuse sizes the data cannot possibly hold.
+  const QByteArray format = Format ? QByteArray(Format) : QImageReader::imageFormat(&buf).toLower();
+  buf.seek(0);
+  if (!IsRasterFormat(format))
+    return refuse(format.isEmpty() ? QStringLiteral("not a picture") : QStringLiteral("pictures in %1 format are not read").arg(QString::fromLatin1(format)));
+  QImageReader reader(&buf, format);
+  reader.setDecideFormatFromContent(false);
+  // A picture claims its size in its header; check the claim before anything is allocated.
   const QSize s = reader.size();
-  if (s.isValid() && static_cast<qint64>(s.width()) * s.height() > 64ll * 1024 * 1024) return false;
+  if (s.isValid()) {
+    const qint64 pixels = static_cast<qint64>(s.width()) * s.height();
+    if (pixels > kMaxPicturePixels) return refuse(QStringLiteral("the picture is too large (%1 x %2)").arg(s.width()).arg(s.height()));
+    if (pixels > static_cast<qint64>(Data.size()) * kMaxPixelsPerByte || (format == "bmp" && !BmpRowsPresent(Data)))
+      return refuse(QStringLiteral("the picture declares more pixels than its data holds"));
+  }
   QImage img = reader.read();
-  if (img.isNull()) return false;
-  SetImage(img);
+  if (img.isNull()) return refuse(reader.errorString());
+  // A decoder that could not tell the size beforehand is held to the same limit afterwards.
+  if (static_cast<qint64>(img.width()) * img.height() > kMaxPicturePixels) return refuse(QStringLiteral("the picture is too large"));
+  return img;
+}
+
+bool ReadPictureFile(const QString& FileName, QByteArray& Data, QString* Why) {
+  QFile f(FileName);
+  if (!f.open(QIODevice::ReadOnly)) {
+    if (Why) *Why = f.errorString();
+    return false;
+  }
+  if (f.size() > kMaxPictureFileBytes) {
+    if (Why) *Why = QStringLiteral("the file is too large for a picture");
+    return false;
+  }
+  Data = f.readAll();
   return true;
 }
 

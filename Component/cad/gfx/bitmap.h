@@ -17,6 +17,22 @@ class TStream;
 
 // Nominal pixel formats. Pixels are always stored as 32-bit 0xffRRGGBB values; the format is
 // kept so that callers that set one read it back.
+// Pictures read from files and streams are raster images (BMP, PNG, JPEG, GIF, icons) and
+// nothing else: no SVG or other format whose decoder may read further files. They hold at most
+// kMaxPicturePixels pixels (64 Mi, 256 MiB in memory), never more pixels than their encoded
+// bytes can describe (kMaxPixelsPerByte each, beyond any real compression; an uncompressed BMP
+// must carry every row it declares), and picture files are at most kMaxPictureFileBytes long.
+inline constexpr qint64 kMaxPicturePixels = 64ll * 1024 * 1024;
+inline constexpr qint64 kMaxPixelsPerByte = 16384;
+inline constexpr qint64 kMaxPictureFileBytes = 512ll * 1024 * 1024;
+
+// Decodes a picture under those rules. Format names the only format to accept (for example
+// "ico"); without it the format is told from the bytes. A refused or broken picture gives a null
+// image, and the reason in Why.
+QImage DecodePicture(const QByteArray& Data, QString* Why = nullptr, const char* Format = nullptr);
+// The bytes of a picture file, within the size limit; false and the reason otherwise.
+bool ReadPictureFile(const QString& FileName, QByteArray& Data, QString* Why = nullptr);
+
 enum class TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum class TTransparentMode : uint8_t { tmAuto, tmFixed };
 
@@ -61,8 +77,9 @@ public:
   void Assign(const TBitmap& Source);
   void Clear() { SetImage(QImage()); }
 
-  // Encoded pictures. Loading throws std::runtime_error naming the file and the reason; saving
-  // writes a temporary file beside the target and renames it, and returns false on failure.
+  // Encoded pictures, decoded by DecodePicture. Loading a file throws std::runtime_error naming
+  // the file and the reason; saving writes a temporary file beside the target and renames it,
+  // and returns false on failure. Loading data returns false and leaves the bitmap as it was.
   void LoadFromFile(const QString& FileName);
   bool SaveToFile(const QString& FileName, const char* Format = "BMP") const;
   bool LoadFromData(const QByteArray& Data);

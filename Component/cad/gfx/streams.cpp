@@ -46,8 +46,18 @@ int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
   return n;
 }
 
+namespace {
+// Where a seek lands: Offset from Base, or an error when that is past what 64 bits hold.
+int64_t SeekTarget(int64_t Base, int64_t Offset) {
+  int64_t p;
+  if (__builtin_add_overflow(Base, Offset, &p)) throw EStreamError("Stream seek error: position out of range");
+  return std::max<int64_t>(0, p);
+}
+}  // namespace
+
 int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
+  if (FPosition > MaxSize || Count > MaxSize - FPosition) return 0;  // a short write: the caller reports it
   const int64_t end = FPosition + Count;
   if (end > FData.size()) FData.resize(static_cast<qsizetype>(end));
   std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
@@ -56,14 +66,13 @@ int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  int64_t p = Offset;
-  if (Origin == TSeekOrigin::soCurrent) p += FPosition;
-  else if (Origin == TSeekOrigin::soEnd) p += FData.size();
-  FPosition = std::max<int64_t>(0, p);
+  const int64_t base = Origin == TSeekOrigin::soCurrent ? FPosition : Origin == TSeekOrigin::soEnd ? FData.size() : 0;
+  FPosition = SeekTarget(base, Offset);
   return FPosition;
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {
+  if (NewSize > MaxSize) throw EWriteError("Stream write error: size out of range");
   FData.resize(static_cast<qsizetype>(std::max<int64_t>(0, NewSize)));
   FPosition = std::min<int64_t>(FPosition, FData.size());
 }
@@ -76,6 +85,7 @@ void TMemoryStream::Clear() {
 void TMemoryStream::LoadFromStream(TStream& Source) {
   Source.SetPosition(0);
   const int64_t n = Source.Size();
+  if (n > MaxSize) throw EReadError("Stream read error: too large for memory");
   FData.resize(static_cast<qsizetype>(n));
   FPosition = 0;
   Source.ReadBuffer(FData.data(), n);
@@ -117,6 +127,14 @@ TFileStream::~TFileStream() {
   if (FCreating && FFile) static_cast<QSaveFile*>(FFile.get())->cancelWriting();
 }
 
+bool CommitSaveFile(QSaveFile& File) {
+  if (!File.flush() || File.error() != QFileDevice::NoError) {
+    File.cancelWriting();
+    return false;
+  }
+  return File.commit();
+}
+
 bool TFileStream::Commit() {
   if (!FCreating || !FFile) return !FFailed;
   auto* f = static_cast<QSaveFile*>(FFile.get());
@@ -125,7 +143,7 @@ bool TFileStream::Commit() {
     f->cancelWriting();
     return false;
   }
-  return f->commit();
+  return CommitSaveFile(*f);
 }
 
 int64_t TFileStream::Read(void* Buffer, int64_t Count) {
@@ -142,10 +160,8 @@ int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  int64_t p = Offset;
-  if (Origin == TSeekOrigin::soCurrent) p += FFile->pos();
-  else if (Origin == TSeekOrigin::soEnd) p += FFile->size();
-  FFile->seek(std::max<int64_t>(0, p));
+  const int64_t base = Origin == TSeekOrigin::soCurrent ? FFile->pos() : Origin == TSeekOrigin::soEnd ? FFile->size() : 0;
+  FFile->seek(SeekTarget(base, Offset));
   return FFile->pos();
 }
 

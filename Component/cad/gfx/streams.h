@@ -14,6 +14,7 @@
 #include <type_traits>
 
 class QFileDevice;
+class QSaveFile;
 
 namespace cad {
 
@@ -51,6 +52,14 @@ struct RawInt<T, true> {
 
 enum class TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 
+// Puts a file written through QSaveFile in place of its target, or discards it. Everything
+// still buffered is written out and checked first: a write that fails there (a full disk) must
+// cancel the replacement, not end in a truncated file reported as saved. False when the old
+// file stays.
+bool CommitSaveFile(QSaveFile& File);
+
+// Seeking to a position that a 64-bit offset cannot express (or before overflowing one) fails
+// with EStreamError; positions before the start become the start, as they always did.
 class TStream {
 public:
   virtual ~TStream() = default;
@@ -106,6 +115,10 @@ public:
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   int64_t Size() const override { return FData.size(); }
   void SetSize(int64_t NewSize) override;
+
+  // The most a memory stream holds: writing or sizing past it fails with the stream's error
+  // (a write far past the end would otherwise try to allocate everything up to it).
+  static constexpr int64_t MaxSize = (int64_t{1} << 31) - 1;
 
   const QByteArray& Data() const { return FData; }
   const char* Memory() const { return FData.constData(); }

@@ -3,6 +3,8 @@
 #include "../core/streamprims.h"
 #include "../gfx/streams.h"
 
+#include <QSet>
+
 namespace cad {
 
 int32_t TUserData::IndexOfKey(const QString& Key) const {
@@ -65,10 +67,17 @@ void TUserData::ReadFromStream(TStream& Stream) {
   const int32_t count = Stream.ReadLE<int32_t>();
   // Every pair takes at least its two 4-byte lengths.
   if (count < 0 || static_cast<int64_t>(count) * 8 > Stream.Remaining()) throw EReadError("Invalid user data count");
+  // The same as AddKeyandValue for each pair, with the keys seen so far in a hash set: a block
+  // of many keys loads in linear time.
+  QSet<QString> keys;
+  keys.reserve(static_cast<qsizetype>(Records.size()));
+  for (const TUserDataRecord& r : Records) keys.insert(r.Key);
   for (int32_t i = 0; i < count; ++i) {
-    const QString key = ReadStreamText(Stream);
-    const QString value = ReadStreamText(Stream);
-    AddKeyandValue(key, value);
+    QString key = ReadStreamText(Stream);
+    QString value = ReadStreamText(Stream);
+    if (keys.contains(key)) continue;
+    keys.insert(key);
+    Records.push_back(TUserDataRecord{std::move(key), std::move(value)});
   }
 }
 

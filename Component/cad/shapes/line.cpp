@@ -1,5 +1,6 @@
 #include "line.h"
 
+#include "../core/streamprims.h"
 #include "../gfx/streams.h"
 #include "../surface/mycad.h"
 #include "shapedraw.h"
@@ -227,7 +228,7 @@ void TMyLine::LoadFromStream(TStream& Stream) {
   FArrowAngle = Stream.ReadLE<int32_t>();
   FArrowLength = Stream.ReadLE<uint8_t>();
   FArrowOffset = Stream.ReadLE<uint8_t>();
-  FArrowStyle = static_cast<TArrowStyle>(Stream.ReadLE<uint8_t>());
+  FArrowStyle = EnumFromStored(Stream.ReadLE<uint8_t>(), TArrowStyle::ADouble, TArrowStyle::ANone);
   Changed();
 }
 

@@ -197,7 +197,7 @@ void TMyShape::LoadFromStream(TStream& Stream) {
     if (pattern.LoadFromData(blob)) FBrush.SetBitmap(&pattern);
   }
   FBrush.SetColor(Stream.ReadLE<int32_t>());
-  FBrush.SetStyle(static_cast<TBrushStyle>(Stream.ReadLE<uint8_t>()));
+  FBrush.SetStyle(EnumFromStored(Stream.ReadLE<uint8_t>(), TBrushStyle::bsDiagCross, TBrushStyle::bsSolid));
 
   SetCaption(ReadStreamText(Stream));
   FColorBegin = Stream.ReadLE<int32_t>();
@@ -218,14 +218,14 @@ void TMyShape::LoadFromStream(TStream& Stream) {
     Stream.ReadLE<int32_t>();
   }
 
-  FGradientStyle = static_cast<TGradientStyle>(Stream.ReadLE<uint8_t>());
+  FGradientStyle = EnumFromStored(Stream.ReadLE<uint8_t>(), TGradientStyle::gsNone, TGradientStyle::gsNone);
   DrawGradient();
   if (l.TwoExtraBytes) Stream.ReadLE<uint16_t>();
 
   SetInfo(ReadStreamText(Stream));
   FPen.SetColor(Stream.ReadLE<int32_t>());
   FPen.SetMode(PenModeFromStored(Stream.ReadLE<uint8_t>()));
-  FPen.SetStyle(static_cast<TPenStyle>(Stream.ReadLE<uint8_t>()));
+  FPen.SetStyle(EnumFromStored(Stream.ReadLE<uint8_t>(), TPenStyle::psInsideFrame, TPenStyle::psSolid));
   FPen.SetWidth(Stream.ReadLE<int32_t>());
 
   if (l.UserData) FUserData->ReadFromStream(Stream);
