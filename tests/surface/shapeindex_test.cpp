@@ -485,3 +485,34 @@ TEST(ShapeIndex, EllipseOutlineBeyondItsPointsIsReached) {
     for (int x = 0; x < a.width(); ++x) red += FromQRgb(a.pixel(x, y)) == clRed;
   EXPECT_GT(red, 50);  // the outline does reach into the view
 }
+
+TEST(ShapeIndex, GridMatchesStrokedLines) {
+  // The grid of the part of the page the view shows, against the same lines stroked the whole
+  // height and width of the control on a canvas with the same origin.
+  for (int pen : {1, 3}) {
+    TShownSurface A(true);
+    TMyCAD& cad = *A.Cad;
+    cad.GridOperation()->SetGridWidth(17);
+    cad.GridOperation()->SetGridHeight(23);
+    cad.GridOperation()->SetGridPenSize(static_cast<uint8_t>(pen));
+    cad.GridOperation()->SetGridColor(clNavy);
+    A.ScrollTo(333, 211);
+    const QImage shown = A.Buffer();
+    const QRect area = cad.BufferArea();
+    QImage expected(area.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    TCanvas c(&expected, area.topLeft());
+    c.Pen()->SetColor(clNavy);
+    c.Pen()->SetWidth(pen);
+    for (int x = 0; x <= cad.Width(); x += 17) {
+      c.MoveTo(x, 0);
+      c.LineTo(x, cad.Height());
+    }
+    for (int y = 0; y <= cad.Height(); y += 23) {
+      c.MoveTo(0, y);
+      c.LineTo(cad.Width(), y);
+    }
+    c.Release();
+    EXPECT_EQ(shown, expected) << "pen " << pen;
+  }
+}

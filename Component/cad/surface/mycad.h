@@ -260,8 +260,6 @@ public:
   // paint, mark or be hit there. With ContainingGroups, also every group whose member tree holds
   // such a shape. The array is the surface's own and valid until the next lookup.
   const TArrMyShape& ShapesReaching(const TRect& Area, bool ContainingGroups = false);
-  // Where a shape of the list can show up, in control pixels (empty for a shape not in the list).
-  QRect ShapeReachInZoom(TMyShape* Shape);
 
   // ---- Painting ----
   // The back buffer: covers the visible part of the control, addressed in control pixels.

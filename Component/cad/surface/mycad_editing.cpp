@@ -57,7 +57,7 @@ void TMyCAD::SelectAllShapes() {
 
 void TMyCAD::DeSelectedAllShapesByCode() {
   ClearWorkingList();
-  Repaint();
+  RepaintChanged();
 }
 
 TMyShape* TMyCAD::GetRootParentShape(TMyShape* Shape) const {

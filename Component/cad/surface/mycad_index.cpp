@@ -27,17 +27,16 @@ QRect AreaOf(const TRect& R) {
   return QRect(QPoint(l, t), QPoint(std::max(l, r - 1), std::max(t, b - 1)));
 }
 
-// Device coordinates come from single-precision products: allow for their rounding too.
-long double Slack(long double A, long double B, long double C, long double D) {
-  return 2 + 1e-6L * std::max({std::fabs(A), std::fabs(B), std::fabs(C), std::fabs(D)});
-}
+// Device coordinates come from single-precision products: a margin for their rounding, which
+// grows with the size of the coordinates.
+double Slack(double Farthest) { return 2 + 1e-6 * std::max(Farthest, 0.0); }
 
-float FloatBelow(long double V) {
+float FloatBelow(double V) {
   float f = static_cast<float>(V);
   if (f > V) f = std::nextafter(f, -std::numeric_limits<float>::infinity());
   return f;
 }
-float FloatAbove(long double V) {
+float FloatAbove(double V) {
   float f = static_cast<float>(V);
   if (f < V) f = std::nextafter(f, std::numeric_limits<float>::infinity());
   return f;
@@ -73,14 +72,8 @@ QRect TMyCAD::ReachToControl(const TShapeReach& Reach) const {
   const double l = Reach.Box.Left * z, t = Reach.Box.Top * z, r = Reach.Box.Right * z, b = Reach.Box.Bottom * z;
   const double far = std::max(std::max(-l, r), std::max(-t, b));
   if (!(far < 1e15)) return Everywhere();
-  const double m = Reach.Margin + SurfaceMargin() + 2 + 1e-6 * std::max(far, 0.0);
+  const double m = Reach.Margin + SurfaceMargin() + Slack(far);
   return QRect(QPoint(Floor(l - m), Floor(t - m)), QPoint(Ceil(r + m), Ceil(b + m)));
-}
-
-QRect TMyCAD::ShapeReachInZoom(TMyShape* Shape) {
-  if (!Shape || Shape->FSlot.Surface != this) return QRect();
-  FlushShapeIndex();
-  return ReachToControl(Shape->FSlot.Reach);
 }
 
 bool TMyCAD::Reaches(TMyShape* Shape, const QRect& Area) {
@@ -135,9 +128,9 @@ void TMyCAD::CollectReaching(const TRect& Area, bool ContainingGroups) {
   if (!FUseShapeIndex) return;
   const QRect area = AreaOf(Area);
   // Widen by the largest margin any entry or mark adds, then go to drawing coordinates.
-  const long double z = FZoom;
-  const long double l = area.left(), t = area.top(), r = area.right() + 1.0L, b = area.bottom() + 1.0L;
-  const long double m = FShapeIndex.MaxMargin() + SurfaceMargin() + Slack(l, t, r, b);
+  const double z = FZoom;
+  const double l = area.left(), t = area.top(), r = area.right() + 1.0, b = area.bottom() + 1.0;
+  const double m = FShapeIndex.MaxMargin() + SurfaceMargin() + Slack(std::max(std::max(-l, r), std::max(-t, b)));
   const TMyRect query{FloatBelow((l - m) / z), FloatBelow((t - m) / z), FloatAbove((r + m) / z), FloatAbove((b + m) / z)};
   FFound.clear();
   FShapeIndex.Query(query, FFound);

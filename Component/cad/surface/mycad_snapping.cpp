@@ -235,13 +235,14 @@ void TMyCAD::SizeChangeValueforShapes(TMyShape* Shape, const TMyPoint& From, con
   if (w0 != 0) t.X = static_cast<float>(f.X + (t.X - f.X) * ((r1.Right - r1.Left) / w0));
   if (h0 != 0) t.Y = static_cast<float>(f.Y + (t.Y - f.Y) * ((r1.Bottom - r1.Top) / h0));
   Shape->TextPoint = RotateAPoint(t, c0, a);
+  Shape->Changed();
 }
 
 void TMyCAD::SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P) {
   if (!Shape || HotIndex < 0 || HotIndex >= Shape->GetPointsCount() - 1) return;
   Shape->HotId = HotIndex;
   SizeChangeValueforShapes(Shape, Shape->GetPointInZoom(HotIndex), P);
-  Repaint();
+  RepaintChanged();
 }
 
 void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
@@ -249,7 +250,7 @@ void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
   if (OnShapeCodeDragging) OnShapeCodeDragging(Shape, dx, dy);
   DragChangeValueDxDyforShapes(Shape, dx, dy);
   ChangeLinkShapes(Shape);
-  Repaint();
+  RepaintChanged();
 }
 
 void TMyCAD::Rotate(TMyShape* Shape, float Angle) {
@@ -257,7 +258,7 @@ void TMyCAD::Rotate(TMyShape* Shape, float Angle) {
   if (OnShapeCodeRotating) OnShapeCodeRotating(Shape, Angle);
   Shape->SetAngle(Angle);
   ChangeLinkShapes(Shape);
-  Repaint();
+  RepaintChanged();
 }
 
 }  // namespace cad
