@@ -4,6 +4,7 @@
 #include "../surface/mycad.h"
 #include "shapedraw.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
@@ -121,6 +122,8 @@ QFontMetrics& MetricsOf(const TFont& Font) {
   const int ppi = ScreenPixelsPerInch();
   if (!cache.Metrics || cache.Name != Font.Name() || cache.Size != Font.Size() || cache.Style != Font.Style() ||
       cache.Ppi != ppi) {
+    // The metrics belong to the application's font system: they go when the application does.
+    if (!cache.Metrics) qAddPostRoutine([] { cache.Metrics.reset(); });
     cache.Metrics = std::make_unique<QFontMetrics>(Font.ToQFont());
     cache.Name = Font.Name();
     cache.Size = Font.Size();
