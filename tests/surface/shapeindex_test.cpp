@@ -165,9 +165,7 @@ TEST_P(Twins, IndexedSurfaceBehavesLikeTheLinearOne) {
   }
   int partialPaints = 0;
   A.Cad->OnPaint = [&partialPaints](TMyCAD* Sender) {
-    if (Sender->Canvas()->ClipRect() != TRect{Sender->BufferArea().left(), Sender->BufferArea().top(), Sender->BufferArea().right() + 1,
-                                              Sender->BufferArea().bottom() + 1})
-      ++partialPaints;
+    if (Sender->Canvas()->ClipRect() != FromQRect(Sender->BufferArea())) ++partialPaints;
   };
   std::mt19937 rng(seed * 7919u + 1);
   auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };

@@ -91,11 +91,11 @@ TRect TCanvas::ClipRect() const {
   QRect r(FOrigin, QSize(FDevice->width(), FDevice->height()));
   if (FClip) r &= *FClip;
   if (r.isEmpty()) return TRect{FOrigin.x(), FOrigin.y(), FOrigin.x(), FOrigin.y()};
-  return TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  return FromQRect(r);
 }
 
 void TCanvas::SetClipRect(const TRect& R) {
-  FClip = QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
+  FClip = ToQRect(R);
   if (FPainter) FPainter->setClipRect(*FClip);
 }
 

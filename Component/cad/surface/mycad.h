@@ -414,6 +414,8 @@ protected:
 
 private:
   friend class TMyShape;
+  // A drawing rectangle in device coordinates (each side times the zoom, in single precision).
+  TMyRect InZoom(const TMyRect& R) const;
   // Reports from the shapes of the list (TMyShape::Changed and the member arrays).
   void ShapeChanged(TMyShape* Shape);
   void ShapeRelationsChanged();

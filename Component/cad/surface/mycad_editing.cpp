@@ -270,17 +270,14 @@ TMyRect TMyCAD::GetShapesLTRB(const TArrMyShape& Shapes) const {
   return r;
 }
 
-TMyRect TMyCAD::GetShapeLTRBinZoom(const TMyShape* Shape) const {
-  const TMyRect r = GetPointsLTRB(Shape->Points);
+TMyRect TMyCAD::InZoom(const TMyRect& R) const {
   const auto z = [this](float v) { return static_cast<float>(v * FZoom); };
-  return TMyRect{z(r.Left), z(r.Top), z(r.Right), z(r.Bottom)};
+  return TMyRect{z(R.Left), z(R.Top), z(R.Right), z(R.Bottom)};
 }
 
-TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const {
-  const TMyRect r = GetShapesLTRB(Shapes);
-  const auto z = [this](float v) { return static_cast<float>(v * FZoom); };
-  return TMyRect{z(r.Left), z(r.Top), z(r.Right), z(r.Bottom)};
-}
+TMyRect TMyCAD::GetShapeLTRBinZoom(const TMyShape* Shape) const { return InZoom(GetPointsLTRB(Shape->Points)); }
+
+TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const { return InZoom(GetShapesLTRB(Shapes)); }
 
 // ---- Undo list ----
 

@@ -69,7 +69,7 @@ void TMyCAD::PaintArea(const QRect& Area) {
   const bool part = Area != FBufferArea;
   // Everything drawn below, the host's drawing in OnPaint included, stays inside the area; the
   // rest of the buffer keeps the picture it has.
-  if (part) FCanvas->SetClipRect(TRect{Area.left(), Area.top(), Area.right() + 1, Area.bottom() + 1});
+  if (part) FCanvas->SetClipRect(FromQRect(Area));
   DrawAll(TRect{0, 0, Width(), Height()});
   SelectAllWorkingShapes();
   FDirty = false;
@@ -266,8 +266,7 @@ void TMyCAD::SelectAllWorkingShapes() {
   }
   // Marks of shapes that cannot reach the buffer would not show.
   FlushShapeIndex();
-  const TRect shown = c->ClipRect();
-  const QRect area(QPoint(shown.Left, shown.Top), QPoint(shown.Right - 1, shown.Bottom - 1));
+  const QRect area = ToQRect(c->ClipRect());
   for (TMyShape* s : FWorkingShapes)
     if (s && IsVisibleLayerByID(s->LayerId) && s->Visible() && Reaches(s, area)) s->DrawHot(c);
 }
