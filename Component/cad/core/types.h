@@ -63,6 +63,11 @@ Q_ENUM_NS(TArcStyle)
 enum class TLinkLineDrawStyle : uint8_t { lldsHV, lldsFree };
 Q_ENUM_NS(TLinkLineDrawStyle)
 
+// Connector helpers: a segment's orientation, which end of a connector, and the router's moves.
+enum class TLinkLineStyle : uint8_t { llsFree, llsHorz, llsVert };
+enum class TLinkLineEndPoint : uint8_t { llStart, llEnd };
+enum class Tdirections : uint8_t { dLeft, dbottom, dRight, dTop, dNone };
+
 // Horizontal placement of page head and foot texts: left 0, right 1, centre 2.
 enum class TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 Q_ENUM_NS(TAlignment)

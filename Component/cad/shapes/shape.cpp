@@ -333,7 +333,34 @@ void TMyShape::Assign(TMyShape* Source) {
 
 void TMyShape::AssignWithoutRelation(TMyShape* Source) {
   if (!Source || Source == this) return;
-  CopyCommon(Source, false);
+  // Every kind's own Assign, with the relations put back afterwards.
+  const TShapeRelations keep = GetRelations();
+  Assign(Source);
+  SetRelations(keep);
+}
+
+TShapeRelations TMyShape::GetRelations() const {
+  TShapeRelations r;
+  r.ShapeNo = ShapeNo;
+  r.ParentNo = ParentNo;
+  r.ChildShapes = ChildShapes;
+  r.LinkShapes = LinkShapes;
+  return r;
+}
+
+void TMyShape::SetRelations(const TShapeRelations& R) {
+  ShapeNo = R.ShapeNo;
+  ParentNo = R.ParentNo;
+  if (ChildShapes != R.ChildShapes) ChildShapes = R.ChildShapes;
+  LinkShapes = R.LinkShapes;
+  RelationsChanged();
+}
+
+void TMyShape::RenumberRelations(const std::function<int32_t(int32_t)>& Map) {
+  ParentNo = Map(ParentNo);
+  if (!ChildShapes.empty())
+    for (int32_t& c : ChildShapes.Edit()) c = Map(c);
+  for (int32_t& l : LinkShapes) l = Map(l);
 }
 
 void TMyShape::Draw(TCanvas* Canvas) { DrawInfo(Canvas); }

@@ -18,6 +18,7 @@
 #include "trackedarray.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,17 @@ struct TShapeSlot {
   uint32_t WalkMark = 0;      // visit stamp of the member-tree walk
   TShapeReach Reach;
   TArrMyShape Containers;     // the shapes whose member trees hold this one
+};
+
+// Everything that ties a shape to others by shape number. Connector lines add their two ends;
+// other shapes leave those at -1.
+struct TShapeRelations {
+  int32_t ShapeNo = 0;
+  int32_t ParentNo = -1;
+  std::vector<int32_t> ChildShapes;
+  TMyShapeNo LinkShapes;
+  int32_t StartSpNo = -1, StartSpPtId = -1, EndSpNo = -1, EndSpPtId = -1;
+  bool operator==(const TShapeRelations&) const = default;
 };
 
 class TMyShape {
@@ -177,6 +189,13 @@ public:
   TMyPoint ComputeCenterPoint() const;
 
   // ---- Relations ----
+  // The shape numbers this shape stores, read and written as one record; AssignWithoutRelation
+  // keeps them, and the undo list restores them.
+  virtual TShapeRelations GetRelations() const;
+  virtual void SetRelations(const TShapeRelations& R);
+  // Rewrites every stored shape number n (parent, members, links, connector ends) to Map(n);
+  // the surface calls it whenever list positions change.
+  virtual void RenumberRelations(const std::function<int32_t(int32_t)>& Map);
   int32_t GetShapeId() const { return ShapeId; }
   bool HasChildShapes() const { return !ChildShapes.empty(); }
   bool HasLinkShapes() const { return !LinkShapes.empty(); }
@@ -244,7 +263,8 @@ public:
   void SetPS(TCanvas*, TPenStyle, TColor, int32_t, void*, void*) {}
 
   // ---- Plain fields (MyCAD and HotId are declared first, above) ----
-  int32_t LinkHotId = 0;
+  // The link point shown highlighted under the pointer; -1 while none is.
+  int32_t LinkHotId = -1;
   int32_t LayerId = 0;
   int32_t ParentNo = -1;
   int32_t ShapeId = 0;

@@ -31,6 +31,18 @@
 
 namespace cad {
 
+class TMyLinkLine;
+
+// One record of the undo list: a copy of a shape as it was before a step, under the step's
+// number and action name ("ACT_ADD", "ACT_DELETE", "ACT_CHANGE", "ACT_GROUP", "ACT_UNGROUP",
+// "ACT_BRINGTOFRONT", "ACT_BRINGTOFRONTBYSTEP", "ACT_SENDTOBACK", "ACT_SENDTOBACKBYSTEP").
+struct TSavedShape {
+  int32_t Step = 0;
+  QString ShapeName;
+  std::unique_ptr<TMyShape> Shape;
+  QString Action;
+};
+
 struct LayerRec {
   QString LayerName;
   int32_t LayerId = 0;
@@ -185,17 +197,75 @@ public:
 
   // ---- Editing ----
   bool DeleteShapeById(int32_t Id, bool RecordUndo);
+  // Deletes the selection (and the connectors of selected joints) as one undoable step; false,
+  // with nothing changed, when a selected shape is locked.
+  bool DeleteSelectedShapes();
   void DeleteAllShapes();
+  // Z-order: the list order is the painting order. Only shapes without parent take part; a
+  // group's members keep their places.
+  void BringToFront(TMyShape* Shape, bool RecordUndo);
+  void SendToBack(TMyShape* Shape, bool RecordUndo);
+  void BringToFrontByStep(TMyShape* Shape, bool RecordUndo);
+  void SendToBackByStep(TMyShape* Shape, bool RecordUndo);
+  // Exchanges two shapes' list positions and every relation number that names them.
+  void SwapShape(TMyShape* A, TMyShape* B);
+  TMyShape* GetNextSingleorRootShape(int32_t No) const;
+  TMyShape* GetPrevSingleorRootShape(int32_t No) const;
+  // Aligns the working shapes on the box around all of them (one undoable step).
+  void AlignLeft();
+  void AlignRight();
+  void AlignTop();
+  void AlignBottom();
+  void AlignHorizontalCenter();
+  void AlignVerticalCenter();
+  // Radius and end angles (degrees) of the arc through P1 and P3 about Centre, with y turned
+  // upwards (Height - y) for P1 and P3.
+  void GetRA1A2By3Points(const TMyPoint& P1, const TMyPoint& P2, const TMyPoint& P3, const TMyPoint& Centre,
+                         long double& R, long double& A1, long double& A2) const;
   void FlipHoriz(TMyShape* Shape);
   void FlipVert(TMyShape* Shape);
   void LockUnLockforShapes(TMyShape* Shape, bool Locked);
   void RotateChangeValueforShapes(TMyShape* Shape, const TMyPoint& Center, double Angle);
-  // Re-routes the connectors attached to a shape after it moved.
-  void ChangeLinkShapes(TMyShape* Shape);
   TMyRect GetShapesLTRB(const TArrMyShape& Shapes) const;
   TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes) const;
   // The same for one shape, without building a list.
   TMyRect GetShapeLTRBinZoom(const TMyShape* Shape) const;
+
+  // ---- Connectors ----
+  // A connector by code from link point I of A to link point J of B; its id, or -1 (nothing
+  // changes) when a shape or an index is missing or the line cannot be added.
+  int32_t CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape* B, int32_t J);
+  // The id of the first connector in A's link list that B's link list holds too, or -1.
+  int32_t IsLinked(TMyShape* A, TMyShape* B) const;
+  // The last link point of S within 5 pixels of P (control pixels), or -1.
+  int32_t IsinHotLink(TMyShape* S, const TPoint& P) const;
+  // The first shape in list order with a link point under P (device) that is not selected, or
+  // is the only selected shape; false and both -1 when there is none.
+  bool InWhichShapeWhichHotLinkId(int32_t& ShapeNo, int32_t& LinkId, const TMyPoint& P);
+  void ClearAllLinkHot();
+  // Routes Line from Ps to Pe (device coordinates): a straight line with lldsFree; with lldsHV,
+  // horizontal and vertical moves that leave the end shapes straight out of their nearest sides
+  // and step around combined shapes. Ends closer than 20 pixels on both axes keep the line as
+  // it is. The rubber band of the old and new route is drawn on ACanvas when given.
+  void GetPath(TCanvas* ACanvas, TMyLinkLine* Line, TMyShape* StartShape, const TMyPoint& Ps, TMyShape* EndShape,
+               const TMyPoint& Pe);
+  // Re-routes the connectors attached to a shape (and to its members) after it changed.
+  void ChangeLinkShapes(TMyShape* Shape);
+  // Attaches the start or end of Line to the link point under P (device), or frees it; P moves
+  // onto the link point found.
+  void GetMainShape(TMyLinkLine* Line, TLinkLineEndPoint End, TMyPoint& P);
+  // The segment of another connector (not Exclude) that P (device) lies on, horizontal or
+  // vertical, within the hot size; P moves onto it and Line names it. -1 when there is none.
+  int32_t IsBreakLineByAPoint(TMyPoint& P, TMyLinkLine*& Line, const TMyLinkLine* Exclude);
+  // Splits OldLine at P (device) on segment SegIndex with a new joint that NewLine's end joins.
+  bool BreakLine(TMyLinkLine* NewLine, const TMyPoint& P, TMyLinkLine* OldLine, int32_t SegIndex);
+  // Splits OldLine at P on segment SegIndex at the existing joint LinkPt.
+  bool BreakLineByAPoint(const TMyPoint& P, TMyLinkLine* OldLine, int32_t SegIndex, TMyShape* LinkPt);
+  // The connectors of this surface, in no particular order.
+  const std::vector<TMyLinkLine*>& LinkLines() const { return FLinkLines; }
+  // For the jumps of CrossLine: appends to Xs the X of every crossing of the horizontal
+  // segment A-B (device) by a vertical segment of a connector that the current paint draws.
+  void GetLinkLineCrossings(const TMyPoint& A, const TMyPoint& B, std::vector<float>& Xs);
 
   // ---- Grouping ----
   // Wraps the shapes (at least two, all visible, on the first one's layer) in a new group and
@@ -242,8 +312,24 @@ public:
   bool ReadBitmapBuffer(TStream& Stream, std::unique_ptr<TBitmap>& Bitmap);
   bool WriteBitmapBuffer(TStream& Stream, const TBitmap* Bitmap);
 
-  // ---- Undo list ----
+  // ---- Undo and redo ----
+  // Records one step of the given action for the shapes (copies of them as they are now).
+  // Recording empties the redo list. Between BeginUndoGroup and EndUndoGroup every record joins
+  // one step, so a gesture that makes several changes is undone at once.
   void PushtoUndoRedoShapeList(const TArrMyShape& Shapes, const QString& Action);
+  // Undoes the newest step; the drawing it leaves can be brought back with Redo.
+  void PopFromUndoRedoShapeList();
+  void Undo() { PopFromUndoRedoShapeList(); }
+  // Re-applies the newest undone step and makes it undoable again.
+  void Redo();
+  bool CanUndo() const { return FUndoRedoSize > 0 && !FUndoList.empty(); }
+  bool CanRedo() const { return FUndoRedoSize > 0 && !FRedoList.empty(); }
+  int32_t UndoStepsCount() const;
+  int32_t RedoStepsCount() const { return static_cast<int32_t>(FRedoList.size()); }
+  const std::vector<TSavedShape>& UndoList() const { return FUndoList; }
+  void BeginUndoGroup();
+  void EndUndoGroup();
+  // Empties the undo and the redo list.
   void ClearAllUndoStuff();
   uint8_t UndoRedoSize() const { return FUndoRedoSize; }
   void SetUndoRedoSize(uint8_t Value);
@@ -488,8 +574,11 @@ private:
   }
   // Where the info-text mark shows while it is dragged.
   TMyPoint ZoomedTextMark() const;
-  // Changes the current shape; one that was being drawn and never added is freed.
-  void SetCurrentShape(TMyShape* Shape);
+  // The current shape is the one being drawn or the one a gesture acts on. The surface owns it
+  // only when it created it for a drawing tool and has not added it yet (Owned): such a shape
+  // is freed when another becomes current. Any other current shape belongs to whoever holds it
+  // (the list, a caller, the clipboard) and is only forgotten.
+  void SetCurrentShape(TMyShape* Shape, bool Owned = false);
   // Removes the shape at list position No, renumbering every relation, and frees it.
   void RemoveShapeAt(int32_t No);
   // Draws a visible shape after its visible members, so a group paints over them.
@@ -505,6 +594,7 @@ private:
   TMyShape* FHoverShape = nullptr;
   TPoint FCurrentPoint, FStartPoint;
   TMyShape* FCurrentShape = nullptr;
+  bool FOwnsCurrentShape = false;
   // Whether the gesture's ghost is on the canvas now (for ghosts not drawn at the press).
   bool FGhostShown = false;
   bool FShowHint = false;
@@ -579,6 +669,41 @@ private:
   bool FDamageAll = true;
   bool FRepaintPending = false;
   TPaintState FPaintedState;
+
+  // Connectors, and the per-paint index of their vertical segments for the jumps
+  std::vector<TMyLinkLine*> FLinkLines;
+  struct TCrossIndex;
+  struct TCrossIndexDeleter {
+    void operator()(TCrossIndex* P) const;
+  };
+  std::unique_ptr<TCrossIndex, TCrossIndexDeleter> FCrossIndex;
+  uint32_t FPaintSerial = 0;
+  TRect FDrawRegion;
+
+  // Undo and redo
+  struct TRedoStep;
+  struct TRedoStepDeleter {
+    void operator()(TRedoStep* P) const;
+  };
+  using TRedoStepPtr = std::unique_ptr<TRedoStep, TRedoStepDeleter>;
+  std::vector<TSavedShape> FUndoList;
+  std::vector<TRedoStepPtr> FRedoList;
+  int32_t FUndoGroupDepth = 0;
+  bool FUndoGroupOpen = false;
+  // Undo helpers
+  void AppendSavedShape(int32_t Step, TMyShape* Shape, const QString& Action);
+  TRedoStepPtr CaptureRedoStep(int32_t Step);
+  void ApplyRedoStep(TRedoStep& Step);
+  void RecreateDeletedShapes(std::vector<TSavedShape*>& Kept);
+  // Inserts a shape at list position No, moving later shapes and their numbers up by one.
+  void InsertShapeAt(TMyShape* Shape, int32_t No);
+  // Rewrites every relation number of every shape (and of the undo copies) through Map.
+  void RenumberAll(const std::function<int32_t(int32_t)>& Map, bool Copies);
+  // Detaches every connector from the shape (and the shape from the connectors' link lists).
+  void DetachConnectors(TMyShape* Shape);
+  void AlignBy(int Which);
+  // Z-order helper: S hops over the next (Forward) or previous top-level shape.
+  bool StepShape(TMyShape* S, bool Forward);
 
   // Back buffer
   QImage FBuffer;

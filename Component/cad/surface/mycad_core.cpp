@@ -1,5 +1,6 @@
 // Construction, destruction, the shape list, names, coordinate settings and labels.
 #include "mycad.h"
+#include "../shapes/linkline.h"
 
 #include "../gfx/platform.h"
 
@@ -133,6 +134,7 @@ bool TMyCAD::AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId) {
   slot.Surface = this;
   slot.ListPos = GetShapesCount() - 1;
   FShapeIndex.Queue(Shape);
+  if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) FLinkLines.push_back(line);
   // A member or a group joins the member trees.
   if (Shape->HasChildShapes() || Shape->HasParentShape()) ShapeRelationsChanged();
   return true;
@@ -182,8 +184,10 @@ TMyShape* TMyCAD::CreateShapeBySpTool(TDrawTool Tool, QObject*) {
   return CreateShapeByName(QLatin1String(name), this);
 }
 
-void TMyCAD::SetCurrentShape(TMyShape* Shape) {
-  if (FCurrentShape && FCurrentShape != Shape && GetShapeNoInMyShapes(FCurrentShape) < 0) delete FCurrentShape;
+void TMyCAD::SetCurrentShape(TMyShape* Shape, bool Owned) {
+  if (FCurrentShape && FCurrentShape != Shape && FOwnsCurrentShape && GetShapeNoInMyShapes(FCurrentShape) < 0)
+    delete FCurrentShape;
+  if (FCurrentShape != Shape || Owned) FOwnsCurrentShape = Owned && Shape;
   FCurrentShape = Shape;
 }
 

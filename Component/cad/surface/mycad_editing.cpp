@@ -131,7 +131,7 @@ void TMyCAD::RemoveShapeAt(int32_t No) {
     FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
     FMyShapes[static_cast<size_t>(i)]->FSlot.ListPos = i;
   }
-  if (FCurrentShape == gone) FCurrentShape = nullptr;
+  if (FCurrentShape == gone) SetCurrentShape(nullptr);
   if (FClickedChildShape == gone) FClickedChildShape = nullptr;
   if (FHoverShape == gone) FHoverShape = nullptr;
   if (gone->FSlot.Selected) std::erase(FWorkingShapes, gone);
@@ -247,10 +247,6 @@ void TMyCAD::LockUnLockforShapes(TMyShape* Shape, bool Locked) {
   WalkShapeTree(Shape, TWalk::ChildrenFirst, [Locked](TMyShape* s) { s->SetLocked(Locked); });
 }
 
-void TMyCAD::ChangeLinkShapes(TMyShape*) {
-  // Connectors re-route here once connector lines exist; plain shapes have nothing to follow.
-}
-
 TMyRect TMyCAD::GetShapesLTRB(const TArrMyShape& Shapes) const {
   bool seeded = false;
   TMyRect r;
@@ -278,19 +274,5 @@ TMyRect TMyCAD::InZoom(const TMyRect& R) const {
 TMyRect TMyCAD::GetShapeLTRBinZoom(const TMyShape* Shape) const { return InZoom(GetPointsLTRB(Shape->Points)); }
 
 TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const { return InZoom(GetShapesLTRB(Shapes)); }
-
-// ---- Undo list ----
-
-void TMyCAD::PushtoUndoRedoShapeList(const TArrMyShape&, const QString&) {
-  // Steps are recorded here once the undo list exists; until then editing is not undoable.
-}
-
-void TMyCAD::ClearAllUndoStuff() {}
-
-void TMyCAD::SetUndoRedoSize(uint8_t Value) {
-  if (Value == FUndoRedoSize) return;
-  FUndoRedoSize = Value;
-  if (Value == 0) ClearAllUndoStuff();
-}
 
 }  // namespace cad

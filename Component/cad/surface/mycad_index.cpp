@@ -1,6 +1,7 @@
 // The spatial index of the surface: keeping it current as shapes change, looking shapes up by
 // area in list order, and the damage bookkeeping that lets a repaint cover only what changed.
 #include "mycad.h"
+#include "../shapes/linkline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -163,6 +164,7 @@ const TArrMyShape& TMyCAD::ShapesReaching(const TRect& Area, bool ContainingGrou
 void TMyCAD::ForgetShape(TMyShape* Shape) {
   TShapeSlot& slot = Shape->FSlot;
   if (slot.Surface != this) return;
+  if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) std::erase(FLinkLines, line);
   AddDamage(Shape);
   FShapeIndex.Remove(Shape);
   // Groups list their members in these arrays: they are rebuilt before the next lookup.
@@ -172,6 +174,7 @@ void TMyCAD::ForgetShape(TMyShape* Shape) {
 
 void TMyCAD::ForgetAllShapes() {
   FShapeIndex.Clear();
+  FLinkLines.clear();
   for (TMyShape* s : FMyShapes) s->FSlot = TShapeSlot{};
   FTreesDirty = false;
   DamageAll();

@@ -156,7 +156,7 @@ void TMyCAD::DrawingPress(TShiftState Shift) {
     TMyShape* s = CreateShapeBySpTool(FShapeTool);
     if (!s) return;  // a tool whose shape kind this build does not know
     s->ShapeNo = GetShapesCount();
-    SetCurrentShape(s);
+    SetCurrentShape(s, true);
   }
   if (FCurrentShape->GetPointsCount() > 0)
     DrawMakeSquareorHV(Shift, FCurrentShape, MyPtToPt(FCurrentShape->GetPointInZoom(0)), FCurrentPoint);
