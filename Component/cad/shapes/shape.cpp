@@ -286,9 +286,9 @@ void TMyShape::RotateChangeValueByAngle(const TMyPoint& C, double A) {
 
 void TMyShape::Rotating(TCanvas*, const TMyPoint&, long double) {}
 
-void TMyShape::SizeChangeValue(const TMyPoint&, const TMyPoint&) {
-  if (!HasParentShape() && MyCAD) MyCAD->PushtoUndoRedoShapeList(TArrMyShape{this}, QStringLiteral("ACT_CHANGE"));
-}
+// The surface records the undo step of a resize gesture before it resizes; a resize by code
+// records none.
+void TMyShape::SizeChangeValue(const TMyPoint&, const TMyPoint&) {}
 
 void TMyShape::Sizing(TCanvas*, const TPoint&, const TPoint&) {}
 
@@ -631,11 +631,12 @@ void TMyShape::SetAngle(float Value) {
     SetAngleValue(Value);
     return;
   }
+  // A member turns its whole group, about the group's centre, by the change of its own angle.
   const double diff = static_cast<double>(Value) - FAngle;
   TMyShape* root = RootShape();
   const TMyPoint c = root->GetCenterPoint();
   if (MyCAD)
-    MyCAD->RotateChangeValueforShapes(this, c, diff);
+    MyCAD->RotateChangeValueforShapes(root, c, diff);
   else
     RotateChangeValueByAngle(c, diff);
 }

@@ -690,18 +690,28 @@ private:
   std::vector<TRedoStepPtr> FRedoList;
   int32_t FUndoGroupDepth = 0;
   bool FUndoGroupOpen = false;
+  // Set while a step is undone or redone: the commands it calls record nothing.
+  bool FUndoing = false;
+  // Connector helpers: routing that says whether it routed (false: the ends lie too close and
+  // the line was left as it was), re-routing the connectors of one shape, and the tail half
+  // of a connector split at P (device) on segment SegIndex.
+  bool RoutePath(TCanvas* ACanvas, TMyLinkLine* Line, TMyShape* StartShape, const TMyPoint& Ps, TMyShape* EndShape,
+                 const TMyPoint& Pe);
+  void RerouteConnectorsOf(TMyShape* S);
+  TMyLinkLine* SplitOffTail(TMyLinkLine* OldLine, const TMyPoint& P, int32_t SegIndex);
   // Undo helpers
   void AppendSavedShape(int32_t Step, TMyShape* Shape, const QString& Action);
   TRedoStepPtr CaptureRedoStep(int32_t Step);
   void ApplyRedoStep(TRedoStep& Step);
   void RecreateDeletedShapes(std::vector<TSavedShape*>& Kept);
-  // Inserts a shape at list position No, moving later shapes and their numbers up by one.
-  void InsertShapeAt(TMyShape* Shape, int32_t No);
-  // Rewrites every relation number of every shape (and of the undo copies) through Map.
-  void RenumberAll(const std::function<int32_t(int32_t)>& Map, bool Copies);
+  // Moves shapes to new list positions (NewPos[old position], a permutation) and rewrites
+  // every relation number to match.
+  void PermuteShapes(const std::vector<int32_t>& NewPos);
   // Detaches every connector from the shape (and the shape from the connectors' link lists).
   void DetachConnectors(TMyShape* Shape);
   void AlignBy(int Which);
+  void FlipShapes(TMyShape* Shape, bool Horizontal);
+  bool FStepOnce = false;
   // Z-order helper: S hops over the next (Forward) or previous top-level shape.
   bool StepShape(TMyShape* S, bool Forward);
 

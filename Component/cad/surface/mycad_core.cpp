@@ -185,8 +185,14 @@ TMyShape* TMyCAD::CreateShapeBySpTool(TDrawTool Tool, QObject*) {
 }
 
 void TMyCAD::SetCurrentShape(TMyShape* Shape, bool Owned) {
-  if (FCurrentShape && FCurrentShape != Shape && FOwnsCurrentShape && GetShapeNoInMyShapes(FCurrentShape) < 0)
+  if (FCurrentShape && FCurrentShape != Shape && FOwnsCurrentShape && GetShapeNoInMyShapes(FCurrentShape) < 0) {
+    // A connector dropped half-drawn lets go of the shape it started at.
+    if (auto* line = dynamic_cast<TMyLinkLine*>(FCurrentShape)) {
+      if (TMyShape* s = GetShapeByNo(line->StartSpNo())) RemoveLinklineShape(s, line->ShapeNo);
+      if (TMyShape* e = GetShapeByNo(line->EndSpNo()); e && line->EndSpNo() != line->StartSpNo()) RemoveLinklineShape(e, line->ShapeNo);
+    }
     delete FCurrentShape;
+  }
   if (FCurrentShape != Shape || Owned) FOwnsCurrentShape = Owned && Shape;
   FCurrentShape = Shape;
 }
@@ -202,6 +208,7 @@ void TMyCAD::SetShapeTool(TDrawTool Tool) {
     default:
       FAction = TActionTools::dtDrawing;
       SetCurrentShape(nullptr);
+      ClearAllLinkHot();
       break;
   }
   Repaint();

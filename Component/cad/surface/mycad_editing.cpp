@@ -1,7 +1,11 @@
 // Selection, shape tree lookups, deletion with renumbering, grouping, flips, locks, bounding
 // boxes, and the undo-list entry points.
 #include "../shapes/group.h"
+#include "../shapes/linkline.h"
 #include "mycad.h"
+
+#include <cmath>
+#include <numeric>
 
 namespace cad {
 
@@ -116,16 +120,12 @@ bool TMyCAD::IsShapeBigthanRegion(const TRect& R, TMyShape* Shape) const {
 void TMyCAD::RemoveShapeAt(int32_t No) {
   TMyShape* gone = GetShapeByNo(No);
   if (!gone) return;
-  auto shift = [No](int32_t& n) {
-    if (n > No) --n;
-  };
-  for (TMyShape* s : FMyShapes) {
-    if (s == gone) continue;
-    shift(s->ParentNo);
-    if (!s->ChildShapes.empty())
-      for (int32_t& c : s->ChildShapes.Edit()) shift(c);
-    for (int32_t& l : s->LinkShapes) shift(l);
-  }
+  const auto shift = [No](int32_t n) { return n > No ? n - 1 : n; };
+  for (TMyShape* s : FMyShapes)
+    if (s != gone) s->RenumberRelations(shift);
+  // The undo copies keep the numbers of their own time, except their link lists.
+  for (TSavedShape& r : FUndoList)
+    for (int32_t& l : r.Shape->LinkShapes) l = shift(l);
   FMyShapes.erase(FMyShapes.begin() + No);
   for (int32_t i = No; i < GetShapesCount(); ++i) {
     FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
@@ -136,7 +136,20 @@ void TMyCAD::RemoveShapeAt(int32_t No) {
   if (FHoverShape == gone) FHoverShape = nullptr;
   if (gone->FSlot.Selected) std::erase(FWorkingShapes, gone);
   ForgetShape(gone);
+  ShapeRelationsChanged();
   delete gone;
+}
+
+void TMyCAD::DetachConnectors(TMyShape* Shape) {
+  const int32_t no = Shape->ShapeNo;
+  for (TMyLinkLine* line : FLinkLines) {
+    if (line->StartSpNo() == no) line->RemoveSrcLink();
+    if (line->EndSpNo() == no) line->RemoveDestLink();
+  }
+  if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) {
+    if (TMyShape* s = GetShapeByNo(line->StartSpNo())) RemoveLinklineShape(s, no);
+    if (TMyShape* e = GetShapeByNo(line->EndSpNo())) RemoveLinklineShape(e, no);
+  }
 }
 
 bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
@@ -145,11 +158,13 @@ bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
   if (OnShapeDeleted) OnShapeDeleted(s);
   if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{s}, QStringLiteral("ACT_DELETE"));
 
-  // Members before their group, skipping locked ones.
+  // Members before their group, skipping locked ones; each first lets go of its connectors.
   std::vector<int32_t> ids;
   WalkShapeTree(s, TWalk::ChildrenFirst, [&ids](TMyShape* shape) {
     if (!shape->Locked()) ids.push_back(shape->ShapeId);
   });
+  for (int32_t id : ids)
+    if (TMyShape* victim = GetShapeByID(id)) DetachConnectors(victim);
   for (int32_t id : ids) {
     TMyShape* victim = GetShapeByID(id);
     if (!victim) continue;
@@ -158,6 +173,30 @@ bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
   ClearWorkingList();
   SetCurrentShape(nullptr);
   return true;
+}
+
+bool TMyCAD::DeleteSelectedShapes() {
+  try {
+    for (const TMyShape* w : FWorkingShapes)
+      if (w->Locked()) return false;
+    // A selected joint takes the connectors that meet at it along.
+    TArrMyShape gone = FWorkingShapes;
+    for (TMyShape* w : FWorkingShapes) {
+      if (!dynamic_cast<TMyLineLinkLine*>(w)) continue;
+      for (int32_t no : w->LinkShapes)
+        if (TMyShape* l = GetShapeByNo(no); l && !l->FSlot.Selected && std::find(gone.begin(), gone.end(), l) == gone.end())
+          gone.push_back(l);
+    }
+    std::vector<int32_t> ids;
+    for (TMyShape* s : gone) ids.push_back(s->ShapeId);
+    PushtoUndoRedoShapeList(gone, QStringLiteral("ACT_DELETE"));
+    for (int32_t id : ids) DeleteShapeById(id, false);
+    FModified = true;
+    RepaintChanged();
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 void TMyCAD::DeleteAllShapes() {
@@ -175,10 +214,16 @@ void TMyCAD::DeleteAllShapes() {
 // ---- Grouping ----
 
 int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
-  if (Shapes.size() < 2) return -1;
+  if (Shapes.size() < 2 || !Shapes[0]) return -1;
   const uint8_t layer = static_cast<uint8_t>(Shapes[0]->LayerId);
   for (const TMyShape* s : Shapes)
     if (!s || static_cast<uint8_t>(s->LayerId) != layer || !s->Visible()) return -1;
+  // A shape joins one group once, and only a shape of this drawing that has no group yet.
+  for (size_t i = 0; i < Shapes.size(); ++i) {
+    if (GetShapeNoInMyShapes(Shapes[i]) < 0 || Shapes[i]->HasParentShape()) return -1;
+    if (std::find(Shapes.begin(), Shapes.begin() + static_cast<std::ptrdiff_t>(i), Shapes[i]) != Shapes.begin() + static_cast<std::ptrdiff_t>(i))
+      return -1;
+  }
   const TMyRect b = GetShapesLTRBinZoom(Shapes);
   auto* group = new TMyGroup(this);
   group->AddPoint(TMyPoint{b.Left, b.Top});
@@ -203,6 +248,7 @@ int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
   ClearWorkingList();
   SetCurrentShape(nullptr);
   AddWorkingShapes(group);
+  FModified = true;
   Repaint();
   return group->ShapeId;
 }
@@ -218,30 +264,29 @@ void TMyCAD::UnGroupShape(TMyShape* Shape, bool RecordUndo) {
   Shape->ChildShapes.clear();
   DeleteShapeById(Shape->ShapeId, false);
   FBusy = wasBusy;
+  FModified = true;
   Repaint();
 }
 
 // ---- Flips, locks ----
 
-void TMyCAD::FlipHoriz(TMyShape* Shape) {
-  if (!Shape || Shape->ClassName() == QLatin1String("TMyLinkLine")) return;
+void TMyCAD::FlipShapes(TMyShape* Shape, bool Horizontal) {
+  // A member mirrors its whole group, about the group's centre.
+  Shape = GetRootParentShape(Shape);
+  if (!Shape || dynamic_cast<TMyLinkLine*>(Shape)) return;
   PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_CHANGE"));
-  WalkShapeTree(Shape, TWalk::ChildrenFirst, [this](TMyShape* s) {
+  WalkShapeTree(Shape, TWalk::ChildrenFirst, [this, Horizontal](TMyShape* s) {
     if (s->Locked()) return;
-    s->FlipHoriz();
+    if (Horizontal) s->FlipHoriz();
+    else s->FlipVert();
     ChangeLinkShapes(s);
   });
+  FModified = true;
 }
 
-void TMyCAD::FlipVert(TMyShape* Shape) {
-  if (!Shape || Shape->ClassName() == QLatin1String("TMyLinkLine")) return;
-  PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_CHANGE"));
-  WalkShapeTree(Shape, TWalk::ChildrenFirst, [this](TMyShape* s) {
-    if (s->Locked()) return;
-    s->FlipVert();
-    ChangeLinkShapes(s);
-  });
-}
+void TMyCAD::FlipHoriz(TMyShape* Shape) { FlipShapes(Shape, true); }
+
+void TMyCAD::FlipVert(TMyShape* Shape) { FlipShapes(Shape, false); }
 
 void TMyCAD::LockUnLockforShapes(TMyShape* Shape, bool Locked) {
   WalkShapeTree(Shape, TWalk::ChildrenFirst, [Locked](TMyShape* s) { s->SetLocked(Locked); });
@@ -274,5 +319,148 @@ TMyRect TMyCAD::InZoom(const TMyRect& R) const {
 TMyRect TMyCAD::GetShapeLTRBinZoom(const TMyShape* Shape) const { return InZoom(GetPointsLTRB(Shape->Points)); }
 
 TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const { return InZoom(GetShapesLTRB(Shapes)); }
+
+// ---- Z-order ----
+
+TMyShape* TMyCAD::GetNextSingleorRootShape(int32_t No) const {
+  for (int32_t i = std::max(No + 1, 0); i < GetShapesCount(); ++i)
+    if (!FMyShapes[static_cast<size_t>(i)]->HasParentShape()) return FMyShapes[static_cast<size_t>(i)];
+  return nullptr;
+}
+
+TMyShape* TMyCAD::GetPrevSingleorRootShape(int32_t No) const {
+  for (int32_t i = std::min(No, GetShapesCount()) - 1; i >= 0; --i)
+    if (!FMyShapes[static_cast<size_t>(i)]->HasParentShape()) return FMyShapes[static_cast<size_t>(i)];
+  return nullptr;
+}
+
+void TMyCAD::PermuteShapes(const std::vector<int32_t>& NewPos) {
+  const auto map = [&NewPos](int32_t n) { return n >= 0 && n < static_cast<int32_t>(NewPos.size()) ? NewPos[static_cast<size_t>(n)] : n; };
+  for (TMyShape* s : FMyShapes) s->RenumberRelations(map);
+  TArrMyShape moved(FMyShapes.size());
+  for (size_t i = 0; i < FMyShapes.size(); ++i) moved[static_cast<size_t>(NewPos[i])] = FMyShapes[i];
+  FMyShapes = std::move(moved);
+  for (int32_t i = 0; i < GetShapesCount(); ++i) {
+    FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
+    FMyShapes[static_cast<size_t>(i)]->FSlot.ListPos = i;
+  }
+  ShapeRelationsChanged();
+  // The painting order changed where the moved shapes overlap others.
+  DamageAll();
+}
+
+void TMyCAD::SwapShape(TMyShape* A, TMyShape* B) {
+  const int32_t a = GetShapeNoInMyShapes(A), b = GetShapeNoInMyShapes(B);
+  if (a < 0 || b < 0 || a == b) return;
+  std::vector<int32_t> pos(FMyShapes.size());
+  std::iota(pos.begin(), pos.end(), 0);
+  std::swap(pos[static_cast<size_t>(a)], pos[static_cast<size_t>(b)]);
+  PermuteShapes(pos);
+}
+
+bool TMyCAD::StepShape(TMyShape* S, bool Forward) {
+  const int32_t from = GetShapeNoInMyShapes(S);
+  if (from < 0) return false;
+  // S hops over every following (or preceding) top-level shape in one permutation: the shapes
+  // it passes move one top-level place towards where S was; members stay where they are.
+  std::vector<int32_t> hops;
+  for (TMyShape* n = Forward ? GetNextSingleorRootShape(from) : GetPrevSingleorRootShape(from); n;
+       n = Forward ? GetNextSingleorRootShape(n->ShapeNo) : GetPrevSingleorRootShape(n->ShapeNo)) {
+    hops.push_back(n->ShapeNo);
+    if (FStepOnce) break;
+  }
+  if (hops.empty()) return false;
+  std::vector<int32_t> pos(FMyShapes.size());
+  std::iota(pos.begin(), pos.end(), 0);
+  pos[static_cast<size_t>(from)] = hops.back();
+  int32_t previous = from;
+  for (int32_t h : hops) {
+    pos[static_cast<size_t>(h)] = previous;
+    previous = h;
+  }
+  PermuteShapes(pos);
+  FModified = true;
+  return true;
+}
+
+void TMyCAD::BringToFront(TMyShape* Shape, bool RecordUndo) {
+  if (!Shape) return;
+  StepShape(Shape, true);
+  RepaintChanged();
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_BRINGTOFRONT"));
+}
+
+void TMyCAD::SendToBack(TMyShape* Shape, bool RecordUndo) {
+  if (!Shape) return;
+  StepShape(Shape, false);
+  RepaintChanged();
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_SENDTOBACK"));
+}
+
+void TMyCAD::BringToFrontByStep(TMyShape* Shape, bool RecordUndo) {
+  FStepOnce = true;
+  const bool moved = Shape && StepShape(Shape, true);
+  FStepOnce = false;
+  if (!moved) return;
+  RepaintChanged();
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_BRINGTOFRONTBYSTEP"));
+}
+
+void TMyCAD::SendToBackByStep(TMyShape* Shape, bool RecordUndo) {
+  FStepOnce = true;
+  const bool moved = Shape && StepShape(Shape, false);
+  FStepOnce = false;
+  if (!moved) return;
+  RepaintChanged();
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_SENDTOBACKBYSTEP"));
+}
+
+// ---- Align ----
+
+void TMyCAD::AlignBy(int Which) {
+  if (FWorkingShapes.size() < 2) return;
+  PushtoUndoRedoShapeList(FWorkingShapes, QStringLiteral("ACT_CHANGE"));
+  const TMyRect b = GetShapesLTRB(FWorkingShapes);
+  for (TMyShape* w : FWorkingShapes) {
+    const TMyRect r = GetShapesLTRB(TArrMyShape{w});
+    const TMyPoint c = w->GetCenterPoint();
+    long double dx = 0, dy = 0;
+    switch (Which) {
+      case 0: dx = static_cast<long double>(b.Left) - r.Left; break;
+      case 1: dx = static_cast<long double>(b.Right) - r.Right; break;
+      case 2: dy = static_cast<long double>(b.Top) - r.Top; break;
+      case 3: dy = static_cast<long double>(b.Bottom) - r.Bottom; break;
+      case 4: dx = (b.Left + (static_cast<long double>(b.Right) - b.Left) / 2) - c.X; break;
+      default: dy = (b.Top + (static_cast<long double>(b.Bottom) - b.Top) / 2) - c.Y; break;
+    }
+    DragChangeValueDxDyforShapes(w, static_cast<double>(dx * FZoom), static_cast<double>(dy * FZoom));
+  }
+  for (TMyShape* w : FWorkingShapes) ChangeLinkShapes(w);
+  FModified = true;
+  RepaintChanged();
+}
+
+void TMyCAD::AlignLeft() { AlignBy(0); }
+void TMyCAD::AlignRight() { AlignBy(1); }
+void TMyCAD::AlignTop() { AlignBy(2); }
+void TMyCAD::AlignBottom() { AlignBy(3); }
+void TMyCAD::AlignHorizontalCenter() { AlignBy(4); }
+void TMyCAD::AlignVerticalCenter() { AlignBy(5); }
+
+// ---- Arcs for export ----
+
+void TMyCAD::GetRA1A2By3Points(const TMyPoint& P1, const TMyPoint&, const TMyPoint& P3, const TMyPoint& Centre,
+                               long double& R, long double& A1, long double& A2) const {
+  const long double h = Height();
+  const auto angleOf = [&Centre](long double x, long double y) -> long double {
+    if (x == Centre.X) return y < Centre.Y ? 90 : 270;
+    const long double a = std::atan((y - Centre.Y) / (x - Centre.X)) * 180 / PiL;
+    return x > Centre.X ? a : a + 180;
+  };
+  const long double x1 = P1.X, y1 = h - P1.Y, x3 = P3.X, y3 = h - P3.Y;
+  R = std::hypot(x1 - Centre.X, y1 - Centre.Y);
+  A1 = angleOf(x3, y3);
+  A2 = angleOf(x1, y1);
+}
 
 }  // namespace cad

@@ -1,5 +1,6 @@
 // The mouse: the action state machine for drawing, selecting, rubber bands, dragging, resizing,
 // rotating and dragging the info text point, hover notices and hints.
+#include "../shapes/linkline.h"
 #include "../shapes/shapedraw.h"
 #include "mycad.h"
 
@@ -157,6 +158,12 @@ void TMyCAD::DrawingPress(TShiftState Shift) {
     if (!s) return;  // a tool whose shape kind this build does not know
     s->ShapeNo = GetShapesCount();
     SetCurrentShape(s, true);
+    if (auto* line = dynamic_cast<TMyLinkLine*>(s)) {
+      // A connector starts at the link point under the press, when there is one.
+      TMyPoint p = PtToMyPt(FStartPoint);
+      GetMainShape(line, TLinkLineEndPoint::llStart, p);
+      FCurrentPoint = FStartPoint = MyPtToPt(p);
+    }
   }
   if (FCurrentShape->GetPointsCount() > 0)
     DrawMakeSquareorHV(Shift, FCurrentShape, MyPtToPt(FCurrentShape->GetPointInZoom(0)), FCurrentPoint);
@@ -244,7 +251,15 @@ void TMyCAD::MouseMove(TShiftState Shift, int X, int Y) {
 
   if (FAction == TActionTools::dtDrawing) {
     SetDragResizeRotateShapeMode(c);
-    SnapXY(X, Y);
+    if (auto* line = dynamic_cast<TMyLinkLine*>(FCurrentShape); line && FShapeTool == TDrawTool::SpLinkLine) {
+      // The connector heads for the link point under the pointer, if any.
+      int32_t no = -1, id = -1;
+      InWhichShapeWhichHotLinkId(no, id, TMyPoint{static_cast<float>(X), static_cast<float>(Y)});
+      line->SetEndSpNo(no);
+      line->SetEndSpPtId(id);
+    } else {
+      SnapXY(X, Y);
+    }
     if (FCurrentShape) {
       FCurrentShape->Drawing(c, FStartPoint, FCurrentPoint);
       FCurrentPoint = TPoint{X, Y};
@@ -486,10 +501,13 @@ void TMyCAD::FinishDrawing(TMouseButton Button, TShiftState Shift) {
     RepaintChanged();
     return;
   }
+  // What the new shape's Drawed does (a connector splitting another one) is undone with it.
+  BeginUndoGroup();
   PushtoUndoRedoShapeList(TArrMyShape{s}, QStringLiteral("ACT_ADD"));
   ClearWorkingList();
   AddWorkingShapes(s);
   s->Drawed(FStartPoint, FCurrentPoint);
+  EndUndoGroup();
   TMyShape* announced = s;
   if (OnShapeAdded) OnShapeAdded(announced, GetShapesCount());
   SetCurrentShape(nullptr);

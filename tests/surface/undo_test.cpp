@@ -1,0 +1,439 @@
+// The editing commands and the undo and redo lists: relation numbers kept consistent through
+// every command, the steps each command records, and undo followed by redo giving back the
+// drawing field by field.
+#include "support.h"
+
+#include <cad/shapes/group.h>
+#include <cad/shapes/linkline.h>
+#include <cad/shapes/rectangle.h>
+
+#include <functional>
+#include <sstream>
+
+using namespace cad;
+using testing_support::Recorded;
+
+namespace {
+
+class Editing : public ::testing::Test {
+protected:
+  void SetUp() override {
+    cad.SetZoom(1);
+    cad.SetSnap(false);
+    cad.SetShapeTool(TDrawTool::SpSelecting);
+  }
+  TMyShape* Rect(float l, float t, float r, float b) {
+    TMyShape* s = cad.CreateAddShapeByName(QStringLiteral("TMyRectangle"), nullptr);
+    s->Points = {{l, t}, {r, t}, {r, b}, {l, b}};
+    s->CenterPoint = s->ComputeCenterPoint();
+    s->TextPoint = TMyPoint{(l + r) / 2, b + 10};
+    s->Changed();
+    return s;
+  }
+  // A connector from link point 0 of A to link point 0 of B, both given one link point.
+  TMyLinkLine* Connect(TMyShape* A, TMyShape* B) {
+    if (A->GetLinkPointsCount() == 0) A->AddLinkPoint(A->GetCenterPointInZoom());
+    if (B->GetLinkPointsCount() == 0) B->AddLinkPoint(B->GetCenterPointInZoom());
+    const int32_t id = cad.CreateLink(QString(), A, 0, B, 0);
+    return dynamic_cast<TMyLinkLine*>(cad.GetShapeByID(id));
+  }
+  // The whole drawing as text: every stored field a command may touch, shape by shape. Taken
+  // after a paint, which normalises connector routes.
+  std::string Snapshot() {
+    cad.Repaint();
+    std::ostringstream o;
+    for (int32_t i = 0; i < cad.GetShapesCount(); ++i) {
+      TMyShape* s = cad.GetShapeByNo(i);
+      const TShapeRelations r = s->GetRelations();
+      o << s->ClassName().toStdString() << " id" << s->ShapeId << " " << s->Name().toStdString() << " no" << s->ShapeNo
+        << " p" << r.ParentNo << " c[";
+      for (int32_t c : r.ChildShapes) o << c << ",";
+      o << "] l[";
+      for (int32_t l : r.LinkShapes) o << l << ",";
+      o << "] ends" << r.StartSpNo << "/" << r.StartSpPtId << "/" << r.EndSpNo << "/" << r.EndSpPtId << " pts";
+      for (const TMyPoint& p : s->Points.Items()) o << "(" << p.X << "," << p.Y << ")";
+      o << " lp";
+      for (const TMyPoint& p : s->LinkPoints.Items()) o << "(" << p.X << "," << p.Y << ")";
+      o << " a" << s->Angle() << " t(" << s->TextPoint.X << "," << s->TextPoint.Y << ") layer" << s->LayerId
+        << " lock" << s->Locked() << " pen" << s->Pen()->Color() << "\n";
+    }
+    o << "next" << cad.NextShapeId();
+    return o.str();
+  }
+  std::vector<std::string> Actions() {
+    std::vector<std::string> a;
+    for (const TSavedShape& r : cad.UndoList())
+      a.push_back(std::to_string(r.Step) + " " + r.Action.toStdString() + " " + r.ShapeName.toStdString());
+    return a;
+  }
+  TMyCAD cad;
+};
+
+}  // namespace
+
+TEST_F(Editing, TheListKeepsTheNewestStepsItMayHold) {
+  cad.SetUndoRedoSize(3);
+  TMyShape* a = Rect(0, 0, 10, 10);
+  for (int i = 0; i < 5; ++i) {
+    cad.AddWorkingShapes(a);
+    cad.Move(a, 1, 0);  // by code: no step
+    cad.FlipHoriz(a);   // one step each
+  }
+  EXPECT_EQ(cad.UndoStepsCount(), 3);
+  EXPECT_EQ(Actions(), (std::vector<std::string>{"0 ACT_CHANGE Shape0", "1 ACT_CHANGE Shape0", "2 ACT_CHANGE Shape0"}));
+  EXPECT_TRUE(cad.CanUndo());
+  EXPECT_FALSE(cad.CanRedo());
+
+  // Lowering the size keeps the newest steps; 0 switches undo off and empties the list.
+  cad.SetUndoRedoSize(2);
+  EXPECT_EQ(Actions(), (std::vector<std::string>{"0 ACT_CHANGE Shape0", "1 ACT_CHANGE Shape0"}));
+  cad.SetUndoRedoSize(0);
+  EXPECT_FALSE(cad.CanUndo());
+  cad.FlipHoriz(a);
+  EXPECT_TRUE(cad.UndoList().empty());
+  cad.PopFromUndoRedoShapeList();  // nothing to undo: nothing happens
+}
+
+TEST_F(Editing, DeletingRenumbersEveryRelation) {
+  TMyShape* s0 = Rect(0, 0, 10, 10);
+  TMyShape* s1 = Rect(20, 0, 30, 10);
+  TMyShape* victim = Rect(40, 0, 50, 10);
+  TMyShape* s3 = Rect(60, 0, 70, 10);
+  TMyShape* s4 = Rect(80, 0, 90, 10);
+  // 3 and 4 grouped (group at 5), a connector from 0 to the group's member 3 (at 6), one to
+  // the victim (at 7).
+  ASSERT_GE(cad.GroupShapes(TArrMyShape{s3, s4}, false), 0);
+  TMyLinkLine* toMember = Connect(s0, s3);
+  TMyLinkLine* toVictim = Connect(s1, victim);
+  ASSERT_TRUE(toMember && toVictim);
+  EXPECT_EQ(victim->LinkShapes, (TMyShapeNo{7}));
+
+  ASSERT_TRUE(cad.DeleteShapeById(victim->ShapeId, true));
+  EXPECT_EQ(cad.GetShapesCount(), 7);
+  TMyShape* group = cad.GetShapeByNo(4);
+  ASSERT_EQ(group->ClassName(), QStringLiteral("TMyGroup"));
+  EXPECT_EQ(s3->ShapeNo, 2);
+  EXPECT_EQ(s4->ShapeNo, 3);
+  EXPECT_EQ(s3->ParentNo, 4);
+  EXPECT_EQ(s4->ParentNo, 4);
+  EXPECT_EQ(group->ChildShapes, (std::vector<int32_t>{2, 3}));
+  EXPECT_EQ(toMember->ShapeNo, 5);
+  EXPECT_EQ(toMember->StartSpNo(), 0);
+  EXPECT_EQ(toMember->EndSpNo(), 2);
+  EXPECT_EQ(s3->LinkShapes, (TMyShapeNo{5}));
+  EXPECT_EQ(s0->LinkShapes, (TMyShapeNo{5}));
+  // The victim's connector stays, detached at its end.
+  EXPECT_EQ(toVictim->ShapeNo, 6);
+  EXPECT_EQ(toVictim->StartSpNo(), 1);
+  EXPECT_EQ(toVictim->EndSpNo(), -1);
+  EXPECT_EQ(s1->LinkShapes, (TMyShapeNo{6}));
+
+  // Deleting a connector takes it out of its shapes' link lists.
+  ASSERT_TRUE(cad.DeleteShapeById(toMember->ShapeId, false));
+  EXPECT_TRUE(s0->LinkShapes.empty());
+  EXPECT_TRUE(s3->LinkShapes.empty());
+  EXPECT_EQ(toVictim->ShapeNo, 5);
+  EXPECT_EQ(s1->LinkShapes, (TMyShapeNo{5}));
+}
+
+TEST_F(Editing, UndoingADeletedGroupBringsItBackAtTheEnd) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(20, 0, 30, 10);
+  TMyShape* other = Rect(100, 100, 110, 110);
+  const int32_t gid = cad.GroupShapes(TArrMyShape{a, b}, false);
+  TMyShape* group = cad.GetShapeByID(gid);
+  TMyLinkLine* line = Connect(other, a);
+  ASSERT_TRUE(line);
+  const int32_t aId = a->ShapeId, bId = b->ShapeId;
+
+  ASSERT_TRUE(cad.DeleteShapeById(gid, true));
+  EXPECT_EQ(Actions(), (std::vector<std::string>{"0 ACT_ADD Shape4", "1 ACT_DELETE Shape3", "1 ACT_DELETE Shape0",
+                                                 "1 ACT_DELETE Shape1"}));
+  EXPECT_EQ(cad.GetShapesCount(), 2);  // the other box and the connector
+  EXPECT_EQ(line->EndSpNo(), -1);
+
+  cad.PopFromUndoRedoShapeList();
+  ASSERT_EQ(cad.GetShapesCount(), 5);
+  // Re-created newest record first: b, a, then the group, after the shapes that stayed.
+  TMyShape* b2 = cad.GetShapeByNo(2);
+  TMyShape* a2 = cad.GetShapeByNo(3);
+  TMyShape* g2 = cad.GetShapeByNo(4);
+  EXPECT_EQ(b2->ShapeId, bId);
+  EXPECT_EQ(a2->ShapeId, aId);
+  EXPECT_EQ(g2->ShapeId, gid);
+  EXPECT_EQ(a2->Name(), QStringLiteral("Shape0"));
+  EXPECT_EQ(g2->ChildShapes, (std::vector<int32_t>{3, 2}));
+  EXPECT_EQ(a2->ParentNo, 4);
+  EXPECT_EQ(b2->ParentNo, 4);
+  EXPECT_TRUE(a2->LinkShapes.empty());
+  EXPECT_EQ(line->EndSpNo(), -1);  // connectors stay detached
+  EXPECT_EQ(cad.GetRootParentShape(a2), g2);
+  EXPECT_EQ(cad.UndoStepsCount(), 1);
+  (void)group;
+}
+
+TEST_F(Editing, GroupingRefusesWhatItCannotGroup) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(20, 20, 30, 40);
+  EXPECT_EQ(cad.GroupShapes(TArrMyShape{a}, true), -1);
+  b->SetVisible(false);
+  EXPECT_EQ(cad.GroupShapes(TArrMyShape{a, b}, true), -1);
+  b->SetVisible(true);
+  const int32_t layer = cad.NewLayer(QStringLiteral("Other"), true);
+  b->LayerId = layer;
+  EXPECT_EQ(cad.GroupShapes(TArrMyShape{a, b}, true), -1);
+  b->LayerId = a->LayerId;
+  EXPECT_EQ(cad.GroupShapes(TArrMyShape{a, a}, true), -1);
+  EXPECT_EQ(cad.GetShapesCount(), 2);
+  EXPECT_TRUE(cad.UndoList().empty());
+
+  const int32_t gid = cad.GroupShapes(TArrMyShape{a, b}, true);
+  TMyShape* g = cad.GetShapeByID(gid);
+  EXPECT_EQ(g->Name(), QStringLiteral("Shape") + QString::number(gid));
+  EXPECT_EQ(g->Points, (TArrMyPoint{{0, 0}, {30, 0}, {30, 40}, {0, 40}}));
+  EXPECT_EQ(g->TextPoint, (TMyPoint{15, 50}));
+  EXPECT_EQ(cad.GetSelectedShapes(), (TArrMyShape{g}));
+  // A member already in a group cannot join another one.
+  TMyShape* c = Rect(50, 0, 60, 10);
+  EXPECT_EQ(cad.GroupShapes(TArrMyShape{a, c}, true), -1);
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_EQ(cad.GetShapesCount(), 3);
+  EXPECT_EQ(a->ParentNo, -1);
+  EXPECT_EQ(b->ParentNo, -1);
+}
+
+TEST_F(Editing, ZOrderMovesTopLevelShapesOnly) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* m1 = Rect(20, 0, 30, 10);
+  TMyShape* m2 = Rect(40, 0, 50, 10);
+  TMyShape* d = Rect(60, 0, 70, 10);
+  const int32_t gid = cad.GroupShapes(TArrMyShape{m1, m2}, false);
+  TMyShape* g = cad.GetShapeByID(gid);
+  TMyLinkLine* line = Connect(a, m2);  // at 5, from 0 to 2
+  ASSERT_TRUE(line);
+  EXPECT_EQ(cad.GetNextSingleorRootShape(0), d);
+  EXPECT_EQ(cad.GetPrevSingleorRootShape(4), d);
+
+  cad.BringToFront(a, true);
+  // a hopped over d, the group and the connector; the members stayed at their places.
+  EXPECT_EQ(a->ShapeNo, 5);
+  EXPECT_EQ(d->ShapeNo, 0);
+  EXPECT_EQ(g->ShapeNo, 3);
+  EXPECT_EQ(line->ShapeNo, 4);
+  EXPECT_EQ(cad.GetShapeByNo(1), m1);
+  EXPECT_EQ(g->ChildShapes, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(m1->ParentNo, 3);
+  EXPECT_EQ(line->StartSpNo(), 5);
+  EXPECT_EQ(line->EndSpNo(), 2);
+  EXPECT_EQ(a->LinkShapes, (TMyShapeNo{4}));
+  EXPECT_EQ(m2->LinkShapes, (TMyShapeNo{4}));
+  // Already in front: no change, but a step all the same.
+  const std::string front = Snapshot();
+  cad.BringToFront(a, true);
+  EXPECT_EQ(Snapshot(), front);
+  EXPECT_EQ(cad.UndoStepsCount(), 3);  // the connector, then both moves
+
+  cad.SendToBackByStep(a, true);
+  EXPECT_EQ(a->ShapeNo, 4);
+  EXPECT_EQ(line->ShapeNo, 5);
+  EXPECT_EQ(line->StartSpNo(), 4);
+  cad.SwapShape(d, g);
+  EXPECT_EQ(d->ShapeNo, 3);
+  EXPECT_EQ(g->ShapeNo, 0);
+  EXPECT_EQ(m2->ParentNo, 0);
+  EXPECT_EQ(cad.GetRootParentShape(m1), g);
+  EXPECT_TRUE(cad.areTheyBrother(m1, m2));
+  EXPECT_FALSE(cad.areTheyBrother(m1, d));
+}
+
+TEST_F(Editing, AlignPassesControlPixelsAtTheZoom) {
+  struct Recording : TMyRectangle {
+    using TMyRectangle::TMyRectangle;
+    void DragChangeValuedxdy(double DX, double DY) override {
+      Moves.push_back({DX, DY});
+      TMyRectangle::DragChangeValuedxdy(DX, DY);
+    }
+    std::vector<std::pair<double, double>> Moves;
+  };
+  auto* a = new Recording(&cad);
+  auto* b = new Recording(&cad);
+  a->Points = {{10, 0}, {20, 0}, {20, 10}, {10, 10}};
+  b->Points = {{50, 30}, {70, 30}, {70, 50}, {50, 50}};
+  for (TMyShape* s : {static_cast<TMyShape*>(a), static_cast<TMyShape*>(b)}) {
+    s->CenterPoint = s->ComputeCenterPoint();
+    s->ShapeNo = cad.GetShapesCount();
+    ASSERT_TRUE(cad.AddShape(s, false, false));
+  }
+  cad.SetZoom(2);
+  cad.AddWorkingShapes(a);
+  cad.AddWorkingShapes(b);
+  cad.AlignLeft();
+  EXPECT_EQ(b->Moves, (std::vector<std::pair<double, double>>{{-80, 0}}));
+  EXPECT_EQ(b->Points[0], (TMyPoint{10, 30}));
+  cad.AlignBottom();
+  EXPECT_EQ(a->Points[2], (TMyPoint{20, 50}));
+  cad.AlignVerticalCenter();
+  EXPECT_FLOAT_EQ(a->GetCenterPoint().Y, 40);
+  EXPECT_FLOAT_EQ(b->GetCenterPoint().Y, 40);
+  EXPECT_EQ(cad.UndoStepsCount(), 3);
+  // One selected shape: nothing to align with.
+  cad.RemoveWorkingShape(b);
+  cad.AlignRight();
+  EXPECT_EQ(cad.UndoStepsCount(), 3);
+}
+
+TEST_F(Editing, UndoThenRedoGivesBackTheDrawing) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(20, 20, 40, 30);
+  TMyShape* c = Rect(60, 0, 70, 50);
+  ASSERT_TRUE(Connect(a, c));
+  c->Pen()->SetColor(clRed);
+  cad.ClearAllUndoStuff();
+  // Each kind of command; right after it, undo and redo must give back exactly its result.
+  std::vector<std::string> states{Snapshot()};
+  auto step = [&](const std::function<void()>& Command) {
+    const int before = cad.UndoStepsCount();
+    Command();
+    ASSERT_EQ(cad.UndoStepsCount(), before + 1);
+    states.push_back(Snapshot());
+    cad.PopFromUndoRedoShapeList();
+    EXPECT_NE(Snapshot(), states.back());
+    EXPECT_TRUE(cad.CanRedo());
+    cad.Redo();
+    EXPECT_EQ(Snapshot(), states.back()) << "step " << states.size() - 1;
+    EXPECT_FALSE(cad.CanRedo());
+    EXPECT_EQ(cad.UndoStepsCount(), before + 1);
+  };
+  step([&] { cad.GroupShapes(TArrMyShape{a, b}, true); });
+  step([&] {
+    cad.RemoveAllWorkingShapes();
+    cad.AddWorkingShapes(c);
+    cad.MouseDown(TMouseButton::mbLeft, 0, 65, 25);
+    cad.MouseMove(0, 90, 45);
+    cad.MouseUp(TMouseButton::mbLeft, 0, 90, 45);
+  });
+  step([&] { cad.SendToBackByStep(cad.GetRootParentShape(a), true); });
+  step([&] { cad.BringToFront(cad.GetShapeByNo(0), true); });
+  step([&] { cad.UnGroupShape(cad.GetRootParentShape(a), true); });
+  step([&] {
+    cad.RemoveAllWorkingShapes();
+    cad.AddWorkingShapes(b);
+    cad.AddWorkingShapes(c);
+    ASSERT_TRUE(cad.DeleteSelectedShapes());
+  });
+  step([&] {
+    cad.SetShapeTool(TDrawTool::SpRectangle);
+    cad.MouseDown(TMouseButton::mbLeft, 0, 200, 200);
+    cad.MouseUp(TMouseButton::mbLeft, 0, 200, 200);
+    cad.MouseMove(0, 240, 230);
+    cad.MouseDown(TMouseButton::mbLeft, 0, 240, 230);
+    cad.MouseUp(TMouseButton::mbLeft, 0, 240, 230);
+  });
+  // Everything undone, then everything redone, ends where the commands ended.
+  const int32_t steps = cad.UndoStepsCount();
+  ASSERT_EQ(steps, 7);
+  for (int32_t i = 0; i < steps; ++i) cad.PopFromUndoRedoShapeList();
+  EXPECT_FALSE(cad.CanUndo());
+  EXPECT_EQ(cad.RedoStepsCount(), steps);
+  for (int32_t i = 0; i < steps; ++i) cad.Redo();
+  EXPECT_EQ(Snapshot(), states.back());
+  EXPECT_EQ(cad.UndoStepsCount(), steps);
+  // A new command after an undo empties the redo list.
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_TRUE(cad.CanRedo());
+  cad.FlipVert(cad.GetShapeByID(0));
+  EXPECT_FALSE(cad.CanRedo());
+  cad.ClearAllUndoStuff();
+  EXPECT_FALSE(cad.CanUndo());
+}
+
+TEST_F(Editing, UndoOfEachKindFollowsItsCommand) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(20, 0, 30, 10);
+  TMyShape* c = Rect(40, 0, 50, 10);
+  // Change: the old values come back.
+  cad.AddWorkingShapes(a);
+  cad.MouseDown(TMouseButton::mbLeft, 0, 5, 5);
+  cad.MouseMove(0, 15, 25);
+  cad.MouseUp(TMouseButton::mbLeft, 0, 15, 25);
+  EXPECT_EQ(a->Points[0], (TMyPoint{10, 20}));
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_EQ(a->Points[0], (TMyPoint{0, 0}));
+  // Z-order: undone by the opposite command.
+  cad.BringToFront(a, true);
+  EXPECT_EQ(cad.GetShapeByNo(2), a);
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_EQ(cad.GetShapeByNo(0), a);
+  // Ungroup: a new group of the same members.
+  const int32_t gid = cad.GroupShapes(TArrMyShape{b, c}, false);
+  cad.UnGroupShape(cad.GetShapeByID(gid), true);
+  EXPECT_EQ(b->ParentNo, -1);
+  cad.PopFromUndoRedoShapeList();
+  ASSERT_TRUE(b->HasParentShape());
+  EXPECT_EQ(b->ParentNo, c->ParentNo);
+  EXPECT_EQ(cad.GetShapeByNo(b->ParentNo)->ClassName(), QStringLiteral("TMyGroup"));
+  // Resizing by code records nothing; a combine is never ungrouped.
+  const int32_t steps = cad.UndoStepsCount();
+  cad.SizeShape(a, 2, TMyPoint{20, 20});
+  EXPECT_EQ(a->Points[2], (TMyPoint{20, 20}));
+  EXPECT_EQ(cad.UndoStepsCount(), steps);
+  auto* combine = new TMyCombine(&cad);
+  combine->Points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  combine->ShapeNo = cad.GetShapesCount();
+  combine->ChildShapes.push_back(0);
+  ASSERT_TRUE(cad.AddShape(combine, false, false));
+  cad.UnGroupShape(combine, true);
+  EXPECT_EQ(cad.GetShapeByNo(combine->ShapeNo), combine);
+  EXPECT_EQ(cad.UndoStepsCount(), steps);
+}
+
+TEST_F(Editing, LockedSelectionIsNotDeletedAndLocksReachMembers) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(20, 0, 30, 10);
+  TMyShape* c = Rect(40, 0, 50, 10);
+  const int32_t gid = cad.GroupShapes(TArrMyShape{a, b}, false);
+  cad.LockUnLockforShapes(cad.GetShapeByID(gid), true);
+  EXPECT_TRUE(a->Locked());
+  EXPECT_TRUE(b->Locked());
+  cad.AddWorkingShapes(c);
+  cad.AddWorkingShapes(a);  // selects its group
+  EXPECT_FALSE(cad.DeleteSelectedShapes());
+  EXPECT_EQ(cad.GetShapesCount(), 4);
+  EXPECT_FALSE(cad.DeleteShapeById(gid, true));
+  EXPECT_TRUE(cad.UndoList().empty());
+  cad.LockUnLockforShapes(cad.GetShapeByID(gid), false);
+  EXPECT_TRUE(cad.DeleteSelectedShapes());
+  EXPECT_EQ(cad.GetShapesCount(), 0);
+}
+
+TEST_F(Editing, FlippingOrTurningAMemberMovesTheWholeGroup) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(30, 0, 40, 20);
+  cad.GroupShapes(TArrMyShape{a, b}, false);
+  // Mirrored about the group's centre (x = 20), not the member's own.
+  cad.FlipHoriz(a);
+  EXPECT_EQ(a->Points[0], (TMyPoint{40, 0}));
+  EXPECT_EQ(b->Points[0], (TMyPoint{10, 0}));
+  EXPECT_EQ(cad.UndoStepsCount(), 1);
+  EXPECT_EQ(cad.UndoList().size(), 3u);  // the group and both members
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_EQ(a->Points[0], (TMyPoint{0, 0}));
+  // A member's angle turns the group about its centre (20, 10).
+  b->SetAngle(static_cast<float>(PiL));
+  EXPECT_TRUE(testing_support::Near(a->Points[0], TMyPoint{40, 20}, 1e-3f));
+  EXPECT_TRUE(testing_support::Near(b->Points[0], TMyPoint{10, 20}, 1e-3f));
+}
+
+TEST_F(Editing, ArcAnglesForExport) {
+  cad.resize(200, 100);
+  long double r = 0, a1 = 0, a2 = 0;
+  // y is turned upwards (100 - y): P1 (60, 50) -> (60, 50), P3 (50, 40) -> (50, 60), centre (50, 50).
+  cad.GetRA1A2By3Points(TMyPoint{60, 50}, TMyPoint{}, TMyPoint{50, 40}, TMyPoint{50, 50}, r, a1, a2);
+  EXPECT_NEAR(static_cast<double>(r), 10, 1e-9);
+  EXPECT_NEAR(static_cast<double>(a1), 270, 1e-9);  // straight below the centre in flipped terms
+  EXPECT_NEAR(static_cast<double>(a2), 0, 1e-9);
+  cad.GetRA1A2By3Points(TMyPoint{40, 40}, TMyPoint{}, TMyPoint{50, 60}, TMyPoint{50, 50}, r, a1, a2);
+  EXPECT_NEAR(static_cast<double>(a1), 90, 1e-9);
+  EXPECT_NEAR(static_cast<double>(a2), 180 - 45, 1e-9);
+  EXPECT_NEAR(static_cast<double>(r), std::sqrt(200.0), 1e-6);
+}
