@@ -240,6 +240,38 @@ TEST(Shape, LinkPointHitTestAndHighlight) {
   EXPECT_EQ(*static_cast<QImage*>(cad.Canvas()->Device()), clean);
 }
 
+// No link point is highlighted until the pointer has been over one: the first hover far from
+// every link point leaves the picture alone, and the first hover on link point 0 highlights it.
+TEST(Shape, NoLinkHighlightBeforeTheFirstHover) {
+  TMyCAD cad;
+  cad.SetZoom(1);
+  TTestShape* s = AddBox(cad, 0, 0, 100, 100);
+  s->LinkPoints = {{20, 30}, {80, 50}};
+  cad.Repaint();
+  auto picture = [&] {
+    cad.Canvas()->Release();
+    return static_cast<QImage*>(cad.Canvas()->Device())->copy();
+  };
+  const QImage before = picture();
+  ASSERT_FALSE(before.isNull());
+
+  EXPECT_EQ(s->InWhichLinkHot(MyPoint(300, 300)), -1);
+  EXPECT_EQ(picture(), before);
+
+  EXPECT_EQ(s->InWhichLinkHot(MyPoint(21, 29)), 0);
+  EXPECT_EQ(s->LinkHotId, 0);
+  const QImage lit = picture();
+  // Every changed pixel belongs to the red square around (20, 30), and it shows.
+  QRect changed;
+  for (int y = 0; y < lit.height(); ++y)
+    for (int x = 0; x < lit.width(); ++x)
+      if (lit.pixel(x, y) != before.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(changed.isEmpty());
+  EXPECT_TRUE(QRect(20 - 6, 30 - 6, 13, 13).contains(changed)) << changed.x() << "," << changed.y() << " "
+                                                               << changed.width() << "x" << changed.height();
+  EXPECT_EQ(FromQRgb(lit.pixel(15, 30)), clRed);
+}
+
 TEST(Shape, TextPointHitAndMagicPoint) {
   TMyCAD cad;
   TTestShape* s = AddBox(cad, 10, 10, 50, 30);

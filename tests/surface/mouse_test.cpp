@@ -129,9 +129,12 @@ TEST_F(Mouse, ClickShiftClickAndRubberBand) {
 
 TEST_F(Mouse, DraggingMovesTheSelection) {
   TMyShape* a = DrawBox(TDrawTool::SpRectangle, 10, 10, 50, 30);
-  std::vector<TPoint> dragging;
+  std::vector<std::pair<TPoint, TPoint>> dragging;
   TPoint droppedFrom, droppedTo;
-  cad.OnShapeMouseDragging = [&](TMyShape*, const TPoint&, const TPoint& to) { dragging.push_back(to); };
+  cad.OnShapeMouseDragging = [&](TMyShape* s, const TPoint& from, const TPoint& to) {
+    EXPECT_EQ(s, a);
+    dragging.emplace_back(from, to);
+  };
   cad.OnShapeMouseDragged = [&](TMyShape*, const TPoint& f, const TPoint& t) {
     droppedFrom = f;
     droppedTo = t;
@@ -140,7 +143,10 @@ TEST_F(Mouse, DraggingMovesTheSelection) {
   EXPECT_EQ(a->Points[0], MyPoint(20, 35));
   EXPECT_EQ(droppedFrom, Point(30, 20));
   EXPECT_EQ(droppedTo, Point(40, 45));
-  EXPECT_FALSE(dragging.empty());
+  // Each move reports the press point and the point the ghost stood at before the move: the
+  // press point for the first move, the halfway point (35, 32) for the second.
+  EXPECT_EQ(dragging, (std::vector<std::pair<TPoint, TPoint>>{{Point(30, 20), Point(30, 20)},
+                                                              {Point(30, 20), Point(35, 32)}}));
   EXPECT_EQ(a->TextPoint, MyPoint(40, 65));
 
   cad.SetDragShapeMode(TDragMode::dgHorz);

@@ -101,8 +101,27 @@ TEST(Snapping, ResizeConstraintsAndCodeMoves) {
   cad.Rotate(r, 0.5f);  // the angle is absolute, not added
   EXPECT_FLOAT_EQ(angle, 0.5f);
   EXPECT_NEAR(r->Angle(), 0.5, 1e-6);
-  cad.Rotate(nullptr, 1);
 
-  cad.SizeShape(r, 3, MyPoint(0, 0));  // out of range for a four-point shape
+  // Without a shape, or with a hot index past the second-last point, nothing happens.
+  const TArrMyPoint points = r->Points;
+  const uint64_t revision = r->Revision();
+  ASSERT_FALSE(cad.CanUndo());
+  angle = -1;
+  cad.Rotate(nullptr, 1);
+  EXPECT_EQ(angle, -1);  // not even the event
+  cad.SizeShape(r, 3, MyPoint(0, 0));
+  cad.SizeShape(r, -1, MyPoint(0, 0));
   cad.SizeShape(nullptr, 0, MyPoint(0, 0));
+  EXPECT_EQ(r->Points, points);
+  EXPECT_EQ(r->Revision(), revision);
+  EXPECT_FLOAT_EQ(r->Angle(), 0.5f);
+  EXPECT_FALSE(cad.CanUndo());
+
+  // In range it resizes: corner 2 moves, corner 0 stays.
+  auto* s = new TMyRectangle(&cad);
+  s->Points = {{0, 0}, {40, 0}, {40, 20}, {0, 20}};
+  cad.AddShape(s, false, false);
+  cad.SizeShape(s, 2, MyPoint(60, 50));
+  EXPECT_EQ(s->HotId, 2);
+  EXPECT_EQ(s->Points, (TArrMyPoint{{0, 0}, {60, 0}, {60, 50}, {0, 50}}));
 }

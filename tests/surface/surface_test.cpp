@@ -234,11 +234,17 @@ TEST(Surface, ZoomPageSizeAndResize) {
     EXPECT_EQ(cad.Zoom(), 2);
 
     // A resize from outside moves the page size to the new control size.
+    const uint32_t pageW = cad.PageWidth(), pageH = cad.PageHeight();
     cad.show();
     cad.resize(1000, 1200);
+    EXPECT_NE(cad.PageWidth(), pageW);  // the resize reached the page
+    EXPECT_NE(cad.PageHeight(), pageH);
     EXPECT_EQ(cad.PageWidth(), static_cast<uint32_t>(Round(1000 * 25.4L / (75 * 2))));
     EXPECT_EQ(cad.PageHeight(), static_cast<uint32_t>(Round(1200 * 25.4L / (75 * 2))));
     EXPECT_EQ(cad.PageStyle(), TPageStyle::CustomerPage);
+    // The control then takes the size of that page in whole millimetres: 169 x 203 mm.
+    EXPECT_EQ(cad.width(), Round(75 * 169 * 2 / 25.4L));
+    EXPECT_EQ(cad.height(), Round(75 * 203 * 2 / 25.4L));
 
     cad.SetZoom(1);
     cad.SetPageStyle(TPageStyle::A4);
@@ -385,8 +391,11 @@ TEST_F(SurfacePaint, SelectionMarksAndHiddenHotPoints) {
   TTestShape* a = AddBox(cad, 10, 10, 50, 30);
   cad.AddWorkingShapes(a);
   cad.Repaint();
-  EXPECT_EQ(Px(10, 10), HotColor == clWhite ? clBlack : Px(10, 10));
+  // The corner's hot square covers the shape's outline there: filled with the hot colour
+  // inside a black border.
+  EXPECT_EQ(Px(10, 10), HotColor);
   EXPECT_EQ(Px(12, 12), HotColor);
+  EXPECT_EQ(Px(6, 10), clBlack);
   cad.SetColorOfHot(clAqua);
   cad.Repaint();
   EXPECT_EQ(Px(12, 12), clAqua);
@@ -427,14 +436,20 @@ TEST_F(SurfacePaint, XorGhostsEraseThemselves) {
 }
 
 TEST_F(SurfacePaint, BufferCoversTheVisiblePartOnly) {
-  AddBox(cad, 10, 10, 50, 30);
+  TTestShape* box = AddBox(cad, 10, 10, 50, 30);
+  box->Brush()->SetColor(clRed);
   // An A4 page at zoom 64 is tens of thousands of pixels each way; the buffer is not.
   cad.SetZoom(64);
   EXPECT_GT(cad.Width(), 50000);
   cad.Repaint();
   const QRect area = cad.BufferArea();
   EXPECT_LE(static_cast<qint64>(area.width()) * area.height(), 4096ll * 4096);
-  EXPECT_EQ(Px(64 * 30, 64 * 20), clBlack == Px(64 * 30, 64 * 20) ? clBlack : Px(64 * 30, 64 * 20));
+  // The buffer still shows the shape where the zoom puts it: its left side at x = 640 and its
+  // fill around its centre.
+  ASSERT_TRUE(area.contains(64 * 30, 64 * 20));
+  EXPECT_EQ(Px(64 * 10, 64 * 20 + 10), clBlack);
+  EXPECT_EQ(Px(64 * 10 - 3, 64 * 20 + 10), clWhite);
+  EXPECT_EQ(Px(64 * 30, 64 * 20), clRed);
 
   // Shown in a small window, the buffer shrinks to what can be seen.
   QWidget window;

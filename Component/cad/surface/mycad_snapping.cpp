@@ -4,6 +4,11 @@
 #include "../shapes/rectangle.h"
 #include "mycad.h"
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <utility>
+
 namespace cad {
 
 namespace {
@@ -16,6 +21,79 @@ bool IsStraightLineKind(const TMyShape* S) {
 }
 
 TMyRect BoxOf(const TArrMyPoint& pts) { return GetPointsLTRB(pts); }
+
+// A group resize as one affine map of the plane: turned back by the frame angle R about the
+// centre C, stretched by (SX, SY) about the fixed corner A (given in that unturned frame), turned
+// forward again. It is the map SizeChangeValueByScale applies to a shape whose own frame is R.
+struct TGroupScaling {
+  TMyPoint C, A;
+  float R;
+  double SX, SY;
+  TMyPoint Map(const TMyPoint& P) const {
+    TMyPoint q = RotateAPoint(P, C, -R);
+    q.X = static_cast<float>((static_cast<long double>(q.X) - A.X) * SX + A.X);
+    q.Y = static_cast<float>((static_cast<long double>(q.Y) - A.Y) * SY + A.Y);
+    return RotateAPoint(q, C, R);
+  }
+};
+
+// Two scaling frames closer than this are one frame up to rounding of the stored angles.
+constexpr long double kSameFrame = 1e-6L;
+
+void MapShapePoints(TMyShape* S, const std::function<TMyPoint(const TMyPoint&)>& F) {
+  for (TMyPoint& p : S->LinkPoints.Edit()) p = F(p);
+  for (TMyPoint& p : S->Points.Edit()) p = F(p);
+  S->TextPoint = F(S->TextPoint);
+  S->CenterPoint = S->ComputeCenterPoint();
+  S->Changed();
+}
+
+// Scales a member whose own frame differs from the group's. A shape made of free points takes
+// the group's map as it is, so every point lands exactly where the group's box takes it. A box
+// cannot: stretched along axes that are not its own it would turn into a parallelogram, which no
+// box kind can draw or resize. It stays a box at its own angle instead:
+//  - its centre goes where the group's map takes it (the centre of that parallelogram);
+//  - each side is stretched by the group's factors weighted by how much of it runs along each of
+//    the group's axes (for a side at angle d to the group's x axis: SX cos^2 d + SY sin^2 d), so a
+//    side along a group axis gets exactly that axis's factor and an even stretch stays even;
+//  - when the box so stretched would reach beyond the group-aligned box its old extent maps to
+//    (a turned box needs room along both axes, and one of them may grow less or shrink), it is
+//    shrunk evenly until it fits, which keeps it inside the group's new box.
+// Its link points and text point move with it by the same map, so they keep their places on and
+// beside the box.
+void ScaleBoxInOtherFrame(TMyShape* S, const TGroupScaling& G) {
+  const TMyPoint c = S->ComputeCenterPoint();
+  const TMyPoint to = G.Map(c);
+  const long double own = S->Angle();
+  const long double d = own - G.R;
+  const long double cd = std::cos(d), sd = std::sin(d);
+  const long double kw = G.SX * cd * cd + G.SY * sd * sd, kh = G.SX * sd * sd + G.SY * cd * cd;
+  const long double co = std::cos(own), so = std::sin(own);
+  const long double cg = std::cos(static_cast<long double>(G.R)), sg = std::sin(static_cast<long double>(G.R));
+  // The offset of a point from the centre, stretched along the box's own axes.
+  auto stretched = [&](const TMyPoint& p) {
+    const long double vx = static_cast<long double>(p.X) - c.X, vy = static_cast<long double>(p.Y) - c.Y;
+    const long double a = (vx * co + vy * so) * kw, b = (-vx * so + vy * co) * kh;
+    return std::pair{a * co - b * so, a * so + b * co};
+  };
+  // Half extents along the group's axes, before and after stretching.
+  long double ex = 0, ey = 0, nx = 0, ny = 0;
+  for (const TMyPoint& p : std::as_const(S->Points)) {
+    const long double vx = static_cast<long double>(p.X) - c.X, vy = static_cast<long double>(p.Y) - c.Y;
+    ex = std::max(ex, std::fabs(vx * cg + vy * sg));
+    ey = std::max(ey, std::fabs(-vx * sg + vy * cg));
+    const auto [wx, wy] = stretched(p);
+    nx = std::max(nx, std::fabs(wx * cg + wy * sg));
+    ny = std::max(ny, std::fabs(-wx * sg + wy * cg));
+  }
+  long double fit = 1;
+  if (nx > G.SX * ex) fit = std::min(fit, G.SX * ex / nx);
+  if (ny > G.SY * ey) fit = std::min(fit, G.SY * ey / ny);
+  MapShapePoints(S, [&](const TMyPoint& p) {
+    const auto [wx, wy] = stretched(p);
+    return TMyPoint{static_cast<float>(to.X + fit * wx), static_cast<float>(to.Y + fit * wy)};
+  });
+}
 }  // namespace
 
 // ---- Grid and shape snapping ----
@@ -209,8 +287,18 @@ void TMyCAD::SizeChangeValueforShapes(TMyShape* Shape, const TMyPoint& From, con
     const long double w0 = b0.Right - b0.Left, h0 = b0.Bottom - b0.Top;
     const double sx = w0 != 0 ? static_cast<double>((b1.Right - b1.Left) / w0) : 1.0;
     const double sy = h0 != 0 ? static_cast<double>((b1.Bottom - b1.Top) / h0) : 1.0;
+    // Shapes turned like the group (the group itself among them) scale in their own frame,
+    // which is the group's; the others must not, or they would be stretched along their own
+    // axes about a corner given in another frame and leave the group's new box.
+    const TGroupScaling g{c0, fixed, r, sx, sy};
     WalkShapeTree(Shape, TWalk::ChildrenFirst, [&](TMyShape* s) {
-      if (!s->Locked()) s->SizeChangeValueByScale(sx, sy, fixed, c0, c1);
+      if (s->Locked()) return;
+      if (std::fabs(static_cast<long double>(s->ScaleFrameAngle()) - r) <= kSameFrame)
+        s->SizeChangeValueByScale(sx, sy, fixed, c0, c1);
+      else if (dynamic_cast<TMyRectangle*>(s) && s->GetPointsCount() == 4 && std::isfinite(s->Angle()))
+        ScaleBoxInOtherFrame(s, g);
+      else
+        MapShapePoints(s, [&g](const TMyPoint& p) { return g.Map(p); });
     });
     return;
   }
