@@ -18,6 +18,7 @@ struct PaletteEntry {
   const char* Hint;
   TDrawTool Tool;
   const char* ShapeClass;  // null for tools that create nothing
+  bool InGroup = true;     // one of the exclusive tool buttons
 };
 
 // The palette in its order; a button appears once the surface knows its shape kind.
@@ -35,6 +36,7 @@ const PaletteEntry kPalette[] = {
     {"sbtnText", "Text", TDrawTool::SpText, "TMyText"},
     {"sbtnImage", "Image", TDrawTool::SpImage, "TMyImage"},
     {"sbtnLinkLine", "LinkLine", TDrawTool::SpLinkLine, "TMyLinkLine"},
+    {"LineLinkLine", "LineLinkLine", TDrawTool::SpLineLinkLine, "TMyLineLinkLine", false},
 };
 
 bool ShapeKindExists(const char* className) {
@@ -110,10 +112,10 @@ void TMainForm::BuildPalette(QLayout* Layout) {
     b->setToolTip(QLatin1String(e.Hint));
     b->setIcon(ToolGlyph(QLatin1String(e.Hint)));
     b->setIconSize(QSize(24, 24));
-    b->setCheckable(true);
+    b->setCheckable(e.InGroup);
     b->setAutoRaise(true);
     b->setFixedSize(34, 32);
-    ToolGroup->addButton(b);
+    if (e.InGroup) ToolGroup->addButton(b);
     grid->addWidget(b, i / 2, i % 2);
     ++i;
     const TDrawTool tool = e.Tool;

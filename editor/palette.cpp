@@ -42,6 +42,22 @@ QIcon ToolGlyph(const QString& Hint) {
     p.drawRect(QRectF(4, 6, 16, 12));
   } else if (Hint == QLatin1String("Ellipse")) {
     p.drawEllipse(QRectF(3, 6, 18, 12));
+  } else if (Hint == QLatin1String("LinkLine")) {
+    // Two boxes joined by a connector that leaves each at a right angle.
+    p.drawRect(QRectF(2, 3, 7, 6));
+    p.drawRect(QRectF(15, 15, 7, 6));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(9, 6), QPointF(13, 6), QPointF(13, 18), QPointF(15, 18)}));
+  } else if (Hint == QLatin1String("LineLinkLine")) {
+    // A joint: the cross-marked square where three connectors meet.
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(2, 12), QPointF(9, 12));
+    p.drawLine(QPointF(15, 12), QPointF(22, 12));
+    p.drawLine(QPointF(12, 15), QPointF(12, 22));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(8.5, 8.5, 7, 7));
+    p.drawLine(QPointF(8.5, 8.5), QPointF(15.5, 15.5));
+    p.drawLine(QPointF(15.5, 8.5), QPointF(8.5, 15.5));
   } else {
     // A shape kind without its own glyph yet shows its initial.
     p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11, QFont::Bold));

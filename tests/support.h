@@ -40,3 +40,8 @@ inline ::testing::AssertionResult Near(const cad::TMyPoint& a, const cad::TMyPoi
 }
 
 }  // namespace testing_support
+
+namespace cad {
+// Readable points in test failures.
+inline void PrintTo(const TMyPoint& P, std::ostream* Os) { *Os << "(" << P.X << ", " << P.Y << ")"; }
+}  // namespace cad

@@ -7,7 +7,9 @@
 #include <cad/shapes/linkline.h>
 #include <cad/shapes/rectangle.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 #include <sstream>
 
 using namespace cad;
@@ -60,6 +62,9 @@ protected:
     o << "next" << cad.NextShapeId();
     return o.str();
   }
+  // Runs 400 random commands (adds, connects, deletes, groups, ungroups, z-order, moves, undo,
+  // redo) and checks the relations after each.
+  void RandomCommands(unsigned Seed);
   std::vector<std::string> Actions() {
     std::vector<std::string> a;
     for (const TSavedShape& r : cad.UndoList())
@@ -436,4 +441,122 @@ TEST_F(Editing, ArcAnglesForExport) {
   EXPECT_NEAR(static_cast<double>(a1), 90, 1e-9);
   EXPECT_NEAR(static_cast<double>(a2), 180 - 45, 1e-9);
   EXPECT_NEAR(static_cast<double>(r), std::sqrt(200.0), 1e-6);
+}
+
+TEST_F(Editing, AChangeWhoseShapeMovedIsSkippedWithAMessage) {
+  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* b = Rect(20, 0, 30, 10);
+  cad.FlipHoriz(a);
+  const TArrMyPoint flipped = a->Points;
+  // A host renumbered the shape behind the surface's back: the record no longer finds it where
+  // the step left it, so the step is skipped and the user is told.
+  a->ShapeNo = b->ShapeNo;
+  Recorded().Clear();
+  cad.PopFromUndoRedoShapeList();
+  ASSERT_EQ(Recorded().Messages.size(), 1);
+  EXPECT_TRUE(Recorded().Messages[0].contains(QStringLiteral("could not be undone")));
+  EXPECT_FALSE(Recorded().Messages[0].contains(QStringLiteral("reer")));
+  EXPECT_EQ(a->Points, flipped);
+  EXPECT_EQ(b->Points, (TArrMyPoint{{20, 0}, {30, 0}, {30, 10}, {20, 10}}));
+  a->ShapeNo = 0;
+}
+
+namespace {
+
+// Every relation number names a shape that answers it: members and groups agree, each
+// connector end is in its shape's link list and each link list entry is a connector attached
+// there, and every shape stands where its number says.
+::testing::AssertionResult RelationsConsistent(TMyCAD& Cad) {
+  const int32_t n = Cad.GetShapesCount();
+  for (int32_t i = 0; i < n; ++i) {
+    TMyShape* s = Cad.GetShapeByNo(i);
+    if (s->ShapeNo != i) return ::testing::AssertionFailure() << "shape at " << i << " says " << s->ShapeNo;
+    if (s->ParentNo >= n) return ::testing::AssertionFailure() << "parent out of range at " << i;
+    if (s->ParentNo >= 0) {
+      const auto& c = Cad.GetShapeByNo(s->ParentNo)->ChildShapes.Items();
+      if (std::find(c.begin(), c.end(), i) == c.end()) return ::testing::AssertionFailure() << "parent does not list " << i;
+    }
+    for (int32_t c : s->ChildShapes.Items())
+      if (c < 0 || c >= n || Cad.GetShapeByNo(c)->ParentNo != i) return ::testing::AssertionFailure() << "member " << c << " of " << i;
+    for (int32_t l : s->LinkShapes) {
+      auto* line = l >= 0 && l < n ? dynamic_cast<TMyLinkLine*>(Cad.GetShapeByNo(l)) : nullptr;
+      if (!line || (line->StartSpNo() != i && line->EndSpNo() != i))
+        return ::testing::AssertionFailure() << "link " << l << " of " << i;
+    }
+    if (auto* line = dynamic_cast<TMyLinkLine*>(s))
+      for (int32_t end : {line->StartSpNo(), line->EndSpNo()}) {
+        if (end < 0) continue;
+        if (end >= n) return ::testing::AssertionFailure() << "end out of range at " << i;
+        const TMyShapeNo& links = Cad.GetShapeByNo(end)->LinkShapes;
+        if (std::find(links.begin(), links.end(), i) == links.end())
+          return ::testing::AssertionFailure() << "shape " << end << " does not list connector " << i;
+      }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST_F(Editing, RandomCommandsKeepEveryRelationConsistent) {
+  for (unsigned seed = 1; seed <= 10; ++seed) {
+    cad.DeleteAllShapes();
+    cad.ClearAllUndoStuff();
+    RandomCommands(seed);
+  }
+}
+
+void Editing::RandomCommands(unsigned Seed) {
+  std::mt19937 rng(Seed);
+  auto pick = [&]() -> TMyShape* {
+    if (cad.GetShapesCount() == 0) return nullptr;
+    return cad.GetShapeByNo(static_cast<int32_t>(rng() % static_cast<unsigned>(cad.GetShapesCount())));
+  };
+  for (int i = 0; i < 8; ++i) Rect(static_cast<float>(i * 40), 0, static_cast<float>(i * 40 + 20), 20);
+  std::string log;  // the commands so far, to replay a failure
+  for (int round = 0; round < 400; ++round) {
+    TMyShape* s = pick();
+    TMyShape* t = pick();
+    const unsigned command = rng() % 11;
+    log += std::to_string(command) + (s ? "(" + std::to_string(s->ShapeNo) : std::string("(-")) +
+           (t ? "," + std::to_string(t->ShapeNo) + ") " : std::string(",-) "));
+    switch (command) {
+      case 0:
+        if (cad.GetShapesCount() < 30) Rect(static_cast<float>(rng() % 400), static_cast<float>(rng() % 400), 500, 500);
+        break;
+      case 1:
+        if (s && t && s != t && !dynamic_cast<TMyLinkLine*>(s) && !dynamic_cast<TMyLinkLine*>(t)) Connect(s, t);
+        break;
+      case 2:
+        if (s) cad.DeleteShapeById(s->ShapeId, true);
+        break;
+      case 3:
+        if (s && t) cad.GroupShapes(TArrMyShape{cad.GetRootParentShape(s), cad.GetRootParentShape(t)}, true);
+        break;
+      case 4:
+        if (s) cad.UnGroupShape(cad.GetRootParentShape(s), true);
+        break;
+      case 5:
+        if (s) (rng() % 2 ? cad.BringToFront(s, true) : cad.SendToBackByStep(s, true));
+        break;
+      case 6:
+        if (s && t) cad.SwapShape(s, t);
+        break;
+      case 7:
+        if (s) cad.Move(s, 7, 3);
+        break;
+      case 8:
+        cad.PopFromUndoRedoShapeList();
+        break;
+      case 9:
+        cad.Redo();
+        break;
+      default:
+        cad.RemoveAllWorkingShapes();
+        if (s) cad.AddWorkingShapes(s);
+        if (t) cad.AddWorkingShapes(t);
+        cad.DeleteSelectedShapes();
+        break;
+    }
+    ASSERT_TRUE(RelationsConsistent(cad)) << "seed " << Seed << " round " << round << ": " << log;
+  }
 }

@@ -635,10 +635,12 @@ void TMyShape::SetAngle(float Value) {
   const double diff = static_cast<double>(Value) - FAngle;
   TMyShape* root = RootShape();
   const TMyPoint c = root->GetCenterPoint();
-  if (MyCAD)
+  if (MyCAD) {
     MyCAD->RotateChangeValueforShapes(root, c, diff);
-  else
+    MyCAD->ChangeLinkShapes(root);
+  } else {
     RotateChangeValueByAngle(c, diff);
+  }
 }
 
 void TMyShape::SetBrush(const TBrush* Value) {

@@ -672,6 +672,8 @@ private:
 
   // Connectors, and the per-paint index of their vertical segments for the jumps
   std::vector<TMyLinkLine*> FLinkLines;
+  // The combined shapes (inserted library entries): the obstacles connectors step around.
+  TArrMyShape FCombines;
   struct TCrossIndex;
   struct TCrossIndexDeleter {
     void operator()(TCrossIndex* P) const;
@@ -711,9 +713,10 @@ private:
   void DetachConnectors(TMyShape* Shape);
   void AlignBy(int Which);
   void FlipShapes(TMyShape* Shape, bool Horizontal);
-  bool FStepOnce = false;
-  // Z-order helper: S hops over the next (Forward) or previous top-level shape.
-  bool StepShape(TMyShape* S, bool Forward);
+  // Z-order helpers: S hops over the following (Forward) or preceding top-level shapes, or the
+  // nearest one only (Once); false when there is none.
+  bool StepShape(TMyShape* S, bool Forward, bool Once);
+  void ReorderShape(TMyShape* Shape, bool Forward, bool Once, bool RecordUndo, const QString& Action);
 
   // Back buffer
   QImage FBuffer;

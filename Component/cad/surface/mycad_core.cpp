@@ -1,5 +1,6 @@
 // Construction, destruction, the shape list, names, coordinate settings and labels.
 #include "mycad.h"
+#include "../shapes/group.h"
 #include "../shapes/linkline.h"
 
 #include "../gfx/platform.h"
@@ -135,6 +136,7 @@ bool TMyCAD::AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId) {
   slot.ListPos = GetShapesCount() - 1;
   FShapeIndex.Queue(Shape);
   if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) FLinkLines.push_back(line);
+  if (dynamic_cast<TMyCombine*>(Shape)) FCombines.push_back(Shape);
   // A member or a group joins the member trees.
   if (Shape->HasChildShapes() || Shape->HasParentShape()) ShapeRelationsChanged();
   return true;

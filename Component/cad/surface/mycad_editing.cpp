@@ -120,12 +120,19 @@ bool TMyCAD::IsShapeBigthanRegion(const TRect& R, TMyShape* Shape) const {
 void TMyCAD::RemoveShapeAt(int32_t No) {
   TMyShape* gone = GetShapeByNo(No);
   if (!gone) return;
-  const auto shift = [No](int32_t n) { return n > No ? n - 1 : n; };
-  for (TMyShape* s : FMyShapes)
-    if (s != gone) s->RenumberRelations(shift);
+  // Later numbers move down by one; the shape's own number goes from every list that names it
+  // (its group forgets the member, its shapes the connector) and every parent or end it was.
+  const auto shift = [No](int32_t n) { return n == No ? -1 : (n > No ? n - 1 : n); };
+  for (TMyShape* s : FMyShapes) {
+    if (s == gone) continue;
+    s->RenumberRelations(shift);
+    if (std::find(s->ChildShapes.begin(), s->ChildShapes.end(), -1) != s->ChildShapes.end())
+      std::erase(s->ChildShapes.Edit(), -1);
+    std::erase(s->LinkShapes, -1);
+  }
   // The undo copies keep the numbers of their own time, except their link lists.
   for (TSavedShape& r : FUndoList)
-    for (int32_t& l : r.Shape->LinkShapes) l = shift(l);
+    for (int32_t& l : r.Shape->LinkShapes) l = l > No ? l - 1 : l;
   FMyShapes.erase(FMyShapes.begin() + No);
   for (int32_t i = No; i < GetShapesCount(); ++i) {
     FMyShapes[static_cast<size_t>(i)]->ShapeNo = i;
@@ -358,16 +365,17 @@ void TMyCAD::SwapShape(TMyShape* A, TMyShape* B) {
   PermuteShapes(pos);
 }
 
-bool TMyCAD::StepShape(TMyShape* S, bool Forward) {
+bool TMyCAD::StepShape(TMyShape* S, bool Forward, bool Once) {
   const int32_t from = GetShapeNoInMyShapes(S);
   if (from < 0) return false;
-  // S hops over every following (or preceding) top-level shape in one permutation: the shapes
-  // it passes move one top-level place towards where S was; members stay where they are.
+  // S hops over every following (or preceding) top-level shape in one permutation, or over the
+  // next one only: the shapes it passes move one top-level place towards where S was; members
+  // stay where they are.
   std::vector<int32_t> hops;
   for (TMyShape* n = Forward ? GetNextSingleorRootShape(from) : GetPrevSingleorRootShape(from); n;
        n = Forward ? GetNextSingleorRootShape(n->ShapeNo) : GetPrevSingleorRootShape(n->ShapeNo)) {
     hops.push_back(n->ShapeNo);
-    if (FStepOnce) break;
+    if (Once) break;
   }
   if (hops.empty()) return false;
   std::vector<int32_t> pos(FMyShapes.size());
@@ -383,36 +391,28 @@ bool TMyCAD::StepShape(TMyShape* S, bool Forward) {
   return true;
 }
 
-void TMyCAD::BringToFront(TMyShape* Shape, bool RecordUndo) {
+void TMyCAD::ReorderShape(TMyShape* Shape, bool Forward, bool Once, bool RecordUndo, const QString& Action) {
   if (!Shape) return;
-  StepShape(Shape, true);
+  // All the way records a step even when the shape is already there; one step does not.
+  if (!StepShape(Shape, Forward, Once) && Once) return;
   RepaintChanged();
-  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_BRINGTOFRONT"));
+  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, Action);
+}
+
+void TMyCAD::BringToFront(TMyShape* Shape, bool RecordUndo) {
+  ReorderShape(Shape, true, false, RecordUndo, QStringLiteral("ACT_BRINGTOFRONT"));
 }
 
 void TMyCAD::SendToBack(TMyShape* Shape, bool RecordUndo) {
-  if (!Shape) return;
-  StepShape(Shape, false);
-  RepaintChanged();
-  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_SENDTOBACK"));
+  ReorderShape(Shape, false, false, RecordUndo, QStringLiteral("ACT_SENDTOBACK"));
 }
 
 void TMyCAD::BringToFrontByStep(TMyShape* Shape, bool RecordUndo) {
-  FStepOnce = true;
-  const bool moved = Shape && StepShape(Shape, true);
-  FStepOnce = false;
-  if (!moved) return;
-  RepaintChanged();
-  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_BRINGTOFRONTBYSTEP"));
+  ReorderShape(Shape, true, true, RecordUndo, QStringLiteral("ACT_BRINGTOFRONTBYSTEP"));
 }
 
 void TMyCAD::SendToBackByStep(TMyShape* Shape, bool RecordUndo) {
-  FStepOnce = true;
-  const bool moved = Shape && StepShape(Shape, false);
-  FStepOnce = false;
-  if (!moved) return;
-  RepaintChanged();
-  if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{Shape}, QStringLiteral("ACT_SENDTOBACKBYSTEP"));
+  ReorderShape(Shape, false, true, RecordUndo, QStringLiteral("ACT_SENDTOBACKBYSTEP"));
 }
 
 // ---- Align ----

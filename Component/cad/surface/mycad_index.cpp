@@ -1,6 +1,7 @@
 // The spatial index of the surface: keeping it current as shapes change, looking shapes up by
 // area in list order, and the damage bookkeeping that lets a repaint cover only what changed.
 #include "mycad.h"
+#include "../shapes/group.h"
 #include "../shapes/linkline.h"
 
 #include <algorithm>
@@ -165,6 +166,7 @@ void TMyCAD::ForgetShape(TMyShape* Shape) {
   TShapeSlot& slot = Shape->FSlot;
   if (slot.Surface != this) return;
   if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) std::erase(FLinkLines, line);
+  if (dynamic_cast<TMyCombine*>(Shape)) std::erase(FCombines, Shape);
   AddDamage(Shape);
   FShapeIndex.Remove(Shape);
   // Groups list their members in these arrays: they are rebuilt before the next lookup.
@@ -175,6 +177,7 @@ void TMyCAD::ForgetShape(TMyShape* Shape) {
 void TMyCAD::ForgetAllShapes() {
   FShapeIndex.Clear();
   FLinkLines.clear();
+  FCombines.clear();
   for (TMyShape* s : FMyShapes) s->FSlot = TShapeSlot{};
   FTreesDirty = false;
   DamageAll();

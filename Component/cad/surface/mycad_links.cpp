@@ -149,15 +149,14 @@ bool TMyCAD::RoutePath(TCanvas* ACanvas, TMyLinkLine* Line, TMyShape* StartShape
   }
   auto insertCorner = [&](const TMyPoint& P) { route.insert(route.end() - static_cast<std::ptrdiff_t>(tail), P); };
 
-  // Obstacles are the combined shapes (library entries) whose grown box holds a point; the
-  // spatial index gives the few near it.
-  auto obstacleAt = [&](const TMyPoint& P) -> TMyShape* {
-    const TPoint p = MyPtToPt(P);
-    const int m = static_cast<int>(kObstacleMargin) + 1;
-    for (TMyShape* s : ShapesReaching(TRect{p.X - m, p.Y - m, p.X + m + 1, p.Y + m + 1})) {
-      if (!dynamic_cast<TMyCombine*>(s) || !IsVisibleLayerByID(s->LayerId)) continue;
-      if (Contains(Grown(GetShapeLTRBinZoom(s), kObstacleMargin), P)) return s;
-    }
+  // Obstacles are the combined shapes (library entries) whose grown box holds a point, the
+  // first in list order; their boxes are taken once per routing.
+  std::vector<std::pair<TMyShape*, TMyRect>> obstacles;
+  for (TMyShape* s : FCombines) obstacles.emplace_back(s, Grown(GetShapeLTRBinZoom(s), kObstacleMargin));
+  std::sort(obstacles.begin(), obstacles.end(), [](const auto& a, const auto& b) { return a.first->ShapeNo < b.first->ShapeNo; });
+  auto obstacleAt = [&obstacles](const TMyPoint& P) -> TMyShape* {
+    for (const auto& [s, box] : obstacles)
+      if (Contains(box, P)) return s;
     return nullptr;
   };
 

@@ -330,6 +330,7 @@ void TMyCAD::SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P) {
   if (!Shape || HotIndex < 0 || HotIndex >= Shape->GetPointsCount() - 1) return;
   Shape->HotId = HotIndex;
   SizeChangeValueforShapes(Shape, Shape->GetPointInZoom(HotIndex), P);
+  ChangeLinkShapes(Shape);
   RepaintChanged();
 }
 
@@ -344,8 +345,7 @@ void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
 void TMyCAD::Rotate(TMyShape* Shape, float Angle) {
   if (!Shape) return;
   if (OnShapeCodeRotating) OnShapeCodeRotating(Shape, Angle);
-  Shape->SetAngle(Angle);
-  ChangeLinkShapes(Shape);
+  Shape->SetAngle(Angle);  // turns the whole group and re-routes its connectors
   RepaintChanged();
 }
 
