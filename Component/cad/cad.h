@@ -14,6 +14,7 @@
 #include "library/userdata.h"
 #include "shapes/group.h"
 #include "shapes/line.h"
+#include "shapes/linkline.h"
 #include "shapes/rectangle.h"
 #include "shapes/shape.h"
 #include "shapes/shapedraw.h"

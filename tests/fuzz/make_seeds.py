@@ -10,7 +10,9 @@ import struct
 import zlib
 
 VERSIONS = ["ZK.2", "ZK.3", "ZK.4", "ZK.5", "ZK.6", "ZK.7", "ZK.8", "ZK.9", "ZK.a"]
-CLASSES = ["TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon"]
+CLASSES = ["TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine", "TMyLinkPoint", "TMyLineLinkLine"]
+LINES = ("TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine")
+LINK_POINTS = ("TMyLinkPoint", "TMyLineLinkLine")
 
 
 def i32(v):
@@ -95,8 +97,14 @@ def record(version, cls, points, brush=b""):
         r += i32(2) + text("k") + text("v") + text("key2") + text("value")
     if version in ("ZK.9", "ZK.a"):
         r += bytes([0, 1, 1])
-    if cls != "TMyRectangle":
+    if cls in LINES:
         r += i32(30) + bytes([10, 0, 3])
+    if cls == "TMyLinkLine":
+        r += i32(2) + i32(0) + i32(5) + i32(1)  # start shape and link point, end shape and link point
+        if version in ("ZK.5", "ZK.6", "ZK.7", "ZK.8", "ZK.9", "ZK.a"):
+            r += bytes([0])  # routed horizontally and vertically
+    if cls in LINK_POINTS:
+        r += bytes([8])  # the square's side
     return r
 
 
@@ -105,7 +113,9 @@ def main():
     for f in os.listdir("corpus"):
         os.remove(os.path.join("corpus", f))
     pts = {"TMyRectangle": [(0, 0), (10, 20)], "TMyLine": [(0, 0), (100, 50)],
-           "TMyPolyLine": [(0, 0), (50, 0), (50, 40)], "TMyPolygon": [(0, 0), (100, 0), (100, 100), (0, 0)]}
+           "TMyPolyLine": [(0, 0), (50, 0), (50, 40)], "TMyPolygon": [(0, 0), (100, 0), (100, 100), (0, 0)],
+           "TMyLinkLine": [(0, 0), (25, 0), (25, 40), (60, 40)],
+           "TMyLinkPoint": [(0, 0), (8, 0), (8, 8), (0, 8)], "TMyLineLinkLine": [(0, 0), (8, 0), (8, 8), (0, 8)]}
     for vi, version in enumerate(VERSIONS):
         for ci, cls in enumerate(CLASSES):
             if (vi + ci) % 2 and version not in ("ZK.2", "ZK.a"):

@@ -14,7 +14,7 @@
 namespace {
 
 const char* const kVersions[] = {"ZK.2", "ZK.3", "ZK.4", "ZK.5", "ZK.6", "ZK.7", "ZK.8", "ZK.9", "ZK.a"};
-const char* const kClasses[] = {"TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon"};
+const char* const kClasses[] = {"TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine", "TMyLinkPoint", "TMyLineLinkLine"};
 
 cad::TMyCAD* Surface() {
   static cad::TMyCAD* surface = new cad::TMyCAD();

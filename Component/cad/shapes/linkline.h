@@ -99,6 +99,17 @@ public:
   void DrawHalfCircle(TCanvas* Canvas, const TMyPoint& P, int32_t R);
 
 private:
+  bool StartAttached() const { return FStartSpNo != -1; }
+  bool EndAttached() const { return FEndSpNo != -1; }
+  // The route in zoom (device coordinates, not rounded).
+  TArrMyPoint ZoomedRoute() const;
+  // Hand editing of an lldsHV route: moves hot point H (a route point, or
+  // segment H - n) of the zoomed route W by D, inserting the stubs at attached ends. Lo..Hi are
+  // the indices of W that moved. False when H names nothing.
+  bool EditRoute(TArrMyPoint& W, int32_t H, const TMyPoint& D, int32_t& Lo, int32_t& Hi) const;
+  // One segment A-B (device) of a paint with CrossLine on: straight, or with the jumps.
+  void DrawCrossedSegment(TCanvas* Canvas, const TMyPoint& A, const TMyPoint& B);
+
   int32_t FEndSpNo = -1;
   int32_t FEndSpPtId = -1;
   TLinkLineDrawStyle FLinkLineDrawStyle = TLinkLineDrawStyle::lldsHV;
@@ -106,6 +117,8 @@ private:
   int32_t FStartSpPtId = -1;
   bool FReroute = true;
   int32_t FJumpRadius = 8;
+  // The crossings of the segment being drawn, kept to spare an allocation per segment.
+  std::vector<float> FCrossings;
 };
 
 class TMyLinkPoint : public TMyRectangle {

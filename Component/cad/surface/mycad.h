@@ -706,6 +706,7 @@ private:
   TRedoStepPtr CaptureRedoStep(int32_t Step);
   void ApplyRedoStep(TRedoStep& Step);
   void RecreateDeletedShapes(std::vector<TSavedShape*>& Kept);
+  void ReattachRestoredEnds(TMyShape* Shape, TMyShape* Copy);
   // Moves shapes to new list positions (NewPos[old position], a permutation) and rewrites
   // every relation number to match.
   void PermuteShapes(const std::vector<int32_t>& NewPos);

@@ -232,6 +232,9 @@ void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
 }
 
 void TMyCAD::DrawAllShape(TCanvas* ACanvas, const TRect& R) {
+  // The connectors' crossing index is rebuilt once per paint, for this region.
+  ++FPaintSerial;
+  FDrawRegion = R;
   FDrawList.clear();
   // Only shapes that can reach what the canvas shows are considered, with the groups that paint
   // them; the others would paint nothing there. The draw list keeps its rules and its order.

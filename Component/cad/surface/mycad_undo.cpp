@@ -13,6 +13,7 @@
 #include "../shapes/linkline.h"
 #include "mycad.h"
 
+#include <cmath>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -159,6 +160,7 @@ void TMyCAD::PopFromUndoRedoShapeList() {
         continue;
       }
       s->AssignWithoutRelation(copy);
+      ReattachRestoredEnds(s, copy);
       ChangeLinkShapes(s);
     } else if (rec.Action == kGroup) {
       UnGroupShape(s, false);
@@ -186,6 +188,31 @@ void TMyCAD::PopFromUndoRedoShapeList() {
   FModified = true;
   SetCurrentShape(nullptr);
   if (processed) Repaint();
+}
+
+void TMyCAD::ReattachRestoredEnds(TMyShape* Shape, TMyShape* Copy) {
+  // A connector whose shape went away within the step (a split undone removes the joint it was
+  // cut at) comes back with its old route but detached. Its old end is taken again when the
+  // shape the record names still stands there with that link point where the route ends.
+  auto* line = dynamic_cast<TMyLinkLine*>(Shape);
+  auto* was = dynamic_cast<TMyLinkLine*>(Copy);
+  if (!line || !was || line->GetPointsCount() < 2) return;
+  auto fits = [this](int32_t No, int32_t Pt, const TMyPoint& End) {
+    TMyShape* s = GetShapeByNo(No);
+    if (!s || Pt < 0 || Pt >= s->GetLinkPointsCount()) return static_cast<TMyShape*>(nullptr);
+    const TMyPoint p = s->GetLinkPoint(Pt);
+    return std::fabs(p.X - End.X) < 0.5f && std::fabs(p.Y - End.Y) < 0.5f ? s : nullptr;
+  };
+  if (line->StartSpNo() < 0 && was->StartSpNo() >= 0)
+    if (TMyShape* s = fits(was->StartSpNo(), was->StartSpPtId(), line->Points.front())) {
+      line->CreateSrcLink(s->ShapeNo, was->StartSpPtId());
+      AddLinklineShape(s, line->ShapeNo);
+    }
+  if (line->EndSpNo() < 0 && was->EndSpNo() >= 0)
+    if (TMyShape* e = fits(was->EndSpNo(), was->EndSpPtId(), line->Points.back())) {
+      line->CreateDestLink(e->ShapeNo, was->EndSpPtId());
+      AddLinklineShape(e, line->ShapeNo);
+    }
 }
 
 void TMyCAD::RecreateDeletedShapes(std::vector<TSavedShape*>& Kept) {

@@ -2,6 +2,7 @@
 // clipboard, libraries). Names match exactly and case-sensitively; unknown names give null.
 #include "../shapes/group.h"
 #include "../shapes/line.h"
+#include "../shapes/linkline.h"
 #include "../shapes/rectangle.h"
 #include "mycad.h"
 
@@ -15,10 +16,13 @@ using Factory = TMyShape* (*)(TMyCAD*);
 // Grows with every shape family, in the order the names are tried.
 const std::pair<const char*, Factory> kShapeClasses[] = {
     {"TMyRectangle", [](TMyCAD* c) -> TMyShape* { return new TMyRectangle(c); }},
+    {"TMyLinkPoint", [](TMyCAD* c) -> TMyShape* { return new TMyLinkPoint(c); }},
+    {"TMyLineLinkLine", [](TMyCAD* c) -> TMyShape* { return new TMyLineLinkLine(c); }},
     {"TMyEllipse", [](TMyCAD* c) -> TMyShape* { return new TMyEllipse(c); }},
     {"TMyLine", [](TMyCAD* c) -> TMyShape* { return new TMyLine(c); }},
     {"TMyPolyLine", [](TMyCAD* c) -> TMyShape* { return new TMyPolyLine(c); }},
     {"TMyPolygon", [](TMyCAD* c) -> TMyShape* { return new TMyPolygon(c); }},
+    {"TMyLinkLine", [](TMyCAD* c) -> TMyShape* { return new TMyLinkLine(c); }},
     {"TMyCombine", [](TMyCAD* c) -> TMyShape* { return new TMyCombine(c); }},
     {"TMyGroup", [](TMyCAD* c) -> TMyShape* { return new TMyGroup(c); }},
 };
