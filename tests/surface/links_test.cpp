@@ -318,3 +318,46 @@ TEST_F(Links, LookingUpLinkPoints) {
   EXPECT_EQ(a->LinkHotId, -1);
   EXPECT_EQ(b->LinkHotId, -1);
 }
+
+TEST_F(Links, LinkPointsAndJointsAreDrawnWithOneClick) {
+  cad.SetZoom(2);
+  cad.SetShapeTool(TDrawTool::SpLinkPoint);
+  Press(100, 100);
+  Release(100, 100);
+  ASSERT_EQ(cad.GetShapesCount(), 1);
+  TMyShape* point = cad.GetShapeByNo(0);
+  EXPECT_EQ(point->ClassName(), QStringLiteral("TMyLinkPoint"));
+  // A square of side 8 (16 device pixels at zoom 2) centred on the click.
+  EXPECT_EQ(point->Points, (TArrMyPoint{{46, 46}, {54, 46}, {54, 54}, {46, 54}}));
+  EXPECT_TRUE(point->LinkPoints.empty());
+
+  cad.SetShapeTool(TDrawTool::SpLineLinkLine);
+  Press(300, 100);
+  Release(300, 100);
+  ASSERT_EQ(cad.GetShapesCount(), 2);
+  TMyShape* joint = cad.GetShapeByNo(1);
+  EXPECT_EQ(joint->ClassName(), QStringLiteral("TMyLineLinkLine"));
+  EXPECT_EQ(joint->LinkPoints.Items(), (TArrMyPoint{{150, 50}}));
+  // A click on it picks the joint over the connector that ends there.
+  TMyShape* box = Rect(200, 100, 260, 140);
+  box->AddLinkPoint(TMyPoint{400, 220});  // (200, 110) in drawing units
+  cad.SetShapeTool(TDrawTool::SpLinkLine);
+  Press(300, 100);
+  MoveTo(400, 220);
+  Release(400, 220);
+  auto* line = dynamic_cast<TMyLinkLine*>(cad.GetShapeByNo(3));
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->StartSpNo(), 1);
+  EXPECT_EQ(line->EndSpNo(), 2);
+  cad.SetShapeTool(TDrawTool::SpSelecting);
+  cad.RemoveAllWorkingShapes();  // the new connector's end handle would take the click
+  Press(300, 100);
+  Release(300, 100);
+  EXPECT_EQ(cad.GetSelectedShapes(), (TArrMyShape{joint}));
+  // Deleting a selected joint takes the connectors that meet there along, in one step.
+  EXPECT_TRUE(cad.DeleteSelectedShapes());
+  EXPECT_EQ(cad.GetShapesCount(), 2);
+  EXPECT_TRUE(box->LinkShapes.empty());
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_EQ(cad.GetShapesCount(), 4);
+}

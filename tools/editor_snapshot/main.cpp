@@ -49,6 +49,25 @@ int main(int argc, char** argv) {
   DrawBox(form, "sbtnEllipse", QPoint(360, 120), QPoint(560, 260));
   form.MyCAD1->Brush()->SetColor(0xC0C0F8);
   DrawBox(form, "sbtnRectangle", QPoint(160, 280), QPoint(260, 380), Qt::ShiftModifier);
+  // Link points on three of them, joined by connectors drawn with the connector tool from link
+  // point to link point; the second one crosses the first and jumps over it.
+  cad::TMyCAD* c = form.MyCAD1;
+  c->GetShapeByNo(0)->AddLinkPoint(cad::TMyPoint{300, 140});
+  c->GetShapeByNo(1)->AddLinkPoint(cad::TMyPoint{460, 260});
+  c->GetShapeByNo(2)->AddLinkPoint(cad::TMyPoint{260, 330});
+  c->GetShapeByNo(0)->AddLinkPoint(cad::TMyPoint{190, 200});
+  c->GetShapeByNo(1)->AddLinkPoint(cad::TMyPoint{560, 190});
+  c->Pen()->SetColor(0x404040);
+  c->Pen()->SetWidth(1);
+  auto connect = [&](QPoint a, QPoint b) {
+    Press(form, "sbtnLinkLine");
+    QTest::mousePress(c, Qt::LeftButton, {}, a);
+    QTest::mouseMove(c, (a + b) / 2);
+    QTest::mouseMove(c, b);
+    QTest::mouseRelease(c, Qt::LeftButton, {}, b);
+  };
+  connect(QPoint(260, 330), QPoint(460, 260));
+  connect(QPoint(190, 200), QPoint(560, 190));
   // Select the first box and hover the ellipse, as a user would between strokes.
   QTest::mouseClick(form.MyCAD1, Qt::LeftButton, {}, QPoint(190, 140));
   QTest::mouseMove(form.MyCAD1, QPoint(450, 190));
