@@ -1,6 +1,6 @@
 // Connector shapes: route normalisation, hand editing, style switching, the jumps of
 // CrossLine and their crossing index, the link points, and the stream records.
-#include "../core/bytes.h"
+#include "recordbytes.h"
 #include "../support.h"
 
 #include <QImage>
@@ -10,6 +10,7 @@
 
 using namespace cad;
 using testing_support::Bytes;
+using testing_support::DefaultStyleFields;
 using testing_support::Near;
 
 namespace {
@@ -53,26 +54,6 @@ QByteArray Saved(TMyShape& S) {
   TMemoryStream m;
   S.SaveToStream(m);
   return m.Data();
-}
-
-// The font, pen, brush and text fields of the default shape of a new surface (items 13 to 37 of
-// the newest record).
-Bytes& DefaultStyleFields(Bytes& b) {
-  b.i64(0)                                     // no brush bitmap
-      .i32(0xFFFFFF).u8(0)                     // brush white, solid
-      .str("")                                 // caption
-      .i32(0xFFFFFF).i32(0)                    // gradient colours
-      .str("DejaVu Sans").u8(1)                // font name, character set
-      .i32(static_cast<int32_t>(0xFF000008))   // window-text colour
-      .i32(-11).i32(8)                         // height at 96 pixels per inch, size
-      .u8(0).i32(0).u8(0)                      // pitch, resolution value, style
-      .i32(0).i32(0)                           // reserved pair
-      .u8(23)                                  // gsNone
-      .str("")                                 // info
-      .i32(0).u8(4).u8(0).i32(1)               // pen black, copy, solid, width 1
-      .i32(0)                                  // no user data
-      .u8(0).u8(0).u8(1);                      // not flipped, visible
-  return b;
 }
 
 // A connector record of generation "ZK.4" / "ZK.5" (the two lay the common record out alike:

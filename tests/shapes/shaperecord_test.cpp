@@ -1,4 +1,4 @@
-#include "../core/bytes.h"
+#include "recordbytes.h"
 #include "../support.h"
 
 #include <limits>
@@ -6,6 +6,7 @@
 
 using namespace cad;
 using testing_support::Bytes;
+using testing_support::DefaultStyleFields;
 
 namespace {
 
@@ -21,23 +22,6 @@ Bytes& ext(Bytes& b, double v) {
 }
 
 // The font, pen, brush and text fields of the default shape of a new surface, from item 13 on.
-Bytes& DefaultStyleFields(Bytes& b, const char* Caption = "") {
-  b.i64(0)                                     // no brush bitmap
-      .i32(0xFFFFFF).u8(0)                     // brush white, solid
-      .str(Caption)                            // caption
-      .i32(0xFFFFFF).i32(0)                    // gradient colours
-      .str("DejaVu Sans").u8(1)                // font name, character set
-      .i32(static_cast<int32_t>(0xFF000008))   // window-text colour
-      .i32(-11).i32(8)                         // height at 96 pixels per inch, size
-      .u8(0).i32(0).u8(0)                      // pitch, resolution value, style
-      .i32(0).i32(0)                           // reserved pair
-      .u8(23)                                  // gsNone
-      .str("")                                 // info
-      .i32(0).u8(4).u8(0).i32(1)               // pen black, copy, solid, width 1
-      .i32(0)                                  // no user data
-      .u8(0).u8(0).u8(1);                      // not flipped, visible
-  return b;
-}
 
 std::unique_ptr<TMyShape> Load(TMyCAD& Cad, const QString& Class, const QByteArray& Data, const char* Version) {
   Cad.SetDiskFileVersion(QLatin1String(Version));
