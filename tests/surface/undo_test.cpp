@@ -343,10 +343,14 @@ TEST_F(Editing, UndoThenRedoGivesBackTheDrawing) {
   for (int32_t i = 0; i < steps; ++i) cad.Redo();
   EXPECT_EQ(Snapshot(), states.back());
   EXPECT_EQ(cad.UndoStepsCount(), steps);
-  // A new command after an undo empties the redo list.
+  // A new command after an undo empties the redo list, and so does a change by code.
   cad.PopFromUndoRedoShapeList();
   EXPECT_TRUE(cad.CanRedo());
   cad.FlipVert(cad.GetShapeByID(0));
+  EXPECT_FALSE(cad.CanRedo());
+  cad.PopFromUndoRedoShapeList();
+  EXPECT_TRUE(cad.CanRedo());
+  cad.Move(cad.GetShapeByID(0), 5, 5);
   EXPECT_FALSE(cad.CanRedo());
   cad.ClearAllUndoStuff();
   EXPECT_FALSE(cad.CanUndo());

@@ -694,6 +694,11 @@ private:
   bool FUndoGroupOpen = false;
   // Set while a step is undone or redone: the commands it calls record nothing.
   bool FUndoing = false;
+  // A redo step puts back the drawing as it was before its undo, so it holds only while nothing
+  // else changed the drawing: any other change of the list or by code drops the redo list.
+  void DropRedo() {
+    if (!FUndoing) FRedoList.clear();
+  }
   // Connector helpers: routing that says whether it routed (false: the ends lie too close and
   // the line was left as it was), re-routing the connectors of one shape, and the tail half
   // of a connector split at P (device) on segment SegIndex.

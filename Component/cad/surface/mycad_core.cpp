@@ -126,6 +126,7 @@ bool TMyCAD::AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId) {
     return false;
   }
   if (!KeepLayer) Shape->LayerId = FCurrentLayerId;
+  DropRedo();
   FMyShapes.push_back(Shape);
   if (!KeepId) ++FNextShapeId;
   TShapeSlot& slot = Shape->FSlot;

@@ -120,6 +120,7 @@ bool TMyCAD::IsShapeBigthanRegion(const TRect& R, TMyShape* Shape) const {
 void TMyCAD::RemoveShapeAt(int32_t No) {
   TMyShape* gone = GetShapeByNo(No);
   if (!gone) return;
+  DropRedo();
   // Later numbers move down by one; the shape's own number goes from every list that names it
   // (its group forgets the member, its shapes the connector) and every parent or end it was.
   const auto shift = [No](int32_t n) { return n == No ? -1 : (n > No ? n - 1 : n); };
@@ -207,6 +208,7 @@ bool TMyCAD::DeleteSelectedShapes() {
 }
 
 void TMyCAD::DeleteAllShapes() {
+  DropRedo();
   ClearWorkingList();
   SetCurrentShape(nullptr);
   FClickedChildShape = nullptr;
@@ -342,6 +344,7 @@ TMyShape* TMyCAD::GetPrevSingleorRootShape(int32_t No) const {
 }
 
 void TMyCAD::PermuteShapes(const std::vector<int32_t>& NewPos) {
+  DropRedo();
   const auto map = [&NewPos](int32_t n) { return n >= 0 && n < static_cast<int32_t>(NewPos.size()) ? NewPos[static_cast<size_t>(n)] : n; };
   for (TMyShape* s : FMyShapes) s->RenumberRelations(map);
   TArrMyShape moved(FMyShapes.size());

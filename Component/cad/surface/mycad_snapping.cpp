@@ -328,6 +328,7 @@ void TMyCAD::SizeChangeValueforShapes(TMyShape* Shape, const TMyPoint& From, con
 
 void TMyCAD::SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P) {
   if (!Shape || HotIndex < 0 || HotIndex >= Shape->GetPointsCount() - 1) return;
+  DropRedo();
   Shape->HotId = HotIndex;
   SizeChangeValueforShapes(Shape, Shape->GetPointInZoom(HotIndex), P);
   ChangeLinkShapes(Shape);
@@ -336,6 +337,7 @@ void TMyCAD::SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P) {
 
 void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
   if (!Shape) return;
+  DropRedo();
   if (OnShapeCodeDragging) OnShapeCodeDragging(Shape, dx, dy);
   DragChangeValueDxDyforShapes(Shape, dx, dy);
   ChangeLinkShapes(Shape);
@@ -344,6 +346,7 @@ void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
 
 void TMyCAD::Rotate(TMyShape* Shape, float Angle) {
   if (!Shape) return;
+  DropRedo();
   if (OnShapeCodeRotating) OnShapeCodeRotating(Shape, Angle);
   Shape->SetAngle(Angle);  // turns the whole group and re-routes its connectors
   RepaintChanged();
