@@ -674,6 +674,8 @@ private:
   std::vector<TMyLinkLine*> FLinkLines;
   // The combined shapes (inserted library entries): the obstacles connectors step around.
   TArrMyShape FCombines;
+  // The shape whose link point the last lookup under the pointer lit, if any.
+  TMyShape* FLinkLitShape = nullptr;
   struct TCrossIndex;
   struct TCrossIndexDeleter {
     void operator()(TCrossIndex* P) const;

@@ -167,6 +167,7 @@ void TMyCAD::ForgetShape(TMyShape* Shape) {
   if (slot.Surface != this) return;
   if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) std::erase(FLinkLines, line);
   if (dynamic_cast<TMyCombine*>(Shape)) std::erase(FCombines, Shape);
+  if (FLinkLitShape == Shape) FLinkLitShape = nullptr;
   AddDamage(Shape);
   FShapeIndex.Remove(Shape);
   // Groups list their members in these arrays: they are rebuilt before the next lookup.
@@ -178,6 +179,7 @@ void TMyCAD::ForgetAllShapes() {
   FShapeIndex.Clear();
   FLinkLines.clear();
   FCombines.clear();
+  FLinkLitShape = nullptr;
   for (TMyShape* s : FMyShapes) s->FSlot = TShapeSlot{};
   FTreesDirty = false;
   DamageAll();

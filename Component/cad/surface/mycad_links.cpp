@@ -77,11 +77,13 @@ int32_t TMyCAD::IsinHotLink(TMyShape* S, const TPoint& P) const {
 bool TMyCAD::InWhichShapeWhichHotLinkId(int32_t& ShapeNo, int32_t& LinkId, const TMyPoint& P) {
   ShapeNo = LinkId = -1;
   const TPoint p = MyPtToPt(P);
-  // Only shapes whose reach meets the pointer can have a link point under it; a shape that shows
-  // a highlight from an earlier call is asked too, so that its mark goes away.
-  TArrMyShape asked = ShapesReaching(TRect{p.X - 6, p.Y - 6, p.X + 7, p.Y + 7});
-  for (TMyShape* s : FMyShapes)
-    if (s->LinkHotId >= 0 && std::find(asked.begin(), asked.end(), s) == asked.end()) s->InWhichLinkHot(P);
+  // Only shapes whose reach meets the pointer can have a link point under it. The shape lit by
+  // the last call is asked too when it is not among them, so that its mark goes away.
+  // (A copy: asking a shape may bring the picture up to date, which looks shapes up again.)
+  const TArrMyShape asked = ShapesReaching(TRect{p.X - 6, p.Y - 6, p.X + 7, p.Y + 7});
+  TMyShape* lit = FLinkLitShape;
+  FLinkLitShape = nullptr;
+  if (lit && lit->LinkHotId >= 0 && std::find(asked.begin(), asked.end(), lit) == asked.end()) lit->InWhichLinkHot(P);
   for (TMyShape* s : asked) {
     if (s->GetLinkPointsCount() == 0) continue;
     if (s->FSlot.Selected && FWorkingShapes.size() != 1) continue;
@@ -89,6 +91,7 @@ bool TMyCAD::InWhichShapeWhichHotLinkId(int32_t& ShapeNo, int32_t& LinkId, const
     if (id < 0) continue;
     ShapeNo = s->ShapeNo;
     LinkId = id;
+    FLinkLitShape = s;
     return true;
   }
   return false;
@@ -96,6 +99,7 @@ bool TMyCAD::InWhichShapeWhichHotLinkId(int32_t& ShapeNo, int32_t& LinkId, const
 
 void TMyCAD::ClearAllLinkHot() {
   for (TMyShape* s : FMyShapes) s->LinkHotId = -1;
+  FLinkLitShape = nullptr;
 }
 
 int32_t TMyCAD::IsLinked(TMyShape* A, TMyShape* B) const {
