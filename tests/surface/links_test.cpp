@@ -361,3 +361,30 @@ TEST_F(Links, LinkPointsAndJointsAreDrawnWithOneClick) {
   cad.PopFromUndoRedoShapeList();
   EXPECT_EQ(cad.GetShapesCount(), 4);
 }
+
+TEST_F(Links, AfterAHandDragOnlyTheMovedEndIsRouted) {
+  TMyShape* a = Rect(0, 0, 100, 50);
+  TMyShape* b = Rect(300, 200, 400, 250);
+  a->AddLinkPoint(TMyPoint{100, 25});
+  b->AddLinkPoint(TMyPoint{300, 225});
+  TMyLinkLine* line = Line(cad.CreateLink(QString(), a, 0, b, 0));
+  cad.Repaint();
+  ASSERT_EQ(line->Points.Items(), (TArrMyPoint{{100, 25}, {275, 25}, {275, 225}, {300, 225}}));
+  // The vertical segment's handle (at its middle) dragged right by 50 with the mouse.
+  cad.RemoveAllWorkingShapes();
+  cad.AddWorkingShapes(line);
+  Drag(275, 125, 325, 125);
+  ASSERT_EQ(line->Points.Items(), (TArrMyPoint{{100, 25}, {325, 25}, {325, 225}, {300, 225}}));
+  EXPECT_FALSE(line->Reroute());
+  // Moving b now routes only from b back to the hand-placed corner; the corner stays.
+  cad.Move(b, 0, 60);
+  const TArrMyPoint& p = line->Points.Items();
+  ASSERT_GE(p.size(), 4u);
+  EXPECT_EQ(p[0], (TMyPoint{100, 25}));
+  EXPECT_EQ(p[1], (TMyPoint{325, 25}));
+  EXPECT_EQ(p.back(), (TMyPoint{300, 285}));
+  EXPECT_TRUE(RightAngled(line));
+  // A full re-route would have gone back to the corner (275, 25).
+  EXPECT_EQ(std::count(p.begin(), p.end(), TMyPoint{275, 25}), 0);
+  EXPECT_EQ(std::count(p.begin(), p.end(), TMyPoint{325, 285}), 1);
+}
