@@ -268,15 +268,19 @@ void TCanvas::PolyBezier(const TArrPoint& Points) {
   Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
 }
 
-void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
-  const QRect box = BoxRect(X1, Y1, X2, Y2);
+std::pair<int, int> TCanvas::ArcAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
   const double cx = (X1 + X2) / 2.0, cy = (Y1 + Y2) / 2.0;
   // Screen y grows downwards; the toolkit's angles grow counter-clockwise on the screen.
   const double a3 = std::atan2(cy - Y3, X3 - cx) * 180.0 / M_PI;
   const double a4 = std::atan2(cy - Y4, X4 - cx) * 180.0 / M_PI;
   double span = a4 - a3;
   if (span <= 0) span += 360.0;
-  const int start = static_cast<int>(std::lround(a3 * 16)), len = static_cast<int>(std::lround(span * 16));
+  return {static_cast<int>(std::lround(a3 * 16)), static_cast<int>(std::lround(span * 16))};
+}
+
+void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  const QRect box = BoxRect(X1, Y1, X2, Y2);
+  const auto [start, len] = ArcAngles(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
   if (QPainter* p = Painter()) {
     if (kind == 0) p->drawArc(box, start, len);
     else if (kind == 1) p->drawChord(box, start, len);
@@ -288,6 +292,41 @@ void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, 
 void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
   ArcLike(0, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
+
+void TCanvas::RepeatedArc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  // A copy of the picture equals a drawing of the arc only where pixels are simply covered by
+  // the pen: on an image, without raster operations, without a turned world, and with a solid
+  // one-pixel pen (a dash pattern starts afresh where the device's edge cuts the arc, and a wide
+  // pen's outline is computed from the arc's place, so it may round a pixel differently).
+  if (FWorldTurned || FPen.Mode() != TPenMode::pmCopy || FPen.Style() != TPenStyle::psSolid || FPen.Width() > 1 ||
+      !dynamic_cast<QImage*>(FDevice)) {
+    Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+    return;
+  }
+  QPainter* p = Painter();
+  if (!p) return;
+  const QRect box = BoxRect(X1, Y1, X2, Y2);
+  const auto [start, len] = ArcAngles(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+  TArcStamp& st = FArcStamp;
+  if (st.Image.isNull() || st.Size != box.size() || st.Start != start || st.Span != len || st.Pen != p->pen()) {
+    // The arc drawn in the same box moved by whole pixels, which the rasterizer draws alike.
+    st.Pad = PenPad() + 1;
+    st.Image = QImage(box.width() + 2 * st.Pad + 1, box.height() + 2 * st.Pad + 1, QImage::Format_ARGB32_Premultiplied);
+    st.Image.fill(Qt::transparent);
+    QPainter sp(&st.Image);
+    sp.setRenderHint(QPainter::Antialiasing, false);
+    sp.setPen(p->pen());
+    sp.setBrush(Qt::NoBrush);
+    sp.drawArc(QRect(QPoint(st.Pad, st.Pad), box.size()), start, len);
+    st.Size = box.size();
+    st.Start = start;
+    st.Span = len;
+    st.Pen = p->pen();
+  }
+  p->drawImage(box.topLeft() - QPoint(st.Pad, st.Pad), st.Image);
+  Changed(Widened(box, PenPad()));
+}
+
 void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
   ArcLike(1, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }

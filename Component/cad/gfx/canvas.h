@@ -11,6 +11,7 @@
 #include "gfxtypes.h"
 #include "graphics.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QString>
@@ -74,6 +75,10 @@ public:
   // Elliptic arc, chord and pie in the box (X1,Y1)-(X2,Y2), counter-clockwise from the ray
   // through (X3,Y3) to the ray through (X4,Y4).
   void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  // The same pixels as Arc, for arcs drawn many times over at different places (the jumps of
+  // connectors): on an image, in copy mode and an unturned world, the arc is drawn once into a
+  // small picture per size, angles and pen, and that picture is copied to each place.
+  void RepeatedArc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   void Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   void Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   void FillRect(const TRect& R);
@@ -124,6 +129,18 @@ private:
   // The points as the painter takes them, in a buffer that is reused.
   const QPoint* ToScratch(const TPoint* Points, size_t Count);
   void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  // The toolkit's start angle and span (sixteenths of a degree) of the arc from the ray through
+  // (X3,Y3) to the ray through (X4,Y4) about the centre of the box (X1,Y1)-(X2,Y2).
+  static std::pair<int, int> ArcAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+
+  // The last arc picture RepeatedArc made, and what it was made for.
+  struct TArcStamp {
+    QSize Size;
+    int Start = 0, Span = 0;
+    QPen Pen;
+    QImage Image;
+    int Pad = 0;
+  } FArcStamp;
 
   QPaintDevice* FDevice = nullptr;
   QPoint FOrigin;

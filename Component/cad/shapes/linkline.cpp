@@ -213,7 +213,7 @@ void TMyLinkLine::DrawHalfCircle(TCanvas* Canvas, const TMyPoint& P, int32_t R) 
     return static_cast<int32_t>(std::nearbyint(v));
   };
   const double x0 = P.X, y0 = P.Y, r = R;
-  Canvas->Arc(round(x0 - r), round(y0 - r), round(x0 + r), round(y0 + r), round(x0 + r), round(y0), round(x0 - r - 1),
+  Canvas->RepeatedArc(round(x0 - r), round(y0 - r), round(x0 + r), round(y0 + r), round(x0 + r), round(y0), round(x0 - r - 1),
               round(y0 + 1));
 }
 

@@ -1,0 +1,66 @@
+// The canvas's repeated arcs: a copied picture of an arc must give exactly the pixels of the
+// arc drawn in place, wherever it lands, whatever the pen, and with a clip.
+#include "support.h"
+
+#include <QImage>
+#include <random>
+
+using namespace cad;
+
+namespace {
+
+QImage Blank() {
+  QImage image(160, 120, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  return image;
+}
+
+}  // namespace
+
+TEST(Canvas, RepeatedArcsPaintWhatArcsPaint) {
+  std::mt19937 rng(2026);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const TPenStyle styles[] = {TPenStyle::psSolid, TPenStyle::psDash, TPenStyle::psDot};
+  QImage direct = Blank(), stamped = Blank();
+  // Two canvases, one drawing each arc in place, the other through the copied picture; the
+  // pen changes every few arcs, so pictures are made, kept and remade (dashed and wide pens are
+  // drawn in place by both).
+  TCanvas a(&direct, QPoint(-20, -10)), b(&stamped, QPoint(-20, -10));
+  for (int i = 0; i < 3000; ++i) {
+    if (i % 7 == 0) {
+      const int width = pick(0, 3);
+      const TPenStyle style = styles[pick(0, 2)];
+      const TColor color = static_cast<TColor>(pick(0, 0xFFFFFF));
+      for (TCanvas* c : {&a, &b}) {
+        c->Pen()->SetWidth(width);
+        c->Pen()->SetStyle(style);
+        c->Pen()->SetColor(color);
+      }
+    }
+    if (i == 1500) {
+      a.SetClipRect(TRect{0, 0, 90, 70});
+      b.SetClipRect(TRect{0, 0, 90, 70});
+    }
+    // A jump's half circle, or any arc, around a random centre (partly off the image too).
+    const int r = pick(1, 24), x0 = pick(-30, 170), y0 = pick(-20, 130);
+    const bool jump = i % 2 == 0;
+    const int x3 = jump ? x0 + r : x0 + pick(-r, r), y3 = jump ? y0 : y0 + pick(-r, r);
+    const int x4 = jump ? x0 - r - 1 : x0 + pick(-r, r), y4 = jump ? y0 + 1 : y0 + pick(-r, r);
+    a.Arc(x0 - r, y0 - r, x0 + r, y0 + r, x3, y3, x4, y4);
+    b.RepeatedArc(x0 - r, y0 - r, x0 + r, y0 + r, x3, y3, x4, y4);
+    if (i % 10 == 9) {
+      a.Release();
+      b.Release();
+      ASSERT_EQ(stamped, direct) << "after arc " << i << ": radius " << r << " at " << x0 << "," << y0;
+    }
+  }
+  // In a raster mode the arc is drawn in place: XOR twice restores the picture.
+  b.ClearClipRect();
+  b.Pen()->SetMode(TPenMode::pmXor);
+  b.Release();
+  const QImage before = stamped.copy();
+  b.RepeatedArc(40, 40, 60, 60, 60, 50, 39, 51);
+  b.RepeatedArc(40, 40, 60, 60, 60, 50, 39, 51);
+  b.Release();
+  EXPECT_EQ(stamped, before);
+}
