@@ -579,6 +579,9 @@ private:
   // is freed when another becomes current. Any other current shape belongs to whoever holds it
   // (the list, a caller, the clipboard) and is only forgotten.
   void SetCurrentShape(TMyShape* Shape, bool Owned = false);
+  // Gives a shape about to be added the next id, the number it will have and its name (by
+  // default "Shape" + id).
+  void NameNewShape(TMyShape* Shape, const QString& Name = QString());
   // Removes the shape at list position No, renumbering every relation, and frees it.
   void RemoveShapeAt(int32_t No);
   // Draws a visible shape after its visible members, so a group paints over them.
@@ -710,6 +713,8 @@ private:
   TMyLinkLine* SplitOffTail(TMyLinkLine* OldLine, const TMyPoint& P, int32_t SegIndex);
   // Undo helpers
   void AppendSavedShape(int32_t Step, TMyShape* Shape, const QString& Action);
+  void DropOldestUndoStep();
+  void MakeRoomForUndoStep();
   TRedoStepPtr CaptureRedoStep(int32_t Step);
   void ApplyRedoStep(TRedoStep& Step);
   void RecreateDeletedShapes(std::vector<TSavedShape*>& Kept);

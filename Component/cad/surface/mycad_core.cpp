@@ -143,6 +143,12 @@ bool TMyCAD::AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId) {
   return true;
 }
 
+void TMyCAD::NameNewShape(TMyShape* Shape, const QString& Name) {
+  Shape->ShapeId = FNextShapeId;
+  Shape->ShapeNo = GetShapesCount();
+  Shape->SetName(Name.isEmpty() ? QStringLiteral("Shape") + QString::number(Shape->ShapeId) : Name);
+}
+
 void TMyCAD::RenameShapeName(const QString& OldName, const QString& NewName) {
   if (OldName == NewName) return;
   TMyShape* s = GetShapeByName(OldName);

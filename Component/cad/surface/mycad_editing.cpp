@@ -239,9 +239,7 @@ int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
   group->AddPoint(TMyPoint{b.Right, b.Top});
   group->AddPoint(TMyPoint{b.Right, b.Bottom});
   group->AddPoint(TMyPoint{b.Left, b.Bottom});
-  group->ShapeNo = GetShapesCount();
-  group->ShapeId = FNextShapeId;
-  group->SetName(QStringLiteral("Shape") + QString::number(group->ShapeId));
+  NameNewShape(group);
   if (!AddShape(group, false, false)) {
     delete group;
     return -1;

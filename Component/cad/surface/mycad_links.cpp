@@ -270,9 +270,7 @@ int32_t TMyCAD::CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape
     line->AddPoint(from);
     line->AddPoint(to);
   }
-  line->ShapeId = FNextShapeId;
-  line->ShapeNo = GetShapesCount();
-  line->SetName(Name.isEmpty() ? QStringLiteral("Shape") + QString::number(line->ShapeId) : Name);
+  NameNewShape(line, Name);
   line->LayerId = FCurrentLayerId;
   line->CreateSrcLink(A->ShapeNo, I);
   line->CreateDestLink(B->ShapeNo, J);
@@ -344,9 +342,7 @@ TMyLinkLine* TMyCAD::SplitOffTail(TMyLinkLine* OldLine, const TMyPoint& P, int32
   // The second half: P, then the old line's points after the split segment; it takes over the
   // old line's end (and its place in the end shape's link list) and its pen and style.
   auto* tail = new TMyLinkLine(this);
-  tail->ShapeId = FNextShapeId;
-  tail->ShapeNo = GetShapesCount();
-  tail->SetName(QStringLiteral("Shape") + QString::number(tail->ShapeId));
+  NameNewShape(tail);
   tail->SetPen(OldLine->Pen());
   tail->SetLinkLineDrawStyle(OldLine->LinkLineDrawStyle());
   tail->AddPoint(P);
@@ -380,9 +376,7 @@ bool TMyCAD::BreakLine(TMyLinkLine* NewLine, const TMyPoint& P, TMyLinkLine* Old
     return false;
   }
   auto* joint = new TMyLineLinkLine(this);
-  joint->ShapeId = FNextShapeId;
-  joint->ShapeNo = GetShapesCount();
-  joint->SetName(QStringLiteral("Shape") + QString::number(joint->ShapeId));
+  NameNewShape(joint);
   joint->AddPointByMouse(MyPtToPt(P));
   if (!AddShape(joint, false, false)) {
     delete joint;

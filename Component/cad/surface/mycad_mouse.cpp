@@ -488,9 +488,7 @@ void TMyCAD::FinishDrawing(TMouseButton Button, TShiftState Shift) {
   if (!s) return;
   DrawMakeSquareorHV(Shift, s, FStartPoint, FCurrentPoint);
   if (!s->IsDrawingFinished(Button, FCurrentPoint)) return;
-  s->ShapeNo = GetShapesCount();
-  s->ShapeId = FNextShapeId;
-  s->SetName(QStringLiteral("Shape") + QString::number(s->ShapeId));
+  NameNewShape(s);
   if (IsClass(s, "TMyText")) {
     const TMyRect b = GetShapesLTRB(TArrMyShape{s});
     s->Points = {{b.Left, b.Top}, {b.Right, b.Top}, {b.Right, b.Bottom}, {b.Left, b.Bottom}};

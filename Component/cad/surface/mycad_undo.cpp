@@ -60,6 +60,19 @@ void TMyCAD::AppendSavedShape(int32_t Step, TMyShape* Shape, const QString& Acti
   FUndoList.push_back(TSavedShape{Step, Shape->Name(), std::move(copy), Action});
 }
 
+void TMyCAD::DropOldestUndoStep() {
+  // Steps stay numbered from 0: the others move down one number.
+  const int32_t oldest = FUndoList.front().Step;
+  auto firstKept = std::find_if(FUndoList.begin(), FUndoList.end(), [oldest](const TSavedShape& r) { return r.Step != oldest; });
+  FUndoList.erase(FUndoList.begin(), firstKept);
+  for (TSavedShape& r : FUndoList) --r.Step;
+}
+
+void TMyCAD::MakeRoomForUndoStep() {
+  // A full list (or one a lowered size left too long) drops its oldest steps.
+  while (!FUndoList.empty() && FUndoList.back().Step >= FUndoRedoSize - 1) DropOldestUndoStep();
+}
+
 void TMyCAD::BeginUndoGroup() { ++FUndoGroupDepth; }
 
 void TMyCAD::EndUndoGroup() {
@@ -73,13 +86,7 @@ void TMyCAD::PushtoUndoRedoShapeList(const TArrMyShape& Shapes, const QString& A
   if (FUndoGroupOpen && !FUndoList.empty()) {
     step = FUndoList.back().Step;
   } else {
-    // A full list drops its oldest step; the others move down one number.
-    while (!FUndoList.empty() && FUndoList.back().Step >= FUndoRedoSize - 1) {
-      const int32_t oldest = FUndoList.front().Step;
-      auto firstKept = std::find_if(FUndoList.begin(), FUndoList.end(), [oldest](const TSavedShape& r) { return r.Step != oldest; });
-      FUndoList.erase(FUndoList.begin(), firstKept);
-      for (TSavedShape& r : FUndoList) --r.Step;
-    }
+    MakeRoomForUndoStep();
     step = FUndoList.empty() ? 0 : FUndoList.back().Step + 1;
     FUndoGroupOpen = FUndoGroupDepth > 0;
   }
@@ -111,15 +118,7 @@ void TMyCAD::SetUndoRedoSize(uint8_t Value) {
     return;
   }
   // A smaller list keeps its newest steps.
-  while (UndoStepsCount() > Value) {
-    const int32_t oldest = FUndoList.front().Step;
-    auto firstKept = std::find_if(FUndoList.begin(), FUndoList.end(), [oldest](const TSavedShape& r) { return r.Step != oldest; });
-    FUndoList.erase(FUndoList.begin(), firstKept);
-  }
-  if (!FUndoList.empty()) {
-    const int32_t base = FUndoList.front().Step;
-    for (TSavedShape& r : FUndoList) r.Step -= base;
-  }
+  while (UndoStepsCount() > Value) DropOldestUndoStep();
   while (static_cast<int32_t>(FRedoList.size()) > Value) FRedoList.erase(FRedoList.begin());
 }
 
@@ -290,12 +289,7 @@ void TMyCAD::Redo() {
   FUndoing = false;
 
   // The step's records are undoable again, as the newest step.
-  while (!FUndoList.empty() && FUndoList.back().Step >= FUndoRedoSize - 1) {
-    const int32_t oldest = FUndoList.front().Step;
-    auto firstKept = std::find_if(FUndoList.begin(), FUndoList.end(), [oldest](const TSavedShape& r) { return r.Step != oldest; });
-    FUndoList.erase(FUndoList.begin(), firstKept);
-    for (TSavedShape& r : FUndoList) --r.Step;
-  }
+  MakeRoomForUndoStep();
   const int32_t step = FUndoList.empty() ? 0 : FUndoList.back().Step + 1;
   for (TSavedShape& r : redo->Records) {
     r.Step = step;
