@@ -26,6 +26,12 @@ protected:
     return s;
   }
   TMyShape* Rect(float l, float t, float r, float b) { return Rect("TMyRectangle", l, t, r, b); }
+  // A box with one link point.
+  TMyShape* Box(float l, float t, float r, float b, const TMyPoint& Link) {
+    TMyShape* s = Rect(l, t, r, b);
+    s->AddLinkPoint(Link);
+    return s;
+  }
   void Press(int x, int y) { cad.MouseDown(TMouseButton::mbLeft, 0, x, y); }
   void MoveTo(int x, int y) { cad.MouseMove(0, x, y); }
   void Release(int x, int y) { cad.MouseUp(TMouseButton::mbLeft, 0, x, y); }
@@ -76,9 +82,8 @@ TEST_F(Links, ARouteLeavesEachShapeAtARightAngle) {
 }
 
 TEST_F(Links, CreateLinkRefusesMissingShapesAndIndices) {
-  TMyShape* a = Rect(0, 0, 10, 10);
+  TMyShape* a = Box(0, 0, 10, 10, TMyPoint{10, 5});
   TMyShape* b = Rect(100, 100, 110, 110);
-  a->AddLinkPoint(TMyPoint{10, 5});
   EXPECT_EQ(cad.CreateLink(QString(), a, 0, b, 0), -1);  // b has no link point 0
   EXPECT_EQ(cad.CreateLink(QString(), a, 1, a, 0), -1);
   EXPECT_EQ(cad.CreateLink(QString(), nullptr, 0, a, 0), -1);
@@ -91,10 +96,8 @@ TEST_F(Links, CreateLinkRefusesMissingShapesAndIndices) {
 }
 
 TEST_F(Links, MovingAShapeByMouseReroutesItsConnectors) {
-  TMyShape* a = Rect(0, 0, 100, 50);
-  TMyShape* b = Rect(300, 200, 400, 250);
-  a->AddLinkPoint(TMyPoint{100, 25});
-  b->AddLinkPoint(TMyPoint{300, 225});
+  TMyShape* a = Box(0, 0, 100, 50, TMyPoint{100, 25});
+  TMyShape* b = Box(300, 200, 400, 250, TMyPoint{300, 225});
   TMyLinkLine* line = Line(cad.CreateLink(QString(), a, 0, b, 0));
   ASSERT_NE(line, nullptr);
   cad.RemoveAllWorkingShapes();
@@ -114,11 +117,9 @@ TEST_F(Links, MovingAShapeByMouseReroutesItsConnectors) {
 }
 
 TEST_F(Links, RoutesStepAroundALibraryShapeOnTheNearerSide) {
-  TMyShape* a = Rect(0, 50, 100, 150);
-  TMyShape* b = Rect(500, 50, 600, 150);
+  TMyShape* a = Box(0, 50, 100, 150, TMyPoint{100, 100});
+  TMyShape* b = Box(500, 50, 600, 150, TMyPoint{500, 100});
   Rect("TMyCombine", 250, 60, 300, 160);
-  a->AddLinkPoint(TMyPoint{100, 100});
-  b->AddLinkPoint(TMyPoint{500, 100});
   TMyLinkLine* line = Line(cad.CreateLink(QString(), a, 0, b, 0));
   ASSERT_NE(line, nullptr);
   // Walking right from (125, 100) it meets the box (grown by 10) at x = 245, goes back to its
@@ -126,20 +127,16 @@ TEST_F(Links, RoutesStepAroundALibraryShapeOnTheNearerSide) {
   EXPECT_EQ(line->Points, (TArrMyPoint{{100, 100}, {125, 100}, {230, 100}, {230, 40}, {475, 40}, {475, 100}, {475, 100}, {500, 100}}));
   EXPECT_TRUE(RightAngled(line));
   // A plain box in the way is crossed.
-  TMyShape* c = Rect(0, 300, 100, 400);
-  TMyShape* d = Rect(500, 300, 600, 400);
+  TMyShape* c = Box(0, 300, 100, 400, TMyPoint{100, 350});
+  TMyShape* d = Box(500, 300, 600, 400, TMyPoint{500, 350});
   Rect(250, 310, 300, 410);
-  c->AddLinkPoint(TMyPoint{100, 350});
-  d->AddLinkPoint(TMyPoint{500, 350});
   TMyLinkLine* straight = Line(cad.CreateLink(QString(), c, 0, d, 0));
   EXPECT_EQ(straight->Points, (TArrMyPoint{{100, 350}, {125, 350}, {475, 350}, {475, 350}, {500, 350}}));
 }
 
 TEST_F(Links, FreeStyleIsStraightAndBackReroutes) {
-  TMyShape* a = Rect(0, 0, 100, 50);
-  TMyShape* b = Rect(300, 200, 400, 250);
-  a->AddLinkPoint(TMyPoint{100, 25});
-  b->AddLinkPoint(TMyPoint{300, 225});
+  TMyShape* a = Box(0, 0, 100, 50, TMyPoint{100, 25});
+  TMyShape* b = Box(300, 200, 400, 250, TMyPoint{300, 225});
   TMyLinkLine* line = Line(cad.CreateLink(QString(), a, 0, b, 0));
   const TArrMyPoint routed = line->Points;
   line->SetLinkLineDrawStyle(TLinkLineDrawStyle::lldsFree);
@@ -158,10 +155,8 @@ TEST_F(Links, FreeStyleIsStraightAndBackReroutes) {
 }
 
 TEST_F(Links, AHandShapedRouteKeepsItsMiddle) {
-  TMyShape* a = Rect(0, 0, 100, 50);
-  TMyShape* b = Rect(400, 300, 500, 350);
-  a->AddLinkPoint(TMyPoint{100, 25});
-  b->AddLinkPoint(TMyPoint{400, 325});
+  TMyShape* a = Box(0, 0, 100, 50, TMyPoint{100, 25});
+  TMyShape* b = Box(400, 300, 500, 350, TMyPoint{400, 325});
   TMyLinkLine* line = Line(cad.CreateLink(QString(), a, 0, b, 0));
   // A route shaped by hand: out of a, down, across, into b.
   line->Points = {{100, 25}, {200, 25}, {200, 200}, {350, 200}, {350, 325}, {400, 325}};
@@ -191,10 +186,8 @@ TEST_F(Links, AHandShapedRouteKeepsItsMiddle) {
 }
 
 TEST_F(Links, DrawingAConnectorBetweenLinkPoints) {
-  TMyShape* a = Rect(0, 0, 100, 50);
-  TMyShape* b = Rect(300, 200, 400, 250);
-  a->AddLinkPoint(TMyPoint{100, 25});
-  b->AddLinkPoint(TMyPoint{300, 225});
+  TMyShape* a = Box(0, 0, 100, 50, TMyPoint{100, 25});
+  TMyShape* b = Box(300, 200, 400, 250, TMyPoint{300, 225});
   cad.SetShapeTool(TDrawTool::SpLinkLine);
   Press(102, 27);  // near a's link point: the line starts on it
   MoveTo(200, 100);
@@ -225,12 +218,9 @@ TEST_F(Links, DrawingAConnectorBetweenLinkPoints) {
 }
 
 TEST_F(Links, ReleasingOnAnotherConnectorSplitsIt) {
-  TMyShape* a = Rect(0, 0, 100, 50);
-  TMyShape* b = Rect(400, 0, 500, 50);
-  TMyShape* c = Rect(200, 300, 300, 350);
-  a->AddLinkPoint(TMyPoint{100, 25});
-  b->AddLinkPoint(TMyPoint{400, 25});
-  c->AddLinkPoint(TMyPoint{250, 300});
+  TMyShape* a = Box(0, 0, 100, 50, TMyPoint{100, 25});
+  TMyShape* b = Box(400, 0, 500, 50, TMyPoint{400, 25});
+  TMyShape* c = Box(200, 300, 300, 350, TMyPoint{250, 300});
   TMyLinkLine* old = Line(cad.CreateLink(QString(), a, 0, b, 0));
   ASSERT_NE(old, nullptr);
   ASSERT_EQ(old->Points, (TArrMyPoint{{100, 25}, {125, 25}, {375, 25}, {375, 25}, {400, 25}}));
@@ -363,10 +353,8 @@ TEST_F(Links, LinkPointsAndJointsAreDrawnWithOneClick) {
 }
 
 TEST_F(Links, AfterAHandDragOnlyTheMovedEndIsRouted) {
-  TMyShape* a = Rect(0, 0, 100, 50);
-  TMyShape* b = Rect(300, 200, 400, 250);
-  a->AddLinkPoint(TMyPoint{100, 25});
-  b->AddLinkPoint(TMyPoint{300, 225});
+  TMyShape* a = Box(0, 0, 100, 50, TMyPoint{100, 25});
+  TMyShape* b = Box(300, 200, 400, 250, TMyPoint{300, 225});
   TMyLinkLine* line = Line(cad.CreateLink(QString(), a, 0, b, 0));
   cad.Repaint();
   ASSERT_EQ(line->Points.Items(), (TArrMyPoint{{100, 25}, {275, 25}, {275, 225}, {300, 225}}));
