@@ -200,6 +200,7 @@ TEST_F(Editing, GroupingRefusesWhatItCannotGroup) {
   EXPECT_EQ(cad.GetSelectedShapes(), (TArrMyShape{g}));
   // A member already in a group cannot join another one.
   TMyShape* c = Rect(50, 0, 60, 10);
+  c->LayerId = a->LayerId;  // the new layer became the current one
   EXPECT_EQ(cad.GroupShapes(TArrMyShape{a, c}, true), -1);
   cad.PopFromUndoRedoShapeList();
   EXPECT_EQ(cad.GetShapesCount(), 3);
