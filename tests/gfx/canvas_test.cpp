@@ -3,6 +3,7 @@
 #include "support.h"
 
 #include <QImage>
+#include <limits>
 #include <random>
 
 using namespace cad;
@@ -63,4 +64,18 @@ TEST(Canvas, RepeatedArcsPaintWhatArcsPaint) {
   b.RepeatedArc(40, 40, 60, 60, 60, 50, 39, 51);
   b.Release();
   EXPECT_EQ(stamped, before);
+}
+
+TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
+  // Damaged drawings put shapes there; the changed area the canvas reports must not overflow
+  // (the sanitizer build catches it), and nothing reaches the picture from that far out.
+  QImage image = Blank();
+  TCanvas c(&image);
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  c.MoveTo(kMax, kMax);
+  c.LineTo(kMax - 1, kMax);
+  c.Rectangle(kMin, kMin, kMin + 3, kMin + 3);
+  c.Ellipse(kMax - 5, 0, kMax, 3);
+  c.Release();
+  EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
 }

@@ -48,13 +48,22 @@ QRect BoundsOf(const TPoint* Points, size_t Count) {
   return QRect(QPoint(l, t), QPoint(r, b));
 }
 
-QRect Widened(const QRect& R, int D) { return R.adjusted(-D, -D, D, D); }
+// Changed areas are kept within this range: coordinates from damaged or extreme drawings may
+// reach the ends of int, and no buffer lies that far out.
+constexpr int64_t kAreaLimit = int64_t{1} << 29;
+int ClampArea(int64_t V) { return static_cast<int>(std::clamp(V, -kAreaLimit, kAreaLimit)); }
+
+QRect Widened(const QRect& R, int D) {
+  return QRect(QPoint(ClampArea(int64_t{R.left()} - D), ClampArea(int64_t{R.top()} - D)),
+               QPoint(ClampArea(int64_t{R.right()} + D), ClampArea(int64_t{R.bottom()} + D)));
+}
 
 // The box of a box primitive in the toolkit's inclusive form: the outline covers X1..X2-1.
 QRect BoxRect(int X1, int Y1, int X2, int Y2) {
   if (X2 < X1) std::swap(X1, X2);
   if (Y2 < Y1) std::swap(Y1, Y2);
-  return QRect(X1, Y1, std::max(0, X2 - X1 - 1), std::max(0, Y2 - Y1 - 1));
+  const int64_t w = std::max<int64_t>(0, int64_t{X2} - X1 - 1), h = std::max<int64_t>(0, int64_t{Y2} - Y1 - 1);
+  return QRect(QPoint(ClampArea(X1), ClampArea(Y1)), QPoint(ClampArea(X1 + w - 1), ClampArea(Y1 + h - 1)));
 }
 
 // The picture as drawn: transparent bitmaps lose their transparent colour.
