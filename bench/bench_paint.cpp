@@ -28,3 +28,36 @@ BENCHMARK(BM_Repaint_Surface)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmar
 BENCHMARK(BM_Repaint_Scene)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// The whole drawing rendered offscreen into an image of the page (what the command-line tool's
+// render does), against the scene rendering the whole page into an image of the same size.
+void BM_RenderDrawing_Surface(benchmark::State& state) {
+  cad::TMyCAD& cad = *bench::ViewsFor(static_cast<int>(state.range(0))).Surface->Cad;
+  for (auto _ : state) {
+    const QImage image = cad.RenderToImage(1.0);
+    if (image.isNull()) state.SkipWithError("nothing rendered");
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+void BM_RenderDrawing_Scene(benchmark::State& state) {
+  bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0))).Scene;
+  const QSize page = bench::PageSizePixels();
+  for (auto _ : state) {
+    QImage image(page, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    scene.Scene.render(&p, QRectF(0, 0, page.width(), page.height()), QRectF(0, 0, page.width(), page.height()));
+    p.end();
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+BENCHMARK(BM_RenderDrawing_Surface)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderDrawing_Scene)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

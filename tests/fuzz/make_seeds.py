@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of shaperecord_fuzz: one small record per generation and class.
+"""Writes the seed corpora of the fuzz targets. Run from this directory.
 
-Each seed is: generation index (byte 0), class index (byte 1), then the record laid out as the
-shape-record table describes it for that generation. Run from this directory; it rewrites
-corpus/.
+corpus/ (shaperecord_fuzz): one small record per generation and class. Each seed is the
+generation index (byte 0), the class index (byte 1), then the record laid out as the
+shape-record table describes it for that generation.
+
+corpus-drawing/ (drawing_fuzz): whole drawings of every generation holding one shape of each
+class, behind the byte that picks whole drawing (0) or block mode (1 to 3).
 """
 import os
 import struct
@@ -131,6 +134,38 @@ def main():
                 data = bytes([vi, ci]) + record(version, cls, pts[cls], picture)
                 with open(os.path.join("corpus", f"{version}-{cls}-{name}-brush"), "wb") as out:
                     out.write(data)
+    drawings(pts)
+
+
+def field(text, width):
+    b = text.encode()
+    return b + b" " * (width - len(b))
+
+
+def drawing(version, shapes, picture=b""):
+    """A drawing container: header, settings, two layers, the tagged shape records."""
+    d = field("Travemo Component", 64) + field("VORN for Kivendoria", 64) + field(version, 16)
+    d += field("20040831", 10) + b" " * 63 + b"\0"
+    d += i32(0xFFFFFF) + i32(400) + i32(300) + bytes([1]) + struct.pack("<q", len(picture)) + picture
+    d += i32(2) + struct.pack("<d", 1.0)
+    d += i32(2) + text("Layer0") + i32(0) + i32(1) + text("Top") + i32(1) + i32(0)
+    d += i32(1) + i32(len(shapes))
+    for cls, rec in shapes:
+        d += field(cls, 16) + rec
+    return d
+
+
+def drawings(pts):
+    os.makedirs("corpus-drawing", exist_ok=True)
+    for f in os.listdir("corpus-drawing"):
+        os.remove(os.path.join("corpus-drawing", f))
+    for vi, version in enumerate(VERSIONS):
+        shapes = [(cls, record(version, cls, pts[cls])) for cls in CLASSES]
+        data = drawing(version, shapes, png_picture() if version == "ZK.a" else b"")
+        with open(os.path.join("corpus-drawing", f"{version}"), "wb") as out:
+            out.write(bytes([vi % 4]) + data)
+    with open(os.path.join("corpus-drawing", "empty"), "wb") as out:
+        out.write(bytes([0]) + drawing("ZK.a", []))
 
 
 if __name__ == "__main__":

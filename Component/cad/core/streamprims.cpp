@@ -116,11 +116,17 @@ QString ReadStreamText(TStream& Stream) {
 
 // ---- Bitmap blobs ----
 
+void WriteBitmapBlob(TStream& Stream, const QByteArray& Data) {
+  Stream.WriteLE<int64_t>(Data.size());
+  Stream.WriteBuffer(Data.constData(), Data.size());
+}
+
 bool WriteBitmapBuffer(TStream& Stream, const TBitmap* Bitmap) {
   try {
-    const QByteArray data = Bitmap ? Bitmap->SaveToData("BMP") : QByteArray();
-    Stream.WriteLE<int64_t>(data.size());
-    Stream.WriteBuffer(data.constData(), data.size());
+    // A picture loaded and not changed since goes back as the bytes it came as.
+    QByteArray data;
+    if (Bitmap) data = !Bitmap->EncodedData().isEmpty() ? Bitmap->EncodedData() : Bitmap->SaveToData("BMP");
+    WriteBitmapBlob(Stream, data);
     return true;
   } catch (...) {
     return false;

@@ -74,9 +74,12 @@ QString ReadStreamText(TStream& Stream);
 
 // ---- Bitmap blobs ----
 
-// An 8-byte signed count followed by that many bytes of an encoded picture (BMP); 8 zero bytes
-// for an absent or empty bitmap. False when writing failed.
+// An 8-byte signed count followed by that many bytes of an encoded picture: the bytes the
+// bitmap was loaded from while it is unchanged, else BMP; 8 zero bytes for an absent or empty
+// bitmap. False when writing failed.
 bool WriteBitmapBuffer(TStream& Stream, const TBitmap* Bitmap);
+// A blob of already encoded bytes (8 zero bytes for none); throws when writing fails.
+void WriteBitmapBlob(TStream& Stream, const QByteArray& Data);
 // Reads a blob. A positive count puts a new bitmap into Bitmap (the one it held is freed) and
 // loads it from the blob; a zero count leaves Bitmap as it was. False on a short stream, a
 // negative count or a picture that cannot be decoded; the new bitmap then stays in Bitmap.

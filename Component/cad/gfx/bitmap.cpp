@@ -33,6 +33,7 @@ void TBitmap::SetSize(int W, int H) {
   H = std::max(0, H);
   if (W == Width() && H == Height()) return;
   ReleaseCanvas();
+  FEncoded.clear();
   if (W == 0 || H == 0) {
     FImage = QImage();
   } else {
@@ -67,6 +68,7 @@ TColor TBitmap::Pixel(int X, int Y) const {
 void TBitmap::SetPixel(int X, int Y, TColor C) {
   if (X < 0 || Y < 0 || X >= Width() || Y >= Height()) return;
   ReleaseCanvas();
+  FEncoded.clear();
   const TColor v = ColorToRGB(C);
   FImage.setPixel(X, Y, qRgb(GetRValue(v), GetGValue(v), GetBValue(v)));
 }
@@ -74,6 +76,7 @@ void TBitmap::SetPixel(int X, int Y, TColor C) {
 QRgb* TBitmap::ScanLine(int Y) {
   if (Y < 0 || Y >= Height()) return nullptr;
   ReleaseCanvas();
+  FEncoded.clear();
   return reinterpret_cast<QRgb*>(FImage.scanLine(Y));
 }
 
@@ -83,6 +86,8 @@ const QRgb* TBitmap::ScanLine(int Y) const {
 }
 
 TCanvas* TBitmap::Canvas() {
+  // Whoever takes the canvas may draw on the picture.
+  FEncoded.clear();
   if (!FCanvas) FCanvas = std::make_unique<TCanvas>(FImage.isNull() ? nullptr : &FImage);
   return FCanvas.get();
 }
@@ -94,6 +99,7 @@ const QImage& TBitmap::Image() const {
 
 void TBitmap::SetImage(const QImage& Image) {
   ReleaseCanvas();
+  FEncoded.clear();
   FImage = To32(Image);
   if (FCanvas) FCanvas->SetDevice(FImage.isNull() ? nullptr : &FImage);
 }
@@ -101,6 +107,7 @@ void TBitmap::SetImage(const QImage& Image) {
 void TBitmap::Assign(const TBitmap& Source) {
   if (&Source == this) return;
   SetImage(Source.Image());
+  FEncoded = Source.FEncoded;
   FPixelFormat = Source.FPixelFormat;
   FTransparent = Source.FTransparent;
   FTransparentMode = Source.FTransparentMode;
@@ -115,6 +122,7 @@ void TBitmap::LoadFromFile(const QString& FileName) {
   if (img.isNull())
     throw std::runtime_error(QStringLiteral("Cannot load picture \"%1\": %2").arg(FileName, why).toStdString());
   SetImage(img);
+  FEncoded = data;
 }
 
 bool TBitmap::SaveToFile(const QString& FileName, const char* Format) const {
@@ -132,6 +140,7 @@ bool TBitmap::LoadFromData(const QByteArray& Data) {
   const QImage img = DecodePicture(Data);
   if (img.isNull()) return false;
   SetImage(img);
+  FEncoded = Data;
   return true;
 }
 

@@ -80,15 +80,21 @@ public:
   // Encoded pictures, decoded by DecodePicture. Loading a file throws std::runtime_error naming
   // the file and the reason; saving writes a temporary file beside the target and renames it,
   // and returns false on failure. Loading data returns false and leaves the bitmap as it was.
+  // A loaded picture keeps the bytes it came from (EncodedData) until anything changes it, so
+  // that it is stored again as it was read: a JPEG stays a JPEG, a BMP keeps its exact header.
   void LoadFromFile(const QString& FileName);
   bool SaveToFile(const QString& FileName, const char* Format = "BMP") const;
   bool LoadFromData(const QByteArray& Data);
   QByteArray SaveToData(const char* Format = "BMP") const;
+  // The encoded bytes the picture was loaded from, while it is unchanged; empty otherwise.
+  // Every change (size, pixels, a new picture, asking for the canvas) drops them.
+  const QByteArray& EncodedData() const { return FEncoded; }
 
 private:
   void ReleaseCanvas() const;
 
   QImage FImage;
+  QByteArray FEncoded;
   std::unique_ptr<TCanvas> FCanvas;
   TPixelFormat FPixelFormat = TPixelFormat::pfDevice;
   bool FTransparent = false;

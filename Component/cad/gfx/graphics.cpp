@@ -120,9 +120,14 @@ void TBrush::SetStyle(TBrushStyle v) {
   FStyle = v;
   Changed();
 }
-void TBrush::SetBitmap(const TBitmap* v) { SetBitmapImage(v ? v->Image() : QImage()); }
+void TBrush::SetBitmap(const TBitmap* v) {
+  FBitmap = v ? v->Image() : QImage();
+  FBitmapData = v ? v->EncodedData() : QByteArray();
+  Changed();
+}
 void TBrush::SetBitmapImage(const QImage& v) {
   FBitmap = v;
+  FBitmapData.clear();
   Changed();
 }
 void TBrush::Assign(const TBrush& Source) {
@@ -130,6 +135,7 @@ void TBrush::Assign(const TBrush& Source) {
   FColor = Source.FColor;
   FStyle = Source.FStyle;
   FBitmap = Source.FBitmap;
+  FBitmapData = Source.FBitmapData;
   Changed();
 }
 
@@ -137,7 +143,14 @@ TFont::TFont() : FName(DefaultName()) {}
 
 QString TFont::DefaultName() { return QStringLiteral("DejaVu Sans"); }
 
-int TFont::Height() const {
+int TFont::Height() const { return FHeightKept ? FKeptHeight : SizeHeight(); }
+
+void TFont::KeepHeight(int v) {
+  FHeightKept = true;
+  FKeptHeight = v;
+}
+
+int TFont::SizeHeight() const {
   // Sizes come from files too: compute wide and saturate rather than overflow.
   const long double px = std::nearbyint(static_cast<long double>(FSize) * ScreenPixelsPerInch() / 72.0L);
   const long double limit = std::numeric_limits<int>::max();
@@ -151,10 +164,12 @@ void TFont::SetName(const QString& v) {
 void TFont::SetSize(int v) {
   if (v == FSize) return;
   FSize = v;
+  FHeightKept = false;
   Changed();
 }
 void TFont::SetHeight(int v) {
   // A height in pixels becomes the point size that gives it at the screen's resolution.
+  FHeightKept = false;
   const int ppi = ScreenPixelsPerInch();
   const long double pt = std::nearbyint(std::fabs(static_cast<long double>(v)) * 72.0L / (ppi > 0 ? ppi : 96));
   SetSize(static_cast<int>(std::min<long double>(pt, std::numeric_limits<int>::max())));
@@ -175,6 +190,11 @@ void TFont::Assign(const TFont& Source) {
   FSize = Source.FSize;
   FColor = Source.FColor;
   FStyle = Source.FStyle;
+  FCharset = Source.FCharset;
+  FPitch = Source.FPitch;
+  FResolution = Source.FResolution;
+  FHeightKept = Source.FHeightKept;
+  FKeptHeight = Source.FKeptHeight;
   Changed();
 }
 
@@ -182,7 +202,7 @@ QFont TFont::ToQFont() const {
   QFont f(FName);
   // Text is rendered at most this tall; larger sizes (from damaged files) would only stall.
   constexpr int kMaxPixelSize = 4096;
-  const int h = Height();
+  const int h = SizeHeight();
   f.setPixelSize(std::clamp(h == std::numeric_limits<int>::min() ? kMaxPixelSize : std::abs(h), 1, kMaxPixelSize));
   f.setBold(FStyle & fsBold);
   f.setItalic(FStyle & fsItalic);

@@ -115,6 +115,9 @@ public:
   TBrushStyle Style() const { return FStyle; }
   // The pattern picture; a null image when the brush has none.
   const QImage& Bitmap() const { return FBitmap; }
+  // The encoded bytes the pattern was loaded from (see TBitmap::EncodedData); empty when it was
+  // set as a picture or there is none.
+  const QByteArray& BitmapData() const { return FBitmapData; }
   void SetColor(TColor v);
   void SetStyle(TBrushStyle v);
   void SetBitmap(const TBitmap* v);
@@ -125,6 +128,7 @@ private:
   TColor FColor = clWhite;
   TBrushStyle FStyle = TBrushStyle::bsSolid;
   QImage FBitmap;
+  QByteArray FBitmapData;
 };
 
 class TFont : public TGraphicsObject {
@@ -134,13 +138,26 @@ public:
   int Size() const { return FSize; }
   TColor Color() const { return FColor; }
   TFontStyles Style() const { return FStyle; }
-  // Height in pixels at the screen's pixels per inch (negative as a character height).
+  // Height in pixels at the screen's pixels per inch (negative as a character height), or the
+  // height a file gave together with the current size (see KeepHeight).
   int Height() const;
   void SetName(const QString& v);
   void SetSize(int v);
   void SetHeight(int v);
   void SetColor(TColor v);
   void SetStyle(TFontStyles v);
+  // Attributes that files carry and the toolkit font does not use: the character set (1, the
+  // default set, unless a file says otherwise), the pitch (0 default, 1 variable, 2 fixed) and a
+  // resolution value. They are kept as read so that a drawing is written back as it was read.
+  uint8_t Charset() const { return FCharset; }
+  void SetCharset(uint8_t v) { FCharset = v; }
+  uint8_t Pitch() const { return FPitch; }
+  void SetPitch(uint8_t v) { FPitch = v; }
+  int32_t Resolution() const { return FResolution; }
+  void SetResolution(int32_t v) { FResolution = v; }
+  // A stored height that goes with the current size (written at another resolution, say):
+  // Height() reports it until the size changes. Text is always drawn from the size.
+  void KeepHeight(int v);
   void Assign(const TFont& Source);
   // The toolkit font, sized in pixels so that metrics do not depend on the paint device.
   QFont ToQFont() const;
@@ -152,6 +169,13 @@ private:
   int FSize = 8;
   TColor FColor = clWindowText;
   TFontStyles FStyle = 0;
+  uint8_t FCharset = 1;
+  uint8_t FPitch = 0;
+  int32_t FResolution = 0;
+  bool FHeightKept = false;
+  int FKeptHeight = 0;
+  // The height that follows from the size at the screen's resolution.
+  int SizeHeight() const;
 };
 
 }  // namespace cad

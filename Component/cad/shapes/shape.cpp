@@ -46,7 +46,19 @@ TMyShape::~TMyShape() {
   Points.clear();
 }
 
+bool IsValidComponentName(const QString& Name) {
+  const auto letter = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; };
+  for (qsizetype i = 0; i < Name.size(); ++i) {
+    const char16_t c = Name[i].unicode();
+    if (!letter(c) && !(i > 0 && c >= u'0' && c <= u'9')) return false;
+  }
+  return true;
+}
+
 void TMyShape::SetName(const QString& Value) {
+  if (!IsValidComponentName(Value))
+    throw EComponentError(
+        (QStringLiteral("\"") + Value + QStringLiteral("\" is not a valid component name.")).toStdString());
   FName = Value;
   if (FCaption.isEmpty()) FCaption = Value;
 }
@@ -612,9 +624,16 @@ void TMyShape::SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, c
 
 void TMyShape::DoPenBrushChange(TGraphicsObject*) {
   if (!MyCAD || MyCAD->Loading() || !HasChildShapes()) return;
-  for (int32_t no : std::as_const(ChildShapes)) {
-    TMyShape* child = MyCAD->GetShapeByNo(no);
-    if (!child || child == this) continue;
+  // The whole member tree takes the style in one walk; the members' own change handlers, which
+  // the setters below call, have nothing left to do meanwhile. So a cycle of member numbers
+  // (from a damaged file) ends, and a deep nesting does not recurse once per level.
+  static bool handingDown = false;
+  if (handingDown) return;
+  handingDown = true;
+  TArrMyShape members;
+  MyCAD->CollectShapeTree(this, TMyCAD::TWalk::ShapeFirst, false, members);
+  for (TMyShape* child : members) {
+    if (child == this) continue;
     child->SetPen(&FPen);
     child->SetBrush(&FBrush);
     child->SetFont(&FFont);
@@ -622,6 +641,7 @@ void TMyShape::DoPenBrushChange(TGraphicsObject*) {
     child->SetColorEnd(FColorEnd);
     child->SetGradientStyle(FGradientStyle);
   }
+  handingDown = false;
 }
 
 // ---- Property setters ----

@@ -20,6 +20,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace cad {
@@ -30,6 +31,16 @@ class TShapeIndex;
 class TStream;
 
 using TArrMyShape = std::vector<TMyShape*>;
+
+// Raised when a shape is given a name that is not a valid component name.
+class EComponentError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// Whether Name may name a shape: empty, or an ASCII letter or underscore followed by ASCII
+// letters, digits and underscores.
+bool IsValidComponentName(const QString& Name);
 
 // A shape's point lists and member numbers: arrays that report every change to their shape.
 using TShapePoints = TTrackedArray<TMyPoint, detail::TTrackedKind::Geometry>;
@@ -99,7 +110,8 @@ public:
   // The class name used in files and by the surface's class table.
   virtual QString ClassName() const { return QStringLiteral("TMyShape"); }
 
-  // Component name; setting it copies the name into an empty Caption.
+  // Component name; setting it copies the name into an empty Caption. A name that is not valid
+  // (IsValidComponentName) raises EComponentError and the shape keeps the name it had.
   QString Name() const { return FName; }
   virtual void SetName(const QString& Value);
 
@@ -129,8 +141,9 @@ public:
   virtual TMyPoint GetCenterPoint();
   virtual TMyPoint GetCenterPointInZoom();
   // The shape record: the common part here, each kind's own fields after it. Loading follows
-  // the surface's disk file version and throws EReadError when the stream ends early or holds
-  // an impossible count; the shape is then partly filled.
+  // the surface's disk file version and throws EReadError when the stream ends early, holds
+  // an impossible count or names the shape with an invalid name; the shape is then partly
+  // filled.
   virtual void LoadFromStream(TStream& Stream);
   virtual void SaveToStream(TStream& Stream);
 

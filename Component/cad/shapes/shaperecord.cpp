@@ -109,11 +109,6 @@ TPenMode PenModeFromStored(uint8_t Value) {
   return TPenMode::pmCopy;
 }
 
-// Font attributes the record carries that the font object does not model: the character set
-// (written as the default set), the pitch (written as default) and a resolution value (0).
-constexpr uint8_t kDefaultCharset = 1;
-constexpr uint8_t kDefaultPitch = 0;
-
 }  // namespace
 
 QString TMyShape::RecordVersion() const { return MyCAD ? MyCAD->DiskFileVersion() : QStringLiteral("ZK.a"); }
@@ -133,10 +128,15 @@ void TMyShape::SaveToStream(TStream& Stream) {
   Stream.WriteLE<int32_t>(FTag);
   Stream.WriteSingle(FAngle);
 
-  TBitmap brushBitmap;
-  brushBitmap.SetImage(FBrush.Bitmap());
-  if (!WriteBitmapBuffer(Stream, brushBitmap.Empty() ? nullptr : &brushBitmap))
-    throw EWriteError("Stream write error");
+  // A pattern read from a file goes back as the bytes it came as.
+  if (!FBrush.BitmapData().isEmpty()) {
+    WriteBitmapBlob(Stream, FBrush.BitmapData());
+  } else {
+    TBitmap brushBitmap;
+    brushBitmap.SetImage(FBrush.Bitmap());
+    if (!WriteBitmapBuffer(Stream, brushBitmap.Empty() ? nullptr : &brushBitmap))
+      throw EWriteError("Stream write error");
+  }
   Stream.WriteLE<int32_t>(FBrush.Color());
   Stream.WriteLE<uint8_t>(static_cast<uint8_t>(FBrush.Style()));
 
@@ -145,12 +145,12 @@ void TMyShape::SaveToStream(TStream& Stream) {
   Stream.WriteLE<int32_t>(FColorEnd);
 
   WriteStreamText(Stream, FFont.Name());
-  Stream.WriteLE<uint8_t>(kDefaultCharset);
+  Stream.WriteLE<uint8_t>(FFont.Charset());
   Stream.WriteLE<int32_t>(FFont.Color());
   Stream.WriteLE<int32_t>(FFont.Height());
   Stream.WriteLE<int32_t>(FFont.Size());
-  Stream.WriteLE<uint8_t>(kDefaultPitch);
-  Stream.WriteLE<int32_t>(0);
+  Stream.WriteLE<uint8_t>(FFont.Pitch());
+  Stream.WriteLE<int32_t>(FFont.Resolution());
   Stream.WriteLE<uint8_t>(FFont.Style());
   Stream.WriteLE<int32_t>(0);
   Stream.WriteLE<int32_t>(0);
@@ -171,7 +171,12 @@ void TMyShape::SaveToStream(TStream& Stream) {
 void TMyShape::LoadFromStream(TStream& Stream) {
   const RecordLayout l = LayoutOf(RecordVersion());
 
-  SetName(ReadStreamText(Stream));
+  // A record is refused like any other damaged one when its name is not a valid name.
+  try {
+    SetName(ReadStreamText(Stream));
+  } catch (const EComponentError& e) {
+    throw EReadError(e.what());
+  }
   ShapeId = Stream.ReadLE<int32_t>();
   ShapeNo = Stream.ReadLE<int32_t>();
   LayerId = Stream.ReadLE<int32_t>();
@@ -204,14 +209,15 @@ void TMyShape::LoadFromStream(TStream& Stream) {
   FColorEnd = Stream.ReadLE<int32_t>();
 
   FFont.SetName(ReadStreamText(Stream));
-  Stream.ReadLE<uint8_t>();  // character set
+  FFont.SetCharset(Stream.ReadLE<uint8_t>());
   FFont.SetColor(Stream.ReadLE<int32_t>());
-  // The height follows from the size, which is applied last and so decides when the two
-  // disagree; the stored height is not needed.
-  Stream.ReadLE<int32_t>();
+  // Text is drawn from the size; the stored height (which another resolution may have made
+  // differ from the size) is kept only to be written back.
+  const int32_t height = Stream.ReadLE<int32_t>();
   FFont.SetSize(Stream.ReadLE<int32_t>());
-  Stream.ReadLE<uint8_t>();  // pitch
-  Stream.ReadLE<int32_t>();  // resolution value
+  FFont.KeepHeight(height);
+  FFont.SetPitch(Stream.ReadLE<uint8_t>());
+  FFont.SetResolution(Stream.ReadLE<int32_t>());
   FFont.SetStyle(Stream.ReadLE<uint8_t>() & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
   if (l.ReservedPair) {
     Stream.ReadLE<int32_t>();

@@ -142,6 +142,8 @@ public:
   // Appends a shape (ownership passes to the surface on success). Without any layer the error
   // is reported through the message handler and the shape is refused.
   bool AddShape(TMyShape* Shape, bool KeepLayer, bool KeepId);
+  // Nothing happens when no shape has OldName or one already has NewName; a NewName that is not
+  // a valid name raises EComponentError and the shape keeps its name.
   void RenameShapeName(const QString& OldName, const QString& NewName);
   TMyShape* CreateAddShapeByName(const QString& ClassName, TMyShape* Source);
   // Creates (does not add) a shape of a known class; null for any other name.
@@ -226,14 +228,19 @@ public:
   void FlipVert(TMyShape* Shape);
   void LockUnLockforShapes(TMyShape* Shape, bool Locked);
   void RotateChangeValueforShapes(TMyShape* Shape, const TMyPoint& Center, double Angle);
-  TMyRect GetShapesLTRB(const TArrMyShape& Shapes) const;
-  TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes) const;
+  TMyRect GetShapesLTRB(const TArrMyShape& Shapes) const {
+    return GetShapesLTRB(Shapes, static_cast<int>(Shapes.size()) - 1);
+  }
+  TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes) const {
+    return GetShapesLTRBinZoom(Shapes, static_cast<int>(Shapes.size()) - 1);
+  }
   // The same for one shape, without building a list.
   TMyRect GetShapeLTRBinZoom(const TMyShape* Shape) const;
 
   // ---- Connectors ----
   // A connector by code from link point I of A to link point J of B; its id, or -1 (nothing
-  // changes) when a shape or an index is missing or the line cannot be added.
+  // changes) when a shape or an index is missing, the name is not valid or the line cannot be
+  // added.
   int32_t CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape* B, int32_t J);
   // The id of the first connector in A's link list that B's link list holds too, or -1.
   int32_t IsLinked(TMyShape* A, TMyShape* B) const;
@@ -306,6 +313,86 @@ public:
   bool MouseIsDown() const { return FMouseIsDown; }
   TPoint StartPoint() const { return FStartPoint; }
   TPoint CurrentPoint() const { return FCurrentPoint; }
+
+  // ---- Drawing by code ----
+  // Creates a shape of the kind Tool draws, for the surface ACAD (this surface when null), from
+  // Points in drawing coordinates, stored as given whatever the zoom; names it ShapeName (an
+  // empty name gives "Shape" + id), turns it to Angle (radians), adds it to the current layer as
+  // one undoable step and selects it alone; it stays the current shape. Points per tool: SpLine
+  // and SpRuleLine 2; SpPolyLine and SpPolygon 2 or more (a polygon is closed with its first
+  // point again); SpPolyBezier 4, 7, 10, ...; SpRectangle, SpEllipse and SpText 4 (Text becomes
+  // the text's Info); SpElliArc 3; other tools draw nothing by code. Returns the new id, or -1
+  // with the surface unchanged for another tool or count, a shape kind this build does not
+  // have, a name that is not valid, or when the shape cannot be added.
+  int32_t AddShapeByCode(TMyCAD* ACAD, TDrawTool Tool, const QString& ShapeName, const TArrMyPoint& Points,
+                         long double Angle = 0, const QString& Text = QString());
+  // Adds an image shape with its top-left corner at TopLeft, sized by the picture, as one
+  // undoable step, selected alone. Its id, or -1 (nothing changes) when the image kind or the
+  // picture is missing, the name is not valid or the shape cannot be added.
+  int32_t AddImageShapeByCode(const QString& ShapeName, const TPoint& TopLeft, const TBitmap* Bitmap);
+  // Replaces the picture of the image shape with that id; false for another id, another kind
+  // or a picture that cannot be taken.
+  bool SetMyImage(int32_t Id, const TBitmap* Bitmap);
+  // Selects the shape with that id (its root group, for a member), alone when Exclusive. Fires
+  // OnShapeSelected with the first shape selected before (or null) and the shape. False for an
+  // unknown id.
+  bool SelectShapeByCode(int32_t Id, bool Exclusive);
+  // The box around every point of Shapes[0 .. High], in drawing coordinates or (InZoom) times
+  // the zoom. Shapes without points add nothing; with no point at all (High < 0, an empty
+  // array) the box is all zero.
+  TMyRect GetShapesLTRB(const TArrMyShape& Shapes, int High) const;
+  TMyRect GetShapesLTRBinZoom(const TArrMyShape& Shapes, int High) const;
+  // Writes "[Value]" at control pixel (X, Y) straight onto the canvas, red on grey; it is not
+  // part of the drawing and goes with the next repaint of that place. DebugVarf writes up to 15
+  // significant digits.
+  void DebugVar(int X, int Y, int Value);
+  void DebugVarf(int X, int Y, double Value);
+  // Kept for hosts that call it; it does nothing.
+  void GetSystemShapes() {}
+
+  // ---- Drawing file and clipboard ----
+  // The whole drawing (settings, layers, shapes) as one stream in the newest generation. False
+  // when writing failed; the stream keeps what was written. Saving changes nothing.
+  bool SaveToStream(TStream& Stream);
+  // Reads a drawing stream of any generation. The drawing is read into a fresh state and takes
+  // the place of the open one only when all of it was read and made sense: on false the surface
+  // is exactly as it was (shapes, layers, settings, undo lists).
+  bool LoadFromStream(TStream& Stream);
+  // Writes to a temporary file beside FileName and puts it in place only when everything was
+  // written; false (the old file and the modified flag stay) on any failure, including a file
+  // that cannot be created. SaveToFileold leaves the modified flag alone.
+  bool SaveToFile(const QString& FileName);
+  bool SaveToFileold(const QString& FileName);
+  // False when the file is no drawing or does not load; a missing file raises EFOpenError.
+  bool LoadFromFile(const QString& FileName);
+  // Whether the file starts with the drawing signature; a missing file raises EFOpenError.
+  static bool IsVORNFile(const QString& FileName);
+  // Puts a shape at list position Index (0 .. count; the shapes from Index on move one further,
+  // their relations renumbered), keeping its layer and, with KeepId, without taking an id. On
+  // false (no layer, a position beyond the end) the shape stays the caller's.
+  bool AddShapeforLoadfromStream(int32_t Index, TMyShape* Shape, bool KeepId);
+  // Inserts the shapes of another drawing as a block, with its layers merged into the current
+  // layer, appended as new layers or mapped onto the layers by position. A block that fails to
+  // load changes nothing.
+  bool AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode);
+  bool LoadFromStreamforBlock(TStream& Stream, TBlockLayerMode Mode);
+  // The internal clipboard: Copy keeps detached copies of the selection (with their members),
+  // Paste adds them again 4 units further, selected, as one undoable step.
+  void Copy();
+  void Cut();
+  void Paste();
+  void PasteforBlock();
+  const TArrMyShape& MemShapes() const { return FMemShapes; }
+
+  // ---- Rendering ----
+  // The whole drawing as a paint shows it at zoom AZoom: background colour and picture, grid,
+  // every visible shape of every visible layer with its link marks, but no selection marks and
+  // nothing a host draws in OnPaint. The image has the control's size at that zoom (the page
+  // size), whether or not the control is shown; the back buffer is neither used nor changed,
+  // and zoom, control size and paint bookkeeping are as before afterwards. A null image when
+  // AZoom is not a positive finite number, when the picture would be empty or hold more than
+  // kMaxPicturePixels pixels, or when called while the surface paints.
+  QImage RenderToImage(double AZoom);
 
   // ---- Stream primitives (forward to the free functions of the same names) ----
   bool WriteStrBuffer(TStream& Stream, const QString& Text, uint8_t Len);
@@ -386,9 +473,15 @@ public:
 
   // ---- Published properties ----
   int32_t ArrowAngle() const { return FArrowAngle; }
-  void SetArrowAngle(int32_t v) { FArrowAngle = v; }
+  // Degrees 0 .. 359; other values are ignored.
+  void SetArrowAngle(int32_t v) {
+    if (v >= 0 && v <= 359) FArrowAngle = v;
+  }
   uint8_t ArrowLength() const { return FArrowLength; }
-  void SetArrowLength(uint8_t v) { FArrowLength = v; }
+  // Pixels 10 .. 80; other values are ignored.
+  void SetArrowLength(int v) {
+    if (v >= 10 && v <= 80) FArrowLength = static_cast<uint8_t>(v);
+  }
   uint8_t ArrowOffset() const { return FArrowOffset; }
   void SetArrowOffset(uint8_t v) { FArrowOffset = v; }
   TArrowStyle ArrowStyle() const { return FArrowStyle; }
@@ -401,6 +494,7 @@ public:
   void SetBrush(const TBrush* Value);
   TFont* Font() { return &FFont; }
   void SetFont(const TFont* Value);
+  void SetCADFont(const TFont* Value) { SetFont(Value); }
   TPen* Pen() { return &FPen; }
   void SetPen(const TPen* Value);
   TColor ColorOfBackGround() const { return FColorOfBackGround; }
@@ -549,6 +643,9 @@ private:
     bool operator==(const TPaintState&) const = default;
   };
   TPaintState CurrentPaintState() const;
+  // The page size (and style) that the control's size gives at the zoom; the control keeps its
+  // size.
+  void PageFollowsControl();
   // Sets the control size from the page size and zoom, without feeding back into the page.
   void ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo);
   int PageMmToPixels(uint32_t Mm) const;
@@ -560,18 +657,25 @@ private:
   void FinishDrawing(TMouseButton Button, TShiftState Shift);
   // The topmost shape without parent under P, or null.
   TMyShape* TopmostShapeAt(const TPoint& P);
-  // Walks a shape and its members through the child numbers. Relations come from files too, so
-  // the depth is bounded: a cycle of numbers cannot recurse forever.
+  // Walks a shape and its members through the child numbers, each shape once. Relations come
+  // from files and hosts too, so the walk marks what it visited (a cycle or a member listed
+  // twice is passed once) and keeps its own stack (a deep nesting cannot exhaust the call
+  // stack). The shapes are collected first and visited afterwards, so Visit may walk again.
   enum class TWalk : uint8_t { ChildrenFirst, ShapeFirst, LeavesOnly };
   template <typename F>
-  void WalkShapeTree(TMyShape* Shape, TWalk Order, F&& Visit, int Depth = 0) {
-    if (!Shape || Depth > GetShapesCount()) return;
-    const bool leaf = !Shape->HasChildShapes();
-    if (Order == TWalk::ShapeFirst) Visit(Shape);
-    for (int32_t no : std::as_const(Shape->ChildShapes))
-      if (TMyShape* c = GetShapeByNo(no); c && c != Shape) WalkShapeTree(c, Order, Visit, Depth + 1);
-    if (Order == TWalk::ChildrenFirst || (Order == TWalk::LeavesOnly && leaf)) Visit(Shape);
+  void WalkShapeTree(TMyShape* Shape, TWalk Order, F&& Visit) {
+    if (!Shape) return;
+    if (!Shape->HasChildShapes()) {
+      Visit(Shape);
+      return;
+    }
+    TArrMyShape order;
+    CollectShapeTree(Shape, Order, false, order);
+    for (TMyShape* s : order) Visit(s);
   }
+  // The walk's order into Out. ForDrawing follows only members whose parent number names the
+  // group and stops at hidden shapes, as painting does.
+  void CollectShapeTree(TMyShape* Shape, TWalk Order, bool ForDrawing, TArrMyShape& Out);
   // Where the info-text mark shows while it is dragged.
   TMyPoint ZoomedTextMark() const;
   // The current shape is the one being drawn or the one a gesture acts on. The surface owns it
@@ -582,10 +686,14 @@ private:
   // Gives a shape about to be added the next id, the number it will have and its name (by
   // default "Shape" + id).
   void NameNewShape(TMyShape* Shape, const QString& Name = QString());
+  // Names, adds, announces, records ("ACT_ADD") and selects alone a shape made by code, which
+  // the surface owns from here on; its id, or -1 (the shape freed, the surface unchanged) when
+  // the name is not valid or the shape cannot be added.
+  int32_t AddShapeMadeByCode(std::unique_ptr<TMyShape> Shape, const QString& Name);
   // Removes the shape at list position No, renumbering every relation, and frees it.
   void RemoveShapeAt(int32_t No);
   // Draws a visible shape after its visible members, so a group paints over them.
-  void DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth = 0);
+  void DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas);
 
   // Gesture state
   bool FMouseIsDown = false;

@@ -299,33 +299,12 @@ void TMyCAD::LockUnLockforShapes(TMyShape* Shape, bool Locked) {
   WalkShapeTree(Shape, TWalk::ChildrenFirst, [Locked](TMyShape* s) { s->SetLocked(Locked); });
 }
 
-TMyRect TMyCAD::GetShapesLTRB(const TArrMyShape& Shapes) const {
-  bool seeded = false;
-  TMyRect r;
-  for (const TMyShape* s : Shapes) {
-    if (!s) continue;
-    for (const TMyPoint& p : s->Points) {
-      if (!seeded) {
-        r = TMyRect{p.X, p.Y, p.X, p.Y};
-        seeded = true;
-      }
-      r.Left = std::min(r.Left, p.X);
-      r.Top = std::min(r.Top, p.Y);
-      r.Right = std::max(r.Right, p.X);
-      r.Bottom = std::max(r.Bottom, p.Y);
-    }
-  }
-  return r;
-}
-
 TMyRect TMyCAD::InZoom(const TMyRect& R) const {
   const auto z = [this](float v) { return static_cast<float>(v * FZoom); };
   return TMyRect{z(R.Left), z(R.Top), z(R.Right), z(R.Bottom)};
 }
 
 TMyRect TMyCAD::GetShapeLTRBinZoom(const TMyShape* Shape) const { return InZoom(GetPointsLTRB(Shape->Points)); }
-
-TMyRect TMyCAD::GetShapesLTRBinZoom(const TArrMyShape& Shapes) const { return InZoom(GetShapesLTRB(Shapes)); }
 
 // ---- Z-order ----
 

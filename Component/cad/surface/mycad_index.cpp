@@ -117,6 +117,35 @@ void TMyCAD::RebuildContainers() {
   }
 }
 
+void TMyCAD::CollectShapeTree(TMyShape* Shape, TWalk Order, bool ForDrawing, TArrMyShape& Out) {
+  if (!Shape || (ForDrawing && !Shape->Visible())) return;
+  if (++FWalkStamp == 0) {
+    for (TMyShape* s : FMyShapes) s->FSlot.WalkMark = 0;
+    FWalkStamp = 1;
+  }
+  // Each frame is a shape and the index of its next member to look at.
+  std::vector<std::pair<TMyShape*, size_t>> stack;
+  auto enter = [&](TMyShape* s) {
+    s->FSlot.WalkMark = FWalkStamp;
+    if (Order == TWalk::ShapeFirst || (Order == TWalk::LeavesOnly && !s->HasChildShapes())) Out.push_back(s);
+    stack.emplace_back(s, 0);
+  };
+  enter(Shape);
+  while (!stack.empty()) {
+    auto& [s, next] = stack.back();
+    if (next < s->ChildShapes.size()) {
+      const int32_t no = s->ChildShapes[next++];
+      TMyShape* c = GetShapeByNo(no);
+      if (!c || c->FSlot.WalkMark == FWalkStamp) continue;
+      if (ForDrawing && (c->ParentNo != s->ShapeNo || !c->Visible())) continue;
+      enter(c);
+      continue;
+    }
+    if (Order == TWalk::ChildrenFirst) Out.push_back(s);
+    stack.pop_back();
+  }
+}
+
 void TMyCAD::BeginLookup() {
   FlushShapeIndex();
   FCandidates.clear();

@@ -38,9 +38,17 @@ void TMyCAD::SetHeight(int H) {
 
 void TMyCAD::Resize() {
   if (FBusy || !(FZoom > 0)) return;
+  PageFollowsControl();
+  SetPageHeight(FPageHeight);
+  SetPageWidth(FPageWidth);
+  FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
+}
+
+void TMyCAD::PageFollowsControl() {
+  if (!(FZoom > 0)) return;
   const long double k = 25.4L / (static_cast<long double>(ScreenPixelsPerInch()) * FZoom);
-  SetPageHeight(static_cast<uint32_t>(std::max(0, Round(Height() * k))));
-  SetPageWidth(static_cast<uint32_t>(std::max(0, Round(Width() * k))));
+  FPageHeight = static_cast<uint32_t>(std::max(0, Round(Height() * k)));
+  FPageWidth = static_cast<uint32_t>(std::max(0, Round(Width() * k)));
   FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
 }
 

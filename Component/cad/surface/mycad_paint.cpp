@@ -220,15 +220,15 @@ void TMyCAD::DrawGrid(TBitmap*, const TRect& R) {
   FBusy = wasBusy;
 }
 
-void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas, int Depth) {
-  // Relations come from files too: a cycle of parents must not recurse forever.
-  if (Depth > GetShapesCount()) return;
+void TMyCAD::DrawShapeTree(TMyShape* Shape, TCanvas* ACanvas) {
   if (!Shape->Visible()) return;
-  for (int32_t no : std::as_const(Shape->ChildShapes)) {
-    TMyShape* child = GetShapeByNo(no);
-    if (child && child != Shape && child->ParentNo == Shape->ShapeNo) DrawShapeTree(child, ACanvas, Depth + 1);
+  if (!Shape->HasChildShapes()) {
+    Shape->Draw(ACanvas);
+    return;
   }
-  Shape->Draw(ACanvas);
+  TArrMyShape order;
+  CollectShapeTree(Shape, TWalk::ChildrenFirst, true, order);
+  for (TMyShape* s : order) s->Draw(ACanvas);
 }
 
 void TMyCAD::DrawAllShape(TCanvas* ACanvas, const TRect& R) {

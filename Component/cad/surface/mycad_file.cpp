@@ -1,0 +1,561 @@
+// The drawing file and the internal clipboard.
+//
+// A drawing stream is a 218-byte header, the surface settings, the layer table and the shape
+// records, each behind its 16-byte class tag (docs/fileformat.md). Reading never works on the
+// open drawing: a stream is read whole into a TDrawing first, checked and repaired there, and
+// only then takes the place of the drawing (or, for a block, joins it). So a stream that ends
+// early or holds nonsense leaves the surface exactly as it was.
+//
+// Relations between shapes are list positions that come from the file, so they are not
+// trusted: RepairRelations makes them a forest (every member listed once, by the group its
+// parent number names, no shape its own ancestor) and cuts numbers that lead nowhere.
+#include "../core/streamprims.h"
+#include "../gfx/platform.h"
+#include "../gfx/streams.h"
+#include "../shapes/linkline.h"
+#include "mycad.h"
+
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace cad {
+
+namespace {
+
+const QString kProduct = QStringLiteral("Travemo Component");
+const QString kDescription = QStringLiteral("VORN for Kivendoria");
+const QString kBuildDate = QStringLiteral("20040831");
+constexpr int kHeaderSize = 218;
+constexpr int kVersionOffset = 128;
+constexpr int kTagSize = 16;
+// The smallest layer record: name count, id, visible flag.
+constexpr int64_t kMinLayerRecord = 12;
+// Shape ids and layer ids of a sound drawing stay far below this; a larger one is damage, and
+// refusing it keeps "largest id + 1" from overflowing.
+constexpr int32_t kMaxStoredId = 1 << 30;
+
+// Trims characters with codes 0 to 32 at both ends.
+QString TrimControls(const QString& Text) {
+  qsizetype b = 0, e = Text.size();
+  while (b < e && Text.at(b).unicode() <= 32) ++b;
+  while (e > b && Text.at(e - 1).unicode() <= 32) --e;
+  return Text.mid(b, e - b);
+}
+
+void WriteField(TStream& Stream, const QString& Text, int Width) {
+  if (!WriteStrBuffer(Stream, AppendSpace(Text, Width), static_cast<uint8_t>(Width)))
+    throw EWriteError("Stream write error");
+}
+
+// Everything a drawing stream holds, read but not yet given to a surface.
+struct TDrawing {
+  QString Version;
+  TColor Background = clWhite;
+  int32_t Width = 0, Height = 0;
+  TUnits Unit = TUnits::mm;
+  std::unique_ptr<TBitmap> BkBitmap;
+  TBkBitmapMode BkMode = TBkBitmapMode::Center;
+  double Ratio = 1.0;
+  std::vector<LayerRec> Layers;
+  int32_t CurrentLayerId = -1;
+  std::vector<std::unique_ptr<TMyShape>> Shapes;
+};
+
+// Makes the relations of a shape list (positions 0 .. n-1) consistent. Numbers outside the
+// list or naming the shape itself go; a chain of parent numbers that loops is cut; a group
+// keeps a member only when the member's parent number names it, once; a shape whose parent does
+// not list it has no parent. Connector ends that lead nowhere are detached.
+void RepairRelations(const std::vector<TMyShape*>& Shapes) {
+  const int32_t n = static_cast<int32_t>(Shapes.size());
+  const auto inList = [n](int32_t No) { return No >= 0 && No < n; };
+  std::vector<TShapeRelations> rel(Shapes.size());
+  for (int32_t i = 0; i < n; ++i) {
+    TShapeRelations& r = rel[static_cast<size_t>(i)];
+    r = Shapes[static_cast<size_t>(i)]->GetRelations();
+    r.ShapeNo = i;
+    if (!inList(r.ParentNo) || r.ParentNo == i) r.ParentNo = -1;
+    std::erase_if(r.LinkShapes, [&](int32_t No) { return !inList(No) || No == i; });
+    if (!inList(r.StartSpNo) || r.StartSpNo == i) r.StartSpNo = r.StartSpPtId = -1;
+    if (!inList(r.EndSpNo) || r.EndSpNo == i) r.EndSpNo = r.EndSpPtId = -1;
+  }
+  // Parent chains: 1 = on the chain being followed, 2 = known to end.
+  std::vector<uint8_t> state(Shapes.size(), 0);
+  std::vector<int32_t> chain;
+  for (int32_t i = 0; i < n; ++i) {
+    chain.clear();
+    int32_t at = i;
+    while (at >= 0 && state[static_cast<size_t>(at)] == 0) {
+      state[static_cast<size_t>(at)] = 1;
+      chain.push_back(at);
+      const int32_t up = rel[static_cast<size_t>(at)].ParentNo;
+      if (up >= 0 && state[static_cast<size_t>(up)] == 1) {
+        rel[static_cast<size_t>(at)].ParentNo = -1;  // the loop closes here
+        break;
+      }
+      at = up;
+    }
+    for (int32_t c : chain) state[static_cast<size_t>(c)] = 2;
+  }
+  std::vector<uint8_t> claimed(Shapes.size(), 0);
+  for (int32_t p = 0; p < n; ++p) {
+    std::vector<int32_t>& members = rel[static_cast<size_t>(p)].ChildShapes;
+    std::erase_if(members, [&](int32_t c) {
+      if (!inList(c) || c == p || claimed[static_cast<size_t>(c)] || rel[static_cast<size_t>(c)].ParentNo != p) return true;
+      claimed[static_cast<size_t>(c)] = 1;
+      return false;
+    });
+  }
+  for (int32_t i = 0; i < n; ++i) {
+    TShapeRelations& r = rel[static_cast<size_t>(i)];
+    if (r.ParentNo >= 0 && !claimed[static_cast<size_t>(i)]) r.ParentNo = -1;
+    TMyShape* s = Shapes[static_cast<size_t>(i)];
+    if (s->GetRelations() != r) s->SetRelations(r);
+  }
+}
+
+// Gives every shape an id of its own: ids that another shape already has get new ones after
+// the largest. Returns the largest id (-1 for none).
+int32_t RepairShapeIds(const std::vector<TMyShape*>& Shapes) {
+  int32_t largest = -1;
+  for (const TMyShape* s : Shapes) largest = std::max(largest, s->ShapeId);
+  std::unordered_set<int32_t> seen;
+  seen.reserve(Shapes.size());
+  for (TMyShape* s : Shapes)
+    if (!seen.insert(s->ShapeId).second) s->ShapeId = ++largest;
+  return largest;
+}
+
+}  // namespace
+
+// ---- Reading ----
+
+// Reads a whole drawing stream into D. Shapes are made for this surface (they read their
+// records by its disk file version, which holds the stream's version meanwhile) but do not
+// join it. Throws on anything the stream cannot vouch for.
+static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
+  Stream.SetPosition(0);
+  QByteArray header(kHeaderSize, '\0');
+  Stream.ReadBuffer(header.data(), kHeaderSize);
+  D.Version = TrimControls(DecodeStreamText(header.mid(kVersionOffset, kTagSize)));
+  Cad->SetDiskFileVersion(D.Version);
+
+  D.Background = Stream.ReadLE<int32_t>();
+  D.Width = Stream.ReadLE<int32_t>();
+  D.Height = Stream.ReadLE<int32_t>();
+  if (D.Width < 0 || D.Height < 0) throw EReadError("Invalid drawing size");
+  D.Unit = EnumFromStored(Stream.ReadLE<uint8_t>(), TUnits::inch, TUnits::mm);
+  const QByteArray picture = ReadBitmapBlob(Stream);
+  if (!picture.isEmpty()) {
+    // A background that does not decode is dropped; the drawing loads without it.
+    D.BkBitmap = std::make_unique<TBitmap>();
+    if (!D.BkBitmap->LoadFromData(picture)) D.BkBitmap.reset();
+  }
+  D.BkMode = EnumFromStored(static_cast<uint8_t>(Stream.ReadLE<int32_t>() & 0xFF), TBkBitmapMode::LeftTop, TBkBitmapMode::Center);
+  D.Ratio = Stream.ReadDouble();
+
+  const int32_t layers = Stream.ReadLE<int32_t>();
+  if (layers < 0 || layers > 255 || layers * kMinLayerRecord > Stream.Remaining()) throw EReadError("Invalid layer count");
+  D.Layers.reserve(static_cast<size_t>(layers));
+  for (int32_t i = 0; i < layers; ++i) {
+    LayerRec l;
+    l.LayerName = ReadStreamText(Stream);
+    l.LayerId = Stream.ReadLE<int32_t>();
+    l.Visible = Stream.ReadLE<int32_t>() == 1;
+    if (l.LayerId < 0 || l.LayerId >= kMaxStoredId) throw EReadError("Invalid layer id");
+    D.Layers.push_back(l);
+  }
+  D.CurrentLayerId = Stream.ReadLE<int32_t>();
+
+  const int32_t count = Stream.ReadLE<int32_t>();
+  if (count < 0 || static_cast<int64_t>(count) * kTagSize > Stream.Remaining()) throw EReadError("Invalid shape count");
+  D.Shapes.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    const QString tag = TrimControls(ReadStrBuffer(Stream, kTagSize));
+    std::unique_ptr<TMyShape> s(TMyCAD::CreateShapeByName(tag, Cad));
+    if (!s) throw EReadError(QStringLiteral("Unknown shape class \"%1\"").arg(tag).toStdString());
+    s->LoadFromStream(Stream);
+    if (s->ShapeId < 0 || s->ShapeId >= kMaxStoredId) throw EReadError("Invalid shape id");
+    s->CenterPoint = s->ComputeCenterPoint();
+    D.Shapes.push_back(std::move(s));
+  }
+
+  std::vector<TMyShape*> shapes;
+  shapes.reserve(D.Shapes.size());
+  for (auto& s : D.Shapes) shapes.push_back(s.get());
+  RepairRelations(shapes);
+}
+
+// Reads a drawing stream into D; false (with the surface's disk file version and loading flag
+// as they were) when it cannot be read.
+static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
+  const QString version = Cad->DiskFileVersion();
+  const bool loading = Cad->Loading();
+  Cad->SetLoading(true);
+  bool ok = false;
+  try {
+    ReadDrawing(Cad, Stream, D);
+    ok = true;
+  } catch (...) {
+    D.Shapes.clear();
+  }
+  Cad->SetLoading(loading);
+  if (!ok) Cad->SetDiskFileVersion(version);
+  return ok;
+}
+
+bool TMyCAD::LoadFromStream(TStream& Stream) {
+  TDrawing d;
+  if (!ReadDrawingSafely(this, Stream, d)) return false;
+
+  const bool loading = FLoading;
+  FLoading = true;
+  for (TMyShape* s : FMemShapes) delete s;
+  FMemShapes.clear();
+  FZoom = 1.0;
+  DeSelectedAllShapesByCode();
+  RemoveAllWorkingShapes();
+  DeleteAllShapes();
+  FLayers.clear();
+
+  FDiskFileVersion = d.Version;
+  FColorOfBackGround = d.Background;
+  // The page follows from the drawing's size.
+  SetWidth(d.Width);
+  SetHeight(d.Height);
+  PageFollowsControl();
+  FTheUNIT = d.Unit;
+  SetBkBitmap(d.BkBitmap.get());
+  FBkBitmapMode = d.BkMode;
+  FRatio = d.Ratio;
+
+  // The layer table: shapes on a layer the table lacks (or a drawing without any layer) get
+  // one of that id, so nothing is lost and every shape stays reachable.
+  FLayers = d.Layers;
+  auto hasLayer = [this](int32_t Id) {
+    return std::any_of(FLayers.begin(), FLayers.end(), [Id](const LayerRec& l) { return l.LayerId == Id; });
+  };
+  for (const auto& s : d.Shapes) {
+    if (hasLayer(s->LayerId)) continue;
+    if (FLayers.size() >= 255 || s->LayerId < 0 || s->LayerId >= kMaxStoredId) {
+      s->LayerId = FLayers.empty() ? 0 : FLayers.front().LayerId;
+      if (hasLayer(s->LayerId)) continue;
+    }
+    QString name = QStringLiteral("Layer%1").arg(s->LayerId);
+    while (GetLayerIdByName(name) != -1) name += QLatin1Char('_');
+    FLayers.push_back(LayerRec{name, s->LayerId, true});
+  }
+  if (FLayers.empty()) FLayers.push_back(LayerRec{QStringLiteral("Layer0"), 0, true});
+  FCurrentLayerId = hasLayer(d.CurrentLayerId) ? d.CurrentLayerId : FLayers.front().LayerId;
+  int32_t largestLayer = 0;
+  for (const LayerRec& l : FLayers) largestLayer = std::max(largestLayer, l.LayerId);
+
+  std::vector<TMyShape*> shapes;
+  shapes.reserve(d.Shapes.size());
+  for (auto& s : d.Shapes) shapes.push_back(s.get());
+  const int32_t largestId = std::max(0, RepairShapeIds(shapes));
+  FMyShapes.reserve(d.Shapes.size());
+  for (size_t i = 0; i < d.Shapes.size(); ++i) AddShapeforLoadfromStream(static_cast<int32_t>(i), d.Shapes[i].release(), true);
+  FNextShapeId = d.Shapes.empty() ? 1 : largestId + 1;
+  FNextLayerId = largestLayer + 1;
+
+  Invalidate();
+  ClearAllUndoStuff();
+  FModified = false;
+  FLoading = loading;
+  return true;
+}
+
+bool TMyCAD::AddShapeforLoadfromStream(int32_t Index, TMyShape* Shape, bool KeepId) {
+  if (!Shape || Index < 0 || Index > GetShapesCount()) return false;
+  // AddShape reports a surface without layers and refuses the shape.
+  if (!AddShape(Shape, true, KeepId)) return false;
+  if (Index < GetShapesCount() - 1) {
+    // Into its place: the shapes from Index on move one further.
+    std::vector<int32_t> pos(FMyShapes.size());
+    for (int32_t i = 0; i < GetShapesCount(); ++i) pos[static_cast<size_t>(i)] = i < Index ? i : i + 1;
+    pos.back() = Index;
+    PermuteShapes(pos);
+  }
+  return true;
+}
+
+bool TMyCAD::IsVORNFile(const QString& FileName) {
+  TFileStream f(FileName, fmOpenRead);
+  QByteArray head(64, '\0');
+  try {
+    f.ReadBuffer(head.data(), head.size());
+  } catch (const EReadError&) {
+    return false;
+  }
+  return TrimControls(QString::fromLatin1(head)) == kProduct;
+}
+
+bool TMyCAD::LoadFromFile(const QString& FileName) {
+  if (!IsVORNFile(FileName)) return false;
+  try {
+    // Read whole: the loader then works on memory, not on a file byte by byte.
+    TMemoryStream m;
+    m.LoadFromFile(FileName);
+    return LoadFromStream(m);
+  } catch (...) {
+    return false;
+  }
+}
+
+// ---- Writing ----
+
+bool TMyCAD::SaveToStream(TStream& Stream) {
+  try {
+    WriteField(Stream, kProduct, 64);
+    WriteField(Stream, kDescription, 64);
+    WriteField(Stream, FVersion, 16);
+    WriteField(Stream, kBuildDate, 10);
+    // 63 spaces in a 64-byte field: the last byte is the text's terminating zero.
+    if (!WriteStrBuffer(Stream, QString(63, QLatin1Char(' ')), 64)) throw EWriteError("Stream write error");
+    Stream.WriteLE<int32_t>(FColorOfBackGround);
+    Stream.WriteLE<int32_t>(Round(static_cast<long double>(Width()) / FZoom));
+    Stream.WriteLE<int32_t>(Round(static_cast<long double>(Height()) / FZoom));
+    Stream.WriteLE<uint8_t>(static_cast<uint8_t>(FTheUNIT));
+    if (!WriteBitmapBuffer(Stream, FBkBitmap.Empty() ? nullptr : &FBkBitmap)) throw EWriteError("Stream write error");
+    Stream.WriteLE<int32_t>(static_cast<int32_t>(FBkBitmapMode));
+    Stream.WriteDouble(FRatio);
+    Stream.WriteLE<int32_t>(static_cast<int32_t>(FLayers.size()));
+    for (const LayerRec& l : FLayers) {
+      WriteStreamText(Stream, l.LayerName);
+      Stream.WriteLE<int32_t>(l.LayerId);
+      Stream.WriteLE<int32_t>(l.Visible ? 1 : 0);
+    }
+    Stream.WriteLE<int32_t>(FCurrentLayerId);
+    Stream.WriteLE<int32_t>(GetShapesCount());
+    for (TMyShape* s : FMyShapes) {
+      WriteField(Stream, s->ClassName(), kTagSize);
+      s->SaveToStream(Stream);
+    }
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TMyCAD::SaveToFileold(const QString& FileName) {
+  try {
+    // The drawing is put together in memory and written in one go; the file replaces the old
+    // one only when all of it reached the disk.
+    TMemoryStream m;
+    if (!SaveToStream(m)) return false;
+    TFileStream f(FileName, fmCreate);
+    f.WriteBuffer(m.Memory(), m.Size());
+    return f.Commit();
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TMyCAD::SaveToFile(const QString& FileName) {
+  if (!SaveToFileold(FileName)) return false;
+  FModified = false;
+  return true;
+}
+
+// ---- Blocks ----
+
+bool TMyCAD::AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode) {
+  FModified = true;
+  if (!IsVORNFile(FileName)) return false;
+  bool ok = false;
+  try {
+    TMemoryStream m;
+    m.LoadFromFile(FileName);
+    if (LoadFromStreamforBlock(m, Mode)) {
+      PasteforBlock();
+      ok = true;
+    }
+  } catch (...) {
+    ok = false;
+  }
+  if (ok) {
+    for (TMyShape* s : FMemShapes) delete s;
+    FMemShapes.clear();
+  }
+  return ok;
+}
+
+bool TMyCAD::LoadFromStreamforBlock(TStream& Stream, TBlockLayerMode Mode) {
+  TDrawing d;
+  if (!ReadDrawingSafely(this, Stream, d)) return false;
+  // Shapes are added to the current layer or to layers made here; without any layer there is
+  // nowhere to put them in the merge mode.
+  if (Mode == TBlockLayerMode::Merge && FLayers.empty()) return false;
+
+  for (TMyShape* s : FMemShapes) delete s;
+  FMemShapes.clear();
+  FZoom = 1.0;
+  DeSelectedAllShapesByCode();
+  RemoveAllWorkingShapes();
+
+  FDiskFileVersion = d.Version;
+  FColorOfBackGround = d.Background;
+  if (d.Width > Width() || d.Height > Height()) {
+    SetWidth(std::max(Width(), d.Width));
+    SetHeight(std::max(Height(), d.Height));
+    PageFollowsControl();
+  }
+  FTheUNIT = d.Unit;
+  SetBkBitmap(d.BkBitmap.get());
+  FBkBitmapMode = d.BkMode;
+  FRatio = d.Ratio;
+
+  // Each block layer (by position) becomes a surface layer. A new layer whose name is taken
+  // already lands on the layer of that name; one that cannot be made lands on the current one.
+  const int32_t blockLayers = static_cast<int32_t>(d.Layers.size());
+  std::vector<int32_t> target(d.Layers.size(), FCurrentLayerId);
+  auto makeLayer = [this](const LayerRec& l) {
+    const QString name = QStringLiteral("Block") + l.LayerName;
+    int32_t id = NewLayer(name, true);
+    if (id < 0) id = GetLayerIdByName(name);
+    return id >= 0 ? id : FCurrentLayerId;
+  };
+  if (Mode == TBlockLayerMode::Import) {
+    const int32_t existing = GetLayersCount();
+    for (int32_t k = 0; k < blockLayers; ++k)
+      target[static_cast<size_t>(k)] = k < existing ? GetLayerIdByNo(k) : makeLayer(d.Layers[static_cast<size_t>(k)]);
+  } else if (Mode == TBlockLayerMode::Append) {
+    for (int32_t k = 0; k < blockLayers; ++k) target[static_cast<size_t>(k)] = makeLayer(d.Layers[static_cast<size_t>(k)]);
+  }
+  // A shape's block layer is found by comparing layer ids as bytes; a shape whose layer the
+  // block does not list goes to the current layer.
+  auto blockLayerPos = [&d](int32_t LayerId) {
+    for (size_t k = 0; k < d.Layers.size(); ++k)
+      if (static_cast<uint8_t>(d.Layers[k].LayerId) == static_cast<uint8_t>(LayerId)) return static_cast<int32_t>(k);
+    return -1;
+  };
+
+  for (size_t i = 0; i < d.Shapes.size(); ++i) {
+    TMyShape* s = d.Shapes[i].release();
+    s->ShapeId = FNextShapeId + static_cast<int32_t>(i);
+    s->SetName(QString());
+    if (Mode == TBlockLayerMode::Merge) {
+      s->LayerId = FCurrentLayerId;
+    } else {
+      const int32_t k = blockLayerPos(s->LayerId);
+      s->LayerId = k >= 0 ? target[static_cast<size_t>(k)] : FCurrentLayerId;
+    }
+    s->DrawGradient();
+    FMemShapes.push_back(s);
+  }
+  ClearAllUndoStuff();
+  // Groups of the block hand their style to their members once, as when it is set.
+  for (TMyShape* s : FMemShapes) s->DoPenBrushChange(nullptr);
+  return true;
+}
+
+// ---- Clipboard ----
+
+void TMyCAD::Copy() {
+  if (FWorkingShapes.empty()) return;
+  for (TMyShape* s : FMemShapes) delete s;
+  FMemShapes.clear();
+  for (TMyShape* w : FWorkingShapes)
+    WalkShapeTree(w, TWalk::ShapeFirst, [this](TMyShape* s) {
+      if (TMyShape* copy = CreateShapeByName(s->ClassName(), this)) {
+        copy->Assign(s);
+        FMemShapes.push_back(copy);
+      }
+    });
+}
+
+void TMyCAD::Cut() {
+  Copy();
+  DeleteSelectedShapes();
+}
+
+// Adds copies of the memory shapes 4 units from where they were copied, renumbered to their
+// new places; a number that names no memory shape is dropped (a connector end is detached).
+static TArrMyShape PasteMemShapes(TMyCAD* Cad, const TArrMyShape& Mem, bool KeepLayer) {
+  std::unordered_map<int32_t, int32_t> renumber;
+  renumber.reserve(Mem.size());
+  const int32_t base = Cad->GetShapesCount();
+  for (size_t k = 0; k < Mem.size(); ++k) renumber.emplace(Mem[k]->ShapeNo, base + static_cast<int32_t>(k));
+  const auto mapped = [&renumber](int32_t No) {
+    const auto it = renumber.find(No);
+    return it == renumber.end() ? -1 : it->second;
+  };
+  // The memory shapes themselves lose the connector numbers that lead nowhere.
+  for (TMyShape* m : Mem) {
+    std::erase_if(m->LinkShapes, [&](int32_t No) { return mapped(No) < 0; });
+    if (auto* line = dynamic_cast<TMyLinkLine*>(m)) {
+      if (line->StartSpNo() >= 0 && mapped(line->StartSpNo()) < 0) line->RemoveSrcLink();
+      if (line->EndSpNo() >= 0 && mapped(line->EndSpNo()) < 0) line->RemoveDestLink();
+    }
+  }
+  TArrMyShape added;
+  for (TMyShape* m : Mem) {
+    TMyShape* s = TMyCAD::CreateShapeByName(m->ClassName(), Cad);
+    if (!s) continue;
+    s->Assign(m);
+    OffsetAllPoints(s, 4, 4);
+    s->ShapeId = Cad->NextShapeId();
+    s->SetName(QStringLiteral("Shape") + QString::number(s->ShapeId));
+    TShapeRelations r = s->GetRelations();
+    r.ParentNo = r.ParentNo < 0 ? -1 : mapped(r.ParentNo);
+    std::vector<int32_t> members;
+    for (int32_t c : r.ChildShapes)
+      if (const int32_t m2 = mapped(c); m2 >= 0) members.push_back(m2);
+    r.ChildShapes = std::move(members);
+    TMyShapeNo links;
+    for (int32_t l : r.LinkShapes)
+      if (const int32_t m2 = mapped(l); m2 >= 0) links.push_back(m2);
+    r.LinkShapes = std::move(links);
+    if (r.StartSpNo >= 0) r.StartSpNo = mapped(r.StartSpNo);
+    if (r.StartSpNo < 0) r.StartSpPtId = -1;
+    if (r.EndSpNo >= 0) r.EndSpNo = mapped(r.EndSpNo);
+    if (r.EndSpNo < 0) r.EndSpPtId = -1;
+    r.ShapeNo = Cad->GetShapesCount();
+    s->SetRelations(r);
+    if (!Cad->AddShape(s, KeepLayer, false)) {
+      delete s;
+      break;
+    }
+    added.push_back(s);
+  }
+  // Skipped shapes would leave numbers that point past the list: the relations are made sound
+  // again over the whole list (the pasted shapes are its tail).
+  if (added.size() != Mem.size()) {
+    std::vector<TMyShape*> all;
+    for (int32_t i = 0; i < Cad->GetShapesCount(); ++i) all.push_back(Cad->GetShapeByNo(i));
+    RepairRelations(all);
+  }
+  return added;
+}
+
+void TMyCAD::Paste() {
+  RemoveAllWorkingShapes();
+  if (FMemShapes.empty()) return;
+  const TArrMyShape added = PasteMemShapes(this, FMemShapes, false);
+  TArrMyShape roots;
+  for (TMyShape* s : added)
+    if (!s->HasParentShape()) {
+      AddWorkingShapes(s);
+      roots.push_back(s);
+    }
+  if (!roots.empty()) PushtoUndoRedoShapeList(roots, QStringLiteral("ACT_ADD"));
+  FModified = true;
+  RepaintChanged();
+}
+
+void TMyCAD::PasteforBlock() {
+  RemoveAllWorkingShapes();
+  if (FMemShapes.empty()) return;
+  const TArrMyShape added = PasteMemShapes(this, FMemShapes, true);
+  TArrMyShape roots;
+  for (TMyShape* s : added)
+    if (!s->HasParentShape()) roots.push_back(s);
+  // Selected once all are in, so that a member never stands for its group.
+  for (TMyShape* s : roots) AddWorkingShapes(s);
+  if (!roots.empty()) PushtoUndoRedoShapeList(roots, QStringLiteral("ACT_ADD"));
+  FModified = true;
+  RepaintChanged();
+}
+
+}  // namespace cad
