@@ -1,0 +1,37 @@
+# Run by CTest with cmake -P; see CMakeLists.txt beside it for the variables.
+cmake_minimum_required(VERSION 3.22)
+
+set(prefix ${WORK_DIR}/prefix)
+set(host_build ${WORK_DIR}/host-build)
+set(drawing ${WORK_DIR}/host.vorn)
+file(REMOVE_RECURSE ${WORK_DIR})
+
+# Runs one step and stops the test with its output when it fails.
+function(step name)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 300)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${name} failed (${rc}):\n${out}\n${err}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+step("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+foreach(f include/cad/cad.h include/cad/surface/mycad.h bin/kestrafel bin/kestrafel-tool)
+  if(NOT EXISTS ${prefix}/${f})
+    message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+
+# Only the prefix (and Qt) can provide the package: no registries, no source tree.
+step("configure host" ${CMAKE_COMMAND} -S ${HOST_SOURCE_DIR} -B ${host_build} -G ${GENERATOR}
+  -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
+  "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" -DCMAKE_PREFIX_PATH=${prefix} -DQt6_DIR=${QT6_DIR}
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF)
+step("build host" ${CMAKE_COMMAND} --build ${host_build})
+
+step("run host" ${host_build}/kestrafel_host ${drawing})
+message(STATUS "${step_output}")
+step("installed tool" ${prefix}/bin/kestrafel-tool info ${drawing})
+if(NOT step_output MATCHES "shapes: 4\n")
+  message(FATAL_ERROR "the tool does not see the host's four shapes:\n${step_output}")
+endif()

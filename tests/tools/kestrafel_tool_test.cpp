@@ -1,0 +1,134 @@
+// Runs the built kestrafel-tool on drawings made here and checks its output, files and exit codes.
+#include "support.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace cad;
+
+namespace {
+
+struct TRun {
+  int Exit = -1;
+  QString Out, Err;
+};
+
+TRun Tool(const QStringList& Args) {
+  QProcess p;
+  p.start(QStringLiteral(KESTRAFEL_TOOL), Args);
+  EXPECT_TRUE(p.waitForFinished(60000)) << Args.join(' ').toStdString();
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
+          QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+TMyShape* Add(TMyCAD& Cad, const char* Class, std::initializer_list<TMyPoint> Points) {
+  TMyShape* s = TMyCAD::CreateShapeByName(QString::fromLatin1(Class), &Cad);
+  for (const TMyPoint& p : Points) s->AddPoint(p);
+  s->ShapeId = Cad.NextShapeId();
+  s->ShapeNo = Cad.GetShapesCount();
+  s->SetName(QStringLiteral("Shape") + QString::number(s->ShapeId));
+  EXPECT_TRUE(Cad.AddShape(s, false, false));
+  TPoint last;
+  s->Drawed(TPoint{}, last);
+  return s;
+}
+
+class KestrafelTool : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(Dir.isValid());
+    // A filled red box, an ellipse and a line on Layer0; a box on a hidden layer.
+    TMyCAD cad;
+    cad.SetZoom(1);
+    TMyShape* box = Add(cad, "TMyRectangle", {{20, 20}, {120, 20}, {120, 80}, {20, 80}});
+    box->Brush()->SetStyle(TBrushStyle::bsSolid);
+    box->Brush()->SetColor(clRed);
+    Add(cad, "TMyEllipse", {{200, 20}, {300, 20}, {300, 80}, {200, 80}});
+    Add(cad, "TMyLine", {{20, 200}, {300, 200}});
+    cad.SetCurrentLayerId(cad.NewLayer(QStringLiteral("Notes"), false));
+    Add(cad, "TMyRectangle", {{300, 300}, {400, 300}, {400, 400}, {300, 400}});
+    ASSERT_TRUE(cad.SaveToFile(Drawing));
+  }
+  QString Path(const char* Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
+
+  QTemporaryDir Dir;
+  const QString Drawing = Path("drawing.vorn");
+};
+
+}  // namespace
+
+TEST_F(KestrafelTool, InfoListsPageLayersAndShapes) {
+  const TRun r = Tool({QStringLiteral("info"), Drawing});
+  ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+  const QStringList lines = r.Out.split('\n');
+  for (const char* expected :
+       {"generation: ZK.a", "page: A4, 210 x 297 mm", "drawing: 794 x 1123 pixels at zoom 1", "layers: 2",
+        "  layer 0 \"Layer0\": visible, 3 shapes", "  layer 1 \"Notes\": hidden, 1 shapes", "shapes: 4"})
+    EXPECT_TRUE(lines.contains(QString::fromLatin1(expected))) << expected << "\n" << r.Out.toStdString();
+  // Classes sorted by name, after the total.
+  const qsizetype total = lines.indexOf(QStringLiteral("shapes: 4"));
+  EXPECT_EQ(lines.mid(total + 1, 3), (QStringList{QStringLiteral("  TMyEllipse: 1"), QStringLiteral("  TMyLine: 1"),
+                                                  QStringLiteral("  TMyRectangle: 2")}));
+}
+
+TEST_F(KestrafelTool, RenderWritesThePageAtTheZoom) {
+  const QString png = Path("out.png");
+  const TRun r = Tool({QStringLiteral("render"), Drawing, png, QStringLiteral("--zoom"), QStringLiteral("2")});
+  ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+  const QImage image(png, "PNG");
+  ASSERT_EQ(image.size(), QSize(1587, 2245));
+  EXPECT_EQ(image.pixelColor(141, 101), QColor(Qt::red));
+  EXPECT_EQ(image.pixelColor(701, 701), QColor(Qt::white));  // the hidden layer's box
+  for (const char* zoom : {"0", "65", "x"}) {
+    const TRun bad = Tool({QStringLiteral("render"), Drawing, png, QStringLiteral("--zoom"), QString::fromLatin1(zoom)});
+    EXPECT_EQ(bad.Exit, 2) << zoom;
+    EXPECT_TRUE(bad.Err.contains(QStringLiteral("Usage:"))) << zoom;
+  }
+}
+
+TEST_F(KestrafelTool, UpgradeSavesADrawingThatLoadsAgain) {
+  const QString out = Path("upgraded.vorn");
+  ASSERT_EQ(Tool({QStringLiteral("upgrade"), Drawing, out}).Exit, 0);
+  TMyCAD cad;
+  ASSERT_TRUE(cad.LoadFromFile(out));
+  EXPECT_EQ(cad.GetShapesCount(), 4);
+  EXPECT_EQ(cad.GetLayersCount(), 2);
+}
+
+TEST_F(KestrafelTool, FileErrorsAndWrongUsage) {
+  auto expectFailure = [](const TRun& r, int exit, const QString& message) {
+    EXPECT_EQ(r.Exit, exit) << message.toStdString();
+    EXPECT_TRUE(r.Err.contains(message)) << r.Err.toStdString();
+  };
+  const QString missing = Path("missing.vorn");
+  expectFailure(Tool({QStringLiteral("info"), missing}), 1, missing + QStringLiteral(": cannot be read: no such file"));
+
+  const QString text = Path("notes.txt");
+  QFile t(text);
+  ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+  t.write(QByteArray(300, 'x'));
+  t.close();
+  expectFailure(Tool({QStringLiteral("info"), text}), 1, text + QStringLiteral(": not a drawing file"));
+
+  QFile whole(Drawing);
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  const QByteArray bytes = whole.readAll();
+  const QString cut = Path("cut.vorn");
+  QFile c(cut);
+  ASSERT_TRUE(c.open(QIODevice::WriteOnly));
+  c.write(bytes.left(bytes.size() * 2 / 3));
+  c.close();
+  expectFailure(Tool({QStringLiteral("upgrade"), cut, Path("x.vorn")}), 1, cut + QStringLiteral(": damaged or truncated drawing"));
+  EXPECT_FALSE(QFile::exists(Path("x.vorn")));
+
+  const QString unwritable = Path("no/such/dir/out.png");
+  expectFailure(Tool({QStringLiteral("render"), Drawing, unwritable}), 1, unwritable + QStringLiteral(": cannot be written"));
+
+  expectFailure(Tool({}), 2, QStringLiteral("Usage:"));
+  expectFailure(Tool({QStringLiteral("draw"), Drawing}), 2, QStringLiteral("unknown command"));
+  expectFailure(Tool({QStringLiteral("info"), Drawing, Drawing}), 2, QStringLiteral("Usage:"));
+  const TRun help = Tool({QStringLiteral("--help")});
+  EXPECT_EQ(help.Exit, 0);
+  EXPECT_TRUE(help.Out.startsWith(QStringLiteral("Usage:")));
+}
