@@ -114,6 +114,12 @@ void BuildRichDrawing(TMyCAD& Cad) {
   (void)c;
 }
 
+QByteArray RichDrawingBytes() {
+  TMyCAD source;
+  BuildRichDrawing(source);
+  return Saved(source);
+}
+
 }  // namespace
 
 TEST(DrawingFile, EmptyDrawingIsWrittenAsTheTableSays) {
@@ -374,9 +380,7 @@ TEST(DrawingFile, LayerTableIsRepairedNotFatal) {
 }
 
 TEST(DrawingFile, FailedLoadLeavesTheDrawingAsItWas) {
-  TMyCAD source;
-  BuildRichDrawing(source);
-  const QByteArray good = Saved(source);
+  const QByteArray good = RichDrawingBytes();
 
   TMyCAD cad;
   AddShape(cad, "TMyRectangle", 5, 5, 50, 50);
@@ -701,9 +705,7 @@ TEST(Blocks, AppendMakesLayersFromTheNextIdAndKeepsTheShapesOnThem) {
 }
 
 TEST(Blocks, AFailedBlockChangesNothing) {
-  TMyCAD source;
-  BuildRichDrawing(source);
-  const QByteArray good = Saved(source);
+  const QByteArray good = RichDrawingBytes();
   TMyCAD cad;
   AddShape(cad, "TMyRectangle", 5, 5, 50, 50);
   const Snapshot before = Snap(cad);

@@ -136,13 +136,8 @@ int Render(const QString& File, const QString& OutFile, double Zoom) {
 int Upgrade(const QString& InFile, const QString& OutFile) {
   cad::TMyCAD cad;
   if (const int r = Load(cad, InFile)) return r;
-  bool saved = false;
-  try {
-    saved = cad.SaveToFile(OutFile);
-  } catch (const std::exception&) {
-    saved = false;
-  }
-  if (!saved) return FileError(OutFile, QStringLiteral("cannot be written"));
+  // Saving reports every failure as false and leaves no partial file.
+  if (!cad.SaveToFile(OutFile)) return FileError(OutFile, QStringLiteral("cannot be written"));
   return kOk;
 }
 

@@ -529,33 +529,22 @@ static TArrMyShape PasteMemShapes(TMyCAD* Cad, const TArrMyShape& Mem, bool Keep
   return added;
 }
 
-void TMyCAD::Paste() {
-  RemoveAllWorkingShapes();
-  if (FMemShapes.empty()) return;
-  const TArrMyShape added = PasteMemShapes(this, FMemShapes, false);
+// Paste keeps nothing selected but the pasted shapes without a group (selected once all are
+// in, so that a member never stands for its group), recorded as one step.
+static void PasteAndSelect(TMyCAD* Cad, bool KeepLayer) {
+  Cad->RemoveAllWorkingShapes();
+  if (Cad->MemShapes().empty()) return;
   TArrMyShape roots;
-  for (TMyShape* s : added)
-    if (!s->HasParentShape()) {
-      AddWorkingShapes(s);
-      roots.push_back(s);
-    }
-  if (!roots.empty()) PushtoUndoRedoShapeList(roots, QStringLiteral("ACT_ADD"));
-  FModified = true;
-  RepaintChanged();
+  for (TMyShape* s : PasteMemShapes(Cad, Cad->MemShapes(), KeepLayer))
+    if (!s->HasParentShape()) roots.push_back(s);
+  for (TMyShape* s : roots) Cad->AddWorkingShapes(s);
+  if (!roots.empty()) Cad->PushtoUndoRedoShapeList(roots, QStringLiteral("ACT_ADD"));
+  Cad->SetModified(true);
+  Cad->RepaintChanged();
 }
 
-void TMyCAD::PasteforBlock() {
-  RemoveAllWorkingShapes();
-  if (FMemShapes.empty()) return;
-  const TArrMyShape added = PasteMemShapes(this, FMemShapes, true);
-  TArrMyShape roots;
-  for (TMyShape* s : added)
-    if (!s->HasParentShape()) roots.push_back(s);
-  // Selected once all are in, so that a member never stands for its group.
-  for (TMyShape* s : roots) AddWorkingShapes(s);
-  if (!roots.empty()) PushtoUndoRedoShapeList(roots, QStringLiteral("ACT_ADD"));
-  FModified = true;
-  RepaintChanged();
-}
+void TMyCAD::Paste() { PasteAndSelect(this, false); }
+
+void TMyCAD::PasteforBlock() { PasteAndSelect(this, true); }
 
 }  // namespace cad
