@@ -1,12 +1,4 @@
-// The tool palette's glyphs, drawn in code so the editor carries no image files.
+// The tool palette's glyphs: ToolGlyph(Hint), drawn with the editor's other glyphs.
 #pragma once
 
-#include <QIcon>
-#include <QString>
-
-namespace kestrafel {
-
-// The glyph of a palette button by its hint ("Selecting", "Rectangle", ...).
-QIcon ToolGlyph(const QString& Hint);
-
-}  // namespace kestrafel
+#include "glyphs.h"
