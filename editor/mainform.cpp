@@ -1,11 +1,23 @@
 #include "mainform.h"
 
+#include "glyphs.h"
 #include "palette.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QStandardPaths>
+#include <QStatusBar>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace kestrafel {
 
@@ -17,11 +29,13 @@ struct PaletteEntry {
   const char* Name;
   const char* Hint;
   TDrawTool Tool;
-  const char* ShapeClass;  // null for tools that create nothing
+  const char* ShapeClass;  // null for buttons that create nothing
   bool InGroup = true;     // one of the exclusive tool buttons
+  bool SetsTool = true;    // false: the button arms the zoom tool or shows the about box
 };
 
-// The palette in its order; a button appears once the surface knows its shape kind.
+// The palette in its order. A button for a shape kind the surface does not have yet is shown
+// disabled.
 const PaletteEntry kPalette[] = {
     {"sbtnSelecting", "Selecting", TDrawTool::SpSelecting, nullptr},
     {"sbtnRotateSelecting", "RotateSelecting", TDrawTool::SpRotateSelecting, nullptr},
@@ -37,18 +51,45 @@ const PaletteEntry kPalette[] = {
     {"sbtnImage", "Image", TDrawTool::SpImage, "TMyImage"},
     {"sbtnLinkLine", "LinkLine", TDrawTool::SpLinkLine, "TMyLinkLine"},
     {"LineLinkLine", "LineLinkLine", TDrawTool::SpLineLinkLine, "TMyLineLinkLine", false},
+    {"sbtnZoomIn", "Zoomin", TDrawTool::SpClose, nullptr, true, false},
+    {"sbtnZoomOut", "Zoomout", TDrawTool::SpClose, nullptr, true, false},
+    {"sbtnAbout", "About", TDrawTool::SpClose, nullptr, false, false},
 };
 
 bool ShapeKindExists(const char* className) {
   if (!className) return true;
-  TMyShape* probe = TMyCAD::CreateShapeByName(QLatin1String(className), nullptr);
-  delete probe;
+  std::unique_ptr<TMyShape> probe(TMyCAD::CreateShapeByName(QLatin1String(className), nullptr));
   return probe != nullptr;
+}
+
+const QString kNoName = QStringLiteral("NoName.VORN");
+const QString kDrawingFilter = QStringLiteral("VORN drawing file (*.vorn)");
+
+// Why a drawing could not be written to FileName, as far as the file system tells.
+QString SaveFailureReason(const QString& FileName) {
+  const QFileInfo file(FileName);
+  const QFileInfo folder(file.absolutePath());
+  if (!folder.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder.absoluteFilePath());
+  if (!folder.isDir()) return QStringLiteral("%1 is not a folder").arg(folder.absoluteFilePath());
+  if (!folder.isWritable()) return QStringLiteral("the folder %1 cannot be written to").arg(folder.absoluteFilePath());
+  if (file.exists() && !file.isWritable()) return QStringLiteral("the file is write-protected");
+  return QStringLiteral("the file could not be written completely (is the disk full?)");
 }
 
 }  // namespace
 
+// One action of the window: its name (also its object name and handler's name without
+// "Execute"), category, caption, shortcuts and what it does; no handler leaves it disabled.
+struct TMainForm::TActionDef {
+  const char* Name;
+  const char* Category;
+  const char* Caption;
+  QList<QKeySequence> Keys;
+  std::function<void()> Execute;
+};
+
 TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
+  setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Kestrafel 1.0"));
   resize(1024, 694);
 
@@ -69,6 +110,9 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   cmbZoom->setObjectName(QStringLiteral("cmbZoom"));
   for (const char* item : {"50%", "75%", "100%", "110%", "130%", "200%", "400%", "800%"})
     cmbZoom->addItem(QLatin1String(item));
+  // Editable only so that it can show zooms between its items ("240%"); typing is off.
+  cmbZoom->setEditable(true);
+  cmbZoom->lineEdit()->setReadOnly(true);
   panelLayout->addWidget(cmbZoom);
   lblLabelXY = new QLabel(QStringLiteral("lblLabelXY"), Panel1);
   lblLabelXY->setObjectName(QStringLiteral("lblLabelXY"));
@@ -80,7 +124,10 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   panelLayout->addStretch(1);
   row->addWidget(Panel1);
 
-  ScrollBox1 = new QScrollArea(central);
+  Splitter1 = new QSplitter(Qt::Horizontal, central);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setOpaqueResize(true);
+  ScrollBox1 = new QScrollArea(Splitter1);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setFrameShape(QFrame::StyledPanel);
   ScrollBox1->setFrameShadow(QFrame::Sunken);
@@ -91,12 +138,60 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   MyCAD1->setObjectName(QStringLiteral("MyCAD1"));
   ApplyStoredSettings();
   ScrollBox1->setWidget(MyCAD1);
-  row->addWidget(ScrollBox1, 1);
+  Splitter1->addWidget(ScrollBox1);
+  BuildSidePanel();
+  Splitter1->setStretchFactor(0, 1);
+  Splitter1->setStretchFactor(1, 0);
+  Splitter1->setSizes({780, 230});
+  row->addWidget(Splitter1, 1);
   setCentralWidget(central);
 
+  FileOpen = new QFileDialog(this);
+  FileOpen->setObjectName(QStringLiteral("FileOpen"));
+  FileSaveAs = new QFileDialog(this);
+  FileSaveAs->setObjectName(QStringLiteral("FileSaveAs"));
+  ImageFileOpen = new QFileDialog(this);
+  ImageFileOpen->setObjectName(QStringLiteral("ImageFileOpen"));
+  auto* colorDialog = new QColorDialog(this);
+  colorDialog->setObjectName(QStringLiteral("ColorDialog1"));
+  auto* popup = new QMenu(this);
+  popup->setObjectName(QStringLiteral("PopupMenu1"));
+  popup->addAction(QStringLiteral("Close"))->setObjectName(QStringLiteral("miClose"));
+
+  BuildActions();
+  BuildMenu();
+  BuildToolBar();
+
+  lblStatusXY = new QLabel(this);
+  lblStatusXY->setObjectName(QStringLiteral("lblStatusXY"));
+  lblStatusXY->setMinimumWidth(160);
+  lblStatusShape = new QLabel(this);
+  lblStatusShape->setObjectName(QStringLiteral("lblStatusShape"));
+  statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar()->addWidget(lblStatusXY);
+  statusBar()->addWidget(lblStatusShape, 1);
+
   connect(cmbZoom, &QComboBox::activated, this, &TMainForm::cmbZoomChange);
+  connect(Splitter1, &QSplitter::splitterMoved, this, [this] { CentreMyCAD(); });
   MyCAD1->OnActionToolToSelecting = [this] { MyCAD1ActionToolToSelecting(); };
+  MyCAD1->OnMouseDown = [this](TMyCAD*, TMouseButton, TShiftState, int X, int Y) { MyCAD1MouseDown(X, Y); };
+  MyCAD1->OnMouseMove = [this](TMyCAD*, TShiftState, int X, int Y) { MyCAD1MouseMove(X, Y); };
+  MyCAD1->OnMouseUp = [this](TMyCAD*, TMouseButton, TShiftState, int X, int Y) { MyCAD1MouseUp(X, Y); };
+  MyCAD1->OnShapeAdded = [this](TMyShape*& Shape, int32_t) { MyCAD1ShapeAdded(Shape); };
+  MyCAD1->OnShapeSelected = [this](TMyShape*, TMyShape*) { UpdateStatus(); };
+  MyCAD1->OnShapeMouseRotated = [this](TMyShape* Shape, const TPoint&, const TPoint&) {
+    if (Shape) lblStatusShape->setText(QStringLiteral("%1 turned to %2°").arg(Shape->Name()).arg(Shape->Angle() * 180 / M_PI, 0, 'f', 1));
+  };
+  // The window sees keys before its controls (the arrow keys move the selected shape).
+  qApp->installEventFilter(this);
   FormCreate();
+}
+
+TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
+
+QAction* TMainForm::Action(const QString& Name) const {
+  const auto it = Actions.find(Name);
+  return it == Actions.end() ? nullptr : it->second;
 }
 
 void TMainForm::BuildPalette(QLayout* Layout) {
@@ -106,7 +201,6 @@ void TMainForm::BuildPalette(QLayout* Layout) {
   grid->setSpacing(2);
   int i = 0;
   for (const PaletteEntry& e : kPalette) {
-    if (!ShapeKindExists(e.ShapeClass)) continue;
     auto* b = new QToolButton(Panel1);
     b->setObjectName(QLatin1String(e.Name));
     b->setToolTip(QLatin1String(e.Hint));
@@ -115,15 +209,260 @@ void TMainForm::BuildPalette(QLayout* Layout) {
     b->setCheckable(e.InGroup);
     b->setAutoRaise(true);
     b->setFixedSize(34, 32);
+    b->setEnabled(ShapeKindExists(e.ShapeClass));
     if (e.InGroup) ToolGroup->addButton(b);
     grid->addWidget(b, i / 2, i % 2);
     ++i;
-    const TDrawTool tool = e.Tool;
-    connect(b, &QToolButton::clicked, this, [this, tool] { MyCAD1->SetShapeTool(tool); });
     SpeedButtons[QLatin1String(e.Name)] = b;
+    if (e.SetsTool) {
+      const TDrawTool tool = e.Tool;
+      connect(b, &QToolButton::clicked, this, [this, tool] { MyCAD1->SetShapeTool(tool); });
+    } else if (QLatin1String(e.Name) == QLatin1String("sbtnAbout")) {
+      connect(b, &QToolButton::clicked, this, [this] { Action(QStringLiteral("About"))->trigger(); });
+    } else {
+      // The zoom tool takes the mouse; the surface leaves it alone meanwhile.
+      connect(b, &QToolButton::clicked, this, [this] { MyCAD1->SetShapeTool(TDrawTool::SpClose); });
+    }
   }
   static_cast<QVBoxLayout*>(Layout)->addLayout(grid);
   SpeedButtons[QStringLiteral("sbtnSelecting")]->setChecked(true);
+}
+
+void TMainForm::BuildSidePanel() {
+  Panel2 = new QWidget(Splitter1);
+  Panel2->setObjectName(QStringLiteral("Panel2"));
+  Panel2->setMinimumWidth(230);
+  auto* layout = new QVBoxLayout(Panel2);
+  layout->setContentsMargins(0, 0, 0, 0);
+  PageControl1 = new QTabWidget(Panel2);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  // The pages' contents (layer tree, library pages, inspector) come with the side panels; until
+  // then each page says what it will hold.
+  const std::pair<QWidget**, const char*> pages[] = {
+      {&tsLayer, "Layer"}, {&tsLibrary, "Library"}, {&tsInspector, "Inspector"}};
+  for (const auto& [page, caption] : pages) {
+    *page = new QWidget(PageControl1);
+    (*page)->setObjectName(QStringLiteral("ts") + QLatin1String(caption));
+    auto* l = new QVBoxLayout(*page);
+    auto* note = new QLabel(QStringLiteral("The %1 page is not available yet.").arg(QString::fromLatin1(caption).toLower()), *page);
+    note->setWordWrap(true);
+    note->setEnabled(false);
+    l->addWidget(note);
+    l->addStretch(1);
+    PageControl1->addTab(*page, QLatin1String(caption));
+  }
+  PageControl1->setCurrentWidget(tsInspector);
+  layout->addWidget(PageControl1);
+  Splitter1->addWidget(Panel2);
+}
+
+QAction* TMainForm::MakeAction(const TActionDef& Def) {
+  auto* a = new QAction(QLatin1String(Def.Caption), this);
+  const QString name = QLatin1String(Def.Name);
+  a->setObjectName(name);
+  a->setProperty("Category", QLatin1String(Def.Category));
+  a->setToolTip(QLatin1String(Def.Caption));
+  a->setStatusTip(QLatin1String(Def.Caption));
+  a->setShortcuts(Def.Keys);
+  a->setIcon(ActionGlyph(name));
+  if (Def.Execute) {
+    const auto run = Def.Execute;
+    connect(a, &QAction::triggered, this, [run] { run(); });
+  } else {
+    a->setEnabled(false);
+  }
+  addAction(a);  // shortcuts work wherever the focus is in the window
+  Actions[name] = a;
+  return a;
+}
+
+void TMainForm::BuildActions() {
+  auto* list = new QObject(this);
+  list->setObjectName(QStringLiteral("ActionList1"));
+  TMyCAD* c = MyCAD1;
+  auto withUpdate = [this](std::function<void()> F) {
+    return [this, F] {
+      F();
+      UpdateToolbar();
+    };
+  };
+  auto selected = [c] { return c->GetSelectedShape(); };
+  const double pi = M_PI;
+  const TActionDef defs[] = {
+      {"New", "File", "New", {QKeySequence::New}, [this] { NewExecute(); }},
+      {"Open", "File", "Open", {QKeySequence::Open}, [this] { OpenExecute(); }},
+      // Libraries, export, page setup, printing and the about box come with their windows.
+      {"OpenLib", "File", "Open Lib", {}, nullptr},
+      {"Save", "File", "Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { SaveExecute(); }},
+      {"SaveAs", "File", "Save As", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { SaveAsExecute(); }},
+      {"Bitmap", "File", "Bitmap File", {}, nullptr},
+      {"WMF", "File", "WMF File", {}, nullptr},
+      {"JPEG", "File", "JPEG File", {}, nullptr},
+      {"DXF", "File", "DXF File", {}, nullptr},
+      {"ImportVORNFile", "File", "Import VORN File", {}, [this] { ImportVORNFileExecute(); }},
+      {"ImportAutoCADFile", "File", "Import AutoCAD File", {}, nullptr},
+      {"PageSetup", "File", "Page Setup", {}, nullptr},
+      {"PrintSetup", "File", "Print Setup", {}, nullptr},
+      {"Print", "File", "Print", {}, nullptr},
+      {"AExit", "File", "Exit", {}, [this] { AExitExecute(); }},
+      {"ACopy", "Edit", "Copy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, withUpdate([c] { c->Copy(); })},
+      {"Cut", "Edit", "Cut", {QKeySequence(Qt::CTRL | Qt::Key_X)}, withUpdate([c] { c->Cut(); })},
+      {"Paste", "Edit", "Paste", {QKeySequence(Qt::CTRL | Qt::Key_V)}, withUpdate([c] { c->PasteforBlock(); })},
+      {"Undo", "Edit", "Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoExecute(); }},
+      {"Redo", "Edit", "Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, [this] { RedoExecute(); }},
+      {"Delete", "Edit", "Delete", {QKeySequence(Qt::Key_Delete)}, withUpdate([c] { c->DeleteSelectedShapes(); })},
+      {"GroupShape", "Edit", "Group Shape", {}, withUpdate([c] { c->GroupWorkingShape(); })},
+      {"UngroupShape", "Edit", "Ungroup Shape", {}, [this] { UngroupShapeExecute(); }},
+      {"SendToBack", "Edit", "Send To Back", {}, withUpdate([c, selected] { c->SendToBack(selected(), true); })},
+      {"BringToFront", "Edit", "Bring To Front", {}, withUpdate([c, selected] { c->BringToFront(selected(), true); })},
+      {"SendToBackByStep", "Edit", "Send To Back By Step", {}, withUpdate([c, selected] { c->SendToBackByStep(selected(), true); })},
+      {"BringToFrontByStep", "Edit", "Bring To Front By Step", {}, withUpdate([c, selected] { c->BringToFrontByStep(selected(), true); })},
+      {"Lock", "Edit", "Lock", {}, [this] { LockShapes(true); }},
+      {"Unlock", "Edit", "Unlock", {}, [this] { LockShapes(false); }},
+      {"FlipVertical", "Edit", "Flip Vertical", {}, [this] { FlipShapes(false); }},
+      {"FlipHorizontal", "Edit", "Flip Horizontal", {}, [this] { FlipShapes(true); }},
+      {"AlignLeft", "Align", "Align Left", {}, withUpdate([c] { c->AlignLeft(); })},
+      {"AlignRight", "Align", "Align Right", {}, withUpdate([c] { c->AlignRight(); })},
+      {"AlignTop", "Align", "Align Top", {}, withUpdate([c] { c->AlignTop(); })},
+      {"AlignBottom", "Align", "Align Bottom", {}, withUpdate([c] { c->AlignBottom(); })},
+      {"AlignHorizontalCenter", "Align", "Align Horizontal Center", {}, withUpdate([c] { c->AlignHorizontalCenter(); })},
+      {"AlignVerticalCenter", "Align", "Align Vertical Center", {}, withUpdate([c] { c->AlignVerticalCenter(); })},
+      {"Selecting", "CodeDrawing", "Selecting", {}, [this] {
+         MyCAD1->SetShapeTool(TDrawTool::SpSelecting);
+         SpeedButtons[QStringLiteral("sbtnSelecting")]->setChecked(true);
+       }},
+      {"Line", "CodeDrawing", "Line", {}, [this] {
+         CodeDrawing("LineShape", TDrawTool::SpLine, {{13, 4}, {40, 50}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spLine, 'LineShape', [MyPoint(13, 4), MyPoint(40, 50)]);"));
+       }},
+      {"RuleLine", "CodeDrawing", "RuleLine", {}, [this] {
+         CodeDrawing("RuleLineShape", TDrawTool::SpRuleLine, {{131, 41}, {140, 150}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spRuleLine, 'RuleLineShape', [MyPoint(131, 41), MyPoint(140,150)]);"));
+       }},
+      {"Arc", "CodeDrawing", "Arc", {}, [this] {
+         CodeDrawing("ArcShape", TDrawTool::SpElliArc, {{330, 211}, {380, 211}, {380, 270}}, 0,
+                     QStringLiteral("AShapeId:=MyCAD1.AddShapeByCode(MyCAD1,spElliArc, 'ArcShape', [MyPoint(330, 211),  MyPoint(380, 211), MyPoint(380, 270)], 0);"));
+       }},
+      {"PolyLine", "CodeDrawing", "PolyLine", {}, [this] {
+         CodeDrawing("PolyLineShape", TDrawTool::SpPolyLine, {{90, 11}, {80, 70}, {110, 120}, {10, 120}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spPolyLine, 'PolyLineShape', [MyPoint(90, 11), MyPoint(80,70), MyPoint(110, 120), MyPoint(10, 120)]);"));
+       }},
+      {"Polygon", "CodeDrawing", "Polygon", {}, [this] {
+         const TArrMyPoint p = {{390, 11}, {380, 70}, {210, 10}, {110, 190}};
+         CodeDrawing("PolygonShapeArray", TDrawTool::SpPolygon, p, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spPolygon, 'PolygonShapeArray', p);{ p is a array}"));
+       }},
+      {"PolyBezier", "CodeDrawing", "PolyBezier", {}, [] {}},
+      {"Rectangle", "CodeDrawing", "Rectangle", {}, [this, pi] {
+         CodeDrawing("RectangleShape", TDrawTool::SpRectangle, {{290, 211}, {380, 211}, {380, 270}, {290, 270}}, 30 * pi / 180,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spRectangle, 'RectangleShape', [MyPoint(290, 211),MyPoint(380, 211), MyPoint(380, 270), MyPoint(290, 270)], 30 * pi / 180);"));
+       }},
+      {"Ellipse", "CodeDrawing", "Ellipse", {}, [this] {
+         CodeDrawing("EllipseShape", TDrawTool::SpEllipse, {{380, 261}, {430, 261}, {430, 320}, {380, 320}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spEllipse,'EllipseShape',[MyPoint(380, 261), MyPoint(430,261) ,MyPoint(430, 320),MyPoint(380,320)]);"));
+       }},
+      {"Text", "CodeDrawing", "Text", {}, [] {}},
+      {"SelectShape", "CodeSelecting", "Select Shape", {}, withUpdate([c] { c->SelectShapeByCode(1, true); })},
+      {"SelectMoreShapes", "CodeSelecting", "Select More Shapes", {}, withUpdate([c] { c->SelectShapeByCode(2, false); })},
+      {"DeSelectShape", "CodeSelecting", "DeSelectShape", {}, withUpdate([c] { c->DeSelectedAllShapesByCode(); })},
+      {"SelectAllShapes", "CodeSelecting", "Select All Shapes", {QKeySequence(Qt::CTRL | Qt::Key_A)}, withUpdate([c] {
+         c->SelectAllShapes();
+         c->RepaintChanged();
+       })},
+      {"ToggleGrid", "Option", "Toggle Grid", {}, [c] {
+         c->GridOperation()->SetGridShow(!c->GridOperation()->GridShow());
+         c->Repaint();
+       }},
+      {"LineGrid", "Option", "Line Grid", {}, [c] {
+         c->GridOperation()->SetGridType(TGridType::gLine);
+         c->Repaint();
+       }},
+      {"PixelGrid", "Option", "Pixel Grid", {}, [c] {
+         c->GridOperation()->SetGridType(TGridType::gPixel);
+         c->Repaint();
+       }},
+      {"SnapToGrid", "Option", "Snap To Grid", {}, [c] { c->SetSnap(!c->Snap()); }},
+      {"SnapToShape", "Option", "Snap To Shape", {}, [c] { c->SetSnapShape(!c->SnapShape()); }},
+      {"Zoomin", "Zoom", "Zoomin", {QKeySequence::ZoomIn}, [this] { ZoominExecute(); }},
+      {"Zoomout", "Zoom", "Zoomout", {QKeySequence::ZoomOut}, [this] { ZoomoutExecute(); }},
+      {"Nicefit", "Zoom", "Nicefit", {}, [this] { NicefitExecute(); }},
+      {"Inspector", "Window", "Inspector", {}, [this] { PageControl1->setCurrentWidget(tsInspector); }},
+      {"LayerManager", "Window", "Layer Manager", {}, [this] { PageControl1->setCurrentWidget(tsLayer); }},
+      {"LibraryManager", "Window", "Library", {}, [this] { PageControl1->setCurrentWidget(tsLibrary); }},
+      {"About", "Help", "About", {}, [] { ShowMessage(QStringLiteral("Kestrafel 1.0\nA vector drawing editor.")); }},
+      {"ShowVORNVersion", "Help", "Show VORN Version", {}, [this] { ShowVORNVersionExecute(); }},
+  };
+  for (const TActionDef& d : defs) MakeAction(d)->setParent(list);
+  // The grid and snap switches show their state.
+  for (const char* name : {"ToggleGrid", "SnapToGrid", "SnapToShape"}) Action(QLatin1String(name))->setCheckable(true);
+  Action(QStringLiteral("ToggleGrid"))->setChecked(c->GridOperation()->GridShow());
+  Action(QStringLiteral("SnapToGrid"))->setChecked(c->Snap());
+  Action(QStringLiteral("SnapToShape"))->setChecked(c->SnapShape());
+}
+
+void TMainForm::BuildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  // A menu from action names; "-" is a separator, "Export" the export submenu.
+  auto menu = [this, bar](const char* Title, const char* Name, std::initializer_list<const char*> Items) {
+    QMenu* m = bar->addMenu(QLatin1String(Title));
+    m->setObjectName(QLatin1String(Name));
+    for (const char* item : Items) {
+      if (QLatin1String(item) == QLatin1String("-")) {
+        m->addSeparator();
+      } else if (QLatin1String(item) == QLatin1String("Export")) {
+        QMenu* sub = m->addMenu(QStringLiteral("Export"));
+        sub->setObjectName(QStringLiteral("miExport"));
+        for (const char* e : {"Bitmap", "WMF", "JPEG", "DXF"}) sub->addAction(Action(QLatin1String(e)));
+      } else {
+        m->addAction(Action(QLatin1String(item)));
+      }
+    }
+  };
+  menu("&File", "miFile", {"New", "Open", "OpenLib", "Save", "SaveAs", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
+  menu("&Edit", "miEdit", {"ACopy", "Cut", "Paste", "Undo", "Redo", "Delete", "-", "GroupShape", "UngroupShape", "-", "SendToBack", "BringToFront", "-", "Lock", "Unlock", "-", "FlipVertical", "FlipHorizontal"});
+  menu("&Align", "miAlign", {"AlignLeft", "AlignRight", "AlignTop", "AlignBottom", "AlignHorizontalCenter", "AlignVerticalCenter"});
+  menu("&Code Drawing", "miCodeDrawing", {"Selecting", "Line", "RuleLine", "Arc", "PolyLine", "Polygon", "PolyBezier", "Rectangle", "Ellipse", "Text"});
+  menu("C&ode Selecting", "miCodeSelecting", {"SelectShape", "SelectMoreShapes", "DeSelectShape", "SelectAllShapes"});
+  menu("O&ption", "miOption", {"ToggleGrid", "LineGrid", "PixelGrid", "-", "SnapToGrid", "SnapToShape"});
+  menu("&Zoom", "miZoom", {"Zoomin", "Zoomout", "Nicefit"});
+  menu("&Window", "miWindow", {"Inspector", "LayerManager", "LibraryManager"});
+  menu("&Help", "miHelp", {"About", "ShowVORNVersion"});
+}
+
+void TMainForm::BuildToolBar() {
+  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolBar1->setMovable(false);
+  // Button name and its action; null for a separator.
+  const std::pair<const char*, const char*> buttons[] = {
+      {"tbtnNew", "New"}, {"tbtnOpen", "Open"}, {"tbtnOpenLib", "OpenLib"}, {"tbtnSave", "Save"},
+      {"tbtnPageSetup", "PageSetup"}, {"tbtnPrintSetup", "PrintSetup"}, {"tbtnPreview", "Print"}, {nullptr, nullptr},
+      {"tbtnCopy", "ACopy"}, {"tbtnCut", "Cut"}, {"tbtnPaste", "Paste"}, {"tbtnUndo", "Undo"}, {"tbtnRedo", "Redo"},
+      {"tbtnDelete", "Delete"}, {"tbtnLock", "Lock"}, {"tbtnUnlock", "Unlock"}, {nullptr, nullptr},
+      {"tbtnGroup", "GroupShape"}, {"tbtnUngroup", "UngroupShape"}, {"tbtnSendToBack", "SendToBack"},
+      {"tbtnBringToFront", "BringToFront"}, {"tbtnSendToBackByStep", "SendToBackByStep"},
+      {"tbtnBringToFrontByStep", "BringToFrontByStep"}, {nullptr, nullptr},
+      {"tbtnAlignTop", "AlignTop"}, {"tbtnAlignBottom", "AlignBottom"}, {"tbtnAlignLeft", "AlignLeft"},
+      {"tbtnAlignRight", "AlignRight"}, {"tbtnAlignVerticalCenter", "AlignVerticalCenter"},
+      {"tbtnAlignHorizontalCenter", "AlignHorizontalCenter"}, {nullptr, nullptr},
+      {"tbtnFlipVertical", "FlipVertical"}, {"tbtnFlipHorizontal", "FlipHorizontal"}, {nullptr, nullptr},
+      {"tbtnZoomin", "Zoomin"}, {"tbtnZoomout", "Zoomout"}, {nullptr, nullptr},
+      {"tbtnToggleGrid", "ToggleGrid"}, {"tbtnLineGrid", "LineGrid"}, {"tbtnPixelGrid", "PixelGrid"},
+      {"tbtnSnapToGrid", "SnapToGrid"}, {"tbtnSnapToShape", "SnapToShape"},
+  };
+  for (const auto& [button, action] : buttons) {
+    if (!button) {
+      ToolBar1->addSeparator();
+      continue;
+    }
+    ToolBar1->addAction(Action(QLatin1String(action)));
+    auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Action(QLatin1String(action))));
+    if (!b) continue;
+    b->setObjectName(QLatin1String(button));
+    ToolButtons[QLatin1String(button)] = b;
+  }
 }
 
 void TMainForm::ApplyStoredSettings() {
@@ -172,14 +511,17 @@ void TMainForm::ApplyStoredSettings() {
 }
 
 void TMainForm::FormCreate() {
-  FCurrentFileName = QStringLiteral("NoName.VORN");
+  FCurrentFileName = kNoName;
+  FLastFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   MyCAD1->Brush()->SetStyle(TBrushStyle::bsClear);
+  UpdateToolbar();
 }
 
 void TMainForm::FormShow() {
   cmbZoom->setCurrentIndex(2);
   MyCAD1->SetFSnapPixels(8);
   CentreMyCAD();
+  UpdateToolbar();
 }
 
 void TMainForm::showEvent(QShowEvent* Event) {
@@ -195,11 +537,48 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
   CentreMyCAD();
 }
 
+void TMainForm::closeEvent(QCloseEvent* Event) {
+  if (MyCAD1->Modified() && !SavePrompt()) {
+    Event->ignore();
+    return;
+  }
+  Event->accept();
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Event->type() == QEvent::KeyPress && Watched->isWidgetType() && static_cast<QWidget*>(Watched)->window() == this &&
+      FormKeyDown(static_cast<QKeyEvent*>(Event)->key()))
+    return true;
+  return QMainWindow::eventFilter(Watched, Event);
+}
+
+bool TMainForm::FormKeyDown(int Key) {
+  TMyShape* s = MyCAD1->GetSelectedShape();
+  if (!s) return false;
+  int dx = 0, dy = 0;
+  switch (Key) {
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Down: dy = 1; break;
+    default: return false;
+  }
+  MyCAD1->Move(s, dx, dy);
+  MyCAD1->SetModified(true);
+  UpdateToolbar();
+  return true;
+}
+
 void TMainForm::CentreMyCAD() {
   // A surface smaller than the box sits in its middle (the box's alignment); a larger one is
   // scrolled so that its middle shows.
   for (QScrollBar* bar : {ScrollBox1->horizontalScrollBar(), ScrollBox1->verticalScrollBar()})
     bar->setValue((bar->minimum() + bar->maximum()) / 2);
+}
+
+void TMainForm::ShowZoom() {
+  cmbZoom->setEditText(QString::number(static_cast<long long>(std::trunc(MyCAD1->Zoom() * 100))) + QLatin1Char('%'));
+  CentreMyCAD();
 }
 
 void TMainForm::cmbZoomChange(int Index) {
@@ -208,8 +587,306 @@ void TMainForm::cmbZoomChange(int Index) {
   CentreMyCAD();
 }
 
+// ---- Toolbar, title and status ----
+
+void TMainForm::UpdateToolbar() {
+  const int n = MyCAD1->GetSelectedShapesCount();
+  auto enable = [this](const char* Name, bool On) {
+    if (QAction* a = Action(QLatin1String(Name))) a->setEnabled(On);
+  };
+  for (const char* name : {"Delete", "BringToFront", "SendToBack", "BringToFrontByStep", "SendToBackByStep", "ACopy", "Cut",
+                           "FlipVertical", "FlipHorizontal"})
+    enable(name, n > 0);
+  for (const char* name : {"GroupShape", "AlignTop", "AlignBottom", "AlignLeft", "AlignRight", "AlignHorizontalCenter", "AlignVerticalCenter"})
+    enable(name, n > 1);
+  enable("UngroupShape", n == 1);
+  enable("Paste", MyCAD1->GetMemShapesCount() > 0);
+  const TMyShape* one = MyCAD1->GetSelectedShape();
+  enable("Lock", n > 1 || (n == 1 && one && !one->Locked()));
+  enable("Unlock", n > 1 || (n == 1 && one && one->Locked()));
+  enable("Undo", MyCAD1->CanUndo());
+  enable("Redo", MyCAD1->CanRedo());
+  Action(QStringLiteral("ToggleGrid"))->setChecked(MyCAD1->GridOperation()->GridShow());
+  Action(QStringLiteral("SnapToGrid"))->setChecked(MyCAD1->Snap());
+  Action(QStringLiteral("SnapToShape"))->setChecked(MyCAD1->SnapShape());
+  setWindowTitle(QStringLiteral("%1%2 - Kestrafel 1.0").arg(QFileInfo(FCurrentFileName).fileName(), MyCAD1->Modified() ? QStringLiteral(" *") : QString()));
+  UpdateStatus();
+}
+
+void TMainForm::UpdateStatus() {
+  const TArrMyShape& sel = MyCAD1->GetSelectedShapes();
+  if (sel.empty()) {
+    lblStatusShape->setText(QStringLiteral("%1 shapes").arg(MyCAD1->GetShapesCount()));
+  } else if (sel.size() == 1) {
+    TMyShape* s = sel.front();
+    const TMyRect r = GetPointsLTRB(std::as_const(s->Points));
+    lblStatusShape->setText(QStringLiteral("%1 (%2), id %3: %4, %5 to %6, %7%8")
+                                .arg(s->Name(), s->ClassName())
+                                .arg(s->ShapeId)
+                                .arg(r.Left, 0, 'f', 1)
+                                .arg(r.Top, 0, 'f', 1)
+                                .arg(r.Right, 0, 'f', 1)
+                                .arg(r.Bottom, 0, 'f', 1)
+                                .arg(s->Locked() ? QStringLiteral(", locked") : QString()));
+  } else {
+    lblStatusShape->setText(QStringLiteral("%1 shapes selected").arg(sel.size()));
+  }
+}
+
+// ---- Surface events ----
+
+void TMainForm::MyCAD1MouseDown(int X, int Y) {
+  if (!SpeedButtons[QStringLiteral("sbtnZoomIn")]->isChecked() && !SpeedButtons[QStringLiteral("sbtnZoomOut")]->isChecked()) return;
+  TCanvas* c = MyCAD1->Canvas();
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  c->Pen()->SetMode(TPenMode::pmXor);
+  c->Pen()->SetStyle(TPenStyle::psDot);
+  c->Pen()->SetColor(clBlack);
+  FZoomStart = FZoomLast = QPoint(X, Y);
+  FRubberBand = true;
+  MyCAD1->SetShapeTool(TDrawTool::SpClose);
+}
+
+void TMainForm::MyCAD1MouseMove(int X, int Y) {
+  const TMyPoint p = MyPoint(static_cast<float>(X / MyCAD1->Zoom()), static_cast<float>(Y / MyCAD1->Zoom()));
+  lblStatusXY->setText(QStringLiteral("X %1, Y %2").arg(p.X, 0, 'f', 1).arg(p.Y, 0, 'f', 1));
+  if (!FRubberBand) return;
+  TCanvas* c = MyCAD1->Canvas();
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  c->Pen()->SetMode(TPenMode::pmXor);
+  c->Pen()->SetStyle(TPenStyle::psDot);
+  c->Rectangle(FZoomStart.x(), FZoomStart.y(), FZoomLast.x(), FZoomLast.y());
+  c->Pen()->SetColor(clRed);
+  FZoomLast = QPoint(X, Y);
+  c->Rectangle(FZoomStart.x(), FZoomStart.y(), X, Y);
+}
+
+void TMainForm::MyCAD1MouseUp(int X, int Y) {
+  if (FRubberBand) {
+    FRubberBand = false;
+    const bool in = SpeedButtons[QStringLiteral("sbtnZoomIn")]->isChecked();
+    const double k = in ? 1.2 : 0.8;
+    const QPoint centre(FZoomStart.x() + (X - FZoomStart.x()) / 2, FZoomStart.y() + (Y - FZoomStart.y()) / 2);
+    MyCAD1->SetZoom(MyCAD1->Zoom() * k);
+    // The band's centre goes to the middle of the box where the surface is larger than it.
+    QScrollBar* h = ScrollBox1->horizontalScrollBar();
+    QScrollBar* v = ScrollBox1->verticalScrollBar();
+    ScrollBox1->widget()->adjustSize();
+    CentreMyCAD();
+    if (MyCAD1->width() > ScrollBox1->viewport()->width())
+      h->setValue(static_cast<int>(std::trunc(centre.x() * k - ScrollBox1->viewport()->width() / 2.0)));
+    if (MyCAD1->height() > ScrollBox1->viewport()->height())
+      v->setValue(static_cast<int>(std::trunc(centre.y() * k - ScrollBox1->viewport()->height() / 2.0)));
+    cmbZoom->setEditText(QString::number(static_cast<long long>(std::trunc(MyCAD1->Zoom() * 100))) + QLatin1Char('%'));
+  }
+  UpdateToolbar();
+}
+
 void TMainForm::MyCAD1ActionToolToSelecting() {
   if (QToolButton* b = SpeedButtons[QStringLiteral("sbtnSelecting")]) b->setChecked(true);
 }
+
+void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
+  if (Shape && Shape->ClassName() == QLatin1String("TMyImage")) {
+    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), QStringLiteral("Bitmap file(*.bmp);;All file(*.*)"), QFileDialog::AcceptOpen);
+    const QString name = ChooseFile(ImageFileOpen);
+    if (!name.isEmpty()) {
+      try {
+        const std::unique_ptr<TBitmap> picture = LoadGraphicsFile(name);
+        MyCAD1->SetMyImage(Shape->ShapeId, picture.get());
+      } catch (const std::exception& e) {
+        MessageDlg(QString::fromLocal8Bit(e.what()), TMsgDlgType::mtError, mbOK);
+      }
+    }
+  }
+  UpdateToolbar();
+}
+
+// ---- Files ----
+
+QString TMainForm::ChooseFile(QFileDialog* Dialog) {
+  QString chosen;
+  if (OnChooseFile) {
+    chosen = OnChooseFile(Dialog);
+  } else if (Dialog->exec() == QDialog::Accepted && !Dialog->selectedFiles().isEmpty()) {
+    chosen = Dialog->selectedFiles().front();
+  }
+  if (!chosen.isEmpty()) FLastFolder = QFileInfo(chosen).absolutePath();
+  return chosen;
+}
+
+void TMainForm::PrepareDialog(QFileDialog* Dialog, const QString& Title, const QString& Filter, QFileDialog::AcceptMode Mode) {
+  Dialog->setWindowTitle(Title);
+  Dialog->setNameFilter(Filter);
+  Dialog->setAcceptMode(Mode);
+  Dialog->setFileMode(Mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  Dialog->setDefaultSuffix(Mode == QFileDialog::AcceptSave ? QStringLiteral("vorn") : QString());
+  Dialog->setDirectory(FLastFolder);
+}
+
+bool TMainForm::SaveDrawingAs(const QString& FileName) {
+  if (!MyCAD1->SaveToFile(FileName)) {
+    MessageDlg(QStringLiteral("MyCAD1 could not be saved to %1: %2.").arg(FileName, SaveFailureReason(FileName)), TMsgDlgType::mtError, mbOK);
+    UpdateToolbar();
+    return false;
+  }
+  FCurrentFileName = FileName;
+  UpdateToolbar();
+  return true;
+}
+
+bool TMainForm::SavePrompt() {
+  if (!MyCAD1->Modified()) return true;
+  const int answer = MessageDlg(QStringLiteral("File [%1] has changed, do you want to save it?").arg(FCurrentFileName),
+                                TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
+  if (answer == mrNo) return true;
+  if (answer != mrYes) return false;
+  // Yes: saved, or the drawing stays (a cancelled name or a failed save loses nothing).
+  QString name = FCurrentFileName;
+  if (name == kNoName) {
+    PrepareDialog(FileSaveAs, QStringLiteral("Save"), kDrawingFilter, QFileDialog::AcceptSave);
+    name = ChooseFile(FileSaveAs);
+    if (name.isEmpty()) return false;
+  }
+  if (!SaveDrawingAs(name)) return false;
+  ShowMessage(QStringLiteral("MyCAD1 has been saved to ") + name);
+  return true;
+}
+
+void TMainForm::NewExecute() {
+  if (MessageDlg(QStringLiteral("Begin a new drawing?"), TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes) return;
+  if (!SavePrompt()) return;
+  MyCAD1->ClearAllUndoStuff();
+  MyCAD1->DeleteAllShapes();
+  MyCAD1->SetModified(false);
+  // A new drawing has no file yet: saving it must not overwrite the one opened before.
+  FCurrentFileName = kNoName;
+  UpdateToolbar();
+}
+
+void TMainForm::OpenExecute() {
+  if (MyCAD1->Modified() && !SavePrompt()) return;
+  PrepareDialog(FileOpen, QStringLiteral("Open"), kDrawingFilter, QFileDialog::AcceptOpen);
+  const QString name = ChooseFile(FileOpen);
+  if (name.isEmpty()) return;
+  bool drawing = false;
+  try {
+    drawing = TMyCAD::IsVORNFile(name);
+  } catch (const std::exception& e) {
+    MessageDlg(QStringLiteral("Error when read file\n%1: %2").arg(name, QString::fromLocal8Bit(e.what())), TMsgDlgType::mtError, mbOK);
+    return;
+  }
+  if (!drawing) {
+    ShowMessage(name + QStringLiteral("is not a VORN format file"));
+    return;
+  }
+  bool loaded = false;
+  try {
+    loaded = MyCAD1->LoadFromFile(name);
+  } catch (const std::exception&) {
+    loaded = false;
+  }
+  if (!loaded) {
+    MessageDlg(QStringLiteral("Error when read file\n%1 is damaged or truncated; the open drawing is kept.").arg(name), TMsgDlgType::mtError, mbOK);
+    return;
+  }
+  cmbZoom->setCurrentIndex(2);
+  CentreMyCAD();
+  FCurrentFileName = name;
+  UpdateToolbar();
+}
+
+void TMainForm::SaveExecute() {
+  if (FCurrentFileName == kNoName) SaveAsExecute();
+  else SaveDrawingAs(FCurrentFileName);
+}
+
+void TMainForm::SaveAsExecute() {
+  PrepareDialog(FileSaveAs, QStringLiteral("Save As"), kDrawingFilter, QFileDialog::AcceptSave);
+  const QString name = ChooseFile(FileSaveAs);
+  if (!name.isEmpty()) SaveDrawingAs(name);
+}
+
+void TMainForm::ImportVORNFileExecute() {
+  PrepareDialog(FileOpen, QStringLiteral("Import"), kDrawingFilter, QFileDialog::AcceptOpen);
+  const QString name = ChooseFile(FileOpen);
+  if (name.isEmpty() || !QFileInfo::exists(name)) return;
+  bool added = false;
+  try {
+    added = MyCAD1->AddBlockfromVORNFile(name, TBlockLayerMode::Append);
+  } catch (const std::exception&) {
+    added = false;
+  }
+  if (!added) MessageDlg(QStringLiteral("Error when read file\n%1 could not be imported.").arg(name), TMsgDlgType::mtError, mbOK);
+  UpdateToolbar();
+}
+
+void TMainForm::AExitExecute() {
+  if (close()) ApplicationTerminate();
+}
+
+// ---- Edit ----
+
+void TMainForm::UndoExecute() {
+  MyCAD1->Undo();
+  UpdateToolbar();
+}
+
+void TMainForm::RedoExecute() {
+  MyCAD1->Redo();
+  UpdateToolbar();
+}
+
+void TMainForm::UngroupShapeExecute() {
+  if (MyCAD1->GetSelectedShapesCount() == 1) MyCAD1->UnGroupShape(MyCAD1->GetSelectedShape(), true);
+  else ShowMessage(QStringLiteral("No shape selected or more shapes selected!"));
+  UpdateToolbar();
+}
+
+void TMainForm::LockShapes(bool Locked) {
+  const TArrMyShape shapes = MyCAD1->GetSelectedShapes();
+  for (TMyShape* s : shapes) MyCAD1->LockUnLockforShapes(s, Locked);
+  MyCAD1->Repaint();
+  UpdateToolbar();
+}
+
+void TMainForm::FlipShapes(bool Horizontal) {
+  const TArrMyShape shapes = MyCAD1->GetSelectedShapes();
+  for (TMyShape* s : shapes) Horizontal ? MyCAD1->FlipHoriz(s) : MyCAD1->FlipVert(s);
+  MyCAD1->SetModified(true);
+  UpdateToolbar();
+}
+
+// ---- Zoom ----
+
+void TMainForm::ZoominExecute() {
+  if (MyCAD1->Zoom() * 2 < 100) MyCAD1->SetZoom(MyCAD1->Zoom() * 2);
+  ShowZoom();
+}
+
+void TMainForm::ZoomoutExecute() {
+  if (MyCAD1->Zoom() / 2 > 0.01) MyCAD1->SetZoom(MyCAD1->Zoom() / 2);
+  ShowZoom();
+}
+
+void TMainForm::NicefitExecute() {
+  const double z = MyCAD1->Zoom();
+  const double fx = ScrollBox1->width() / (MyCAD1->width() / z);
+  const double fy = ScrollBox1->height() / (MyCAD1->height() / z);
+  MyCAD1->SetZoom(fx < fy ? fx : fy);
+  ShowZoom();
+}
+
+// ---- Code drawing ----
+
+void TMainForm::CodeDrawing(const char* Name, TDrawTool Tool, const TArrMyPoint& Points, long double Angle, const QString& Message) {
+  const QString name = QLatin1String(Name);
+  if (MyCAD1->GetShapeByName(name)) return;
+  ShowMessage(Message);
+  MyCAD1->AddShapeByCode(MyCAD1, Tool, name, Points, Angle, QString());
+  UpdateToolbar();
+}
+
+void TMainForm::ShowVORNVersionExecute() { ShowMessage(QStringLiteral("The current version is:") + MyCAD1->Version()); }
 
 }  // namespace kestrafel

@@ -1,18 +1,26 @@
 // TMainForm: the Kestrafel main window. It hosts one drawing surface, MyCAD1, in a scroll box
 // kept centred, with the tool palette, the zoom selector and the coordinate and value labels on
-// the left.
+// the left, the side panel on the right, the toolbar, the menu driven by the actions and a
+// status bar. Every component and action carries its name as its object name, so that hosts
+// and tests find them.
 #pragma once
 
 #include <cad/cad.h>
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QScrollArea>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 
 namespace kestrafel {
@@ -22,18 +30,48 @@ class TMainForm : public QMainWindow {
 
 public:
   explicit TMainForm(QWidget* Parent = nullptr);
+  ~TMainForm() override;
 
   cad::TMyCAD* MyCAD1 = nullptr;
-  QScrollArea* ScrollBox1 = nullptr;
+  QToolBar* ToolBar1 = nullptr;
   QWidget* Panel1 = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QWidget* Panel2 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* tsLayer = nullptr;
+  QWidget* tsLibrary = nullptr;
+  QWidget* tsInspector = nullptr;
   QComboBox* cmbZoom = nullptr;
   QLabel* lblLabelXY = nullptr;
   QLabel* lblLabelValue = nullptr;
+  // The status bar: the pointer's position and the selected shape.
+  QLabel* lblStatusXY = nullptr;
+  QLabel* lblStatusShape = nullptr;
   QButtonGroup* ToolGroup = nullptr;
-  // The palette's speed buttons by name (sbtnSelecting, sbtnRectangle, ...).
+  QFileDialog* FileOpen = nullptr;
+  QFileDialog* FileSaveAs = nullptr;
+  QFileDialog* ImageFileOpen = nullptr;
+  // The palette's speed buttons (sbtnSelecting, ...), the toolbar's buttons (tbtnNew, ...) and
+  // the actions (New, ACopy, ...), by name.
   std::map<QString, QToolButton*> SpeedButtons;
+  std::map<QString, QToolButton*> ToolButtons;
+  std::map<QString, QAction*> Actions;
 
+  // Runs a file dialog and gives the chosen file, or an empty text when the user cancelled.
+  // Replaceable (tests answer the dialogs); by default the dialog runs modally.
+  std::function<QString(QFileDialog* Dialog)> OnChooseFile;
+
+  QAction* Action(const QString& Name) const;
   QString CurrentFileName() const { return FCurrentFileName; }
+  // Asks whether to save a changed drawing: true to go on (saved, or not to be saved), false to
+  // stay (cancelled, or the save failed).
+  bool SavePrompt();
+  // Saves to FileName and makes it the current file; on failure the reason is shown.
+  bool SaveDrawingAs(const QString& FileName);
+  // Enables the commands that the selection, the clipboard and the undo lists allow, and shows
+  // the file name and a change mark in the title.
+  void UpdateToolbar();
   // Puts MyCAD1 in the middle of the scroll box (scrolled to its middle when it is larger).
   void CentreMyCAD();
   // Zoom factors of the zoom selector's items.
@@ -42,17 +80,59 @@ public:
 protected:
   void showEvent(QShowEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+  struct TActionDef;
+  void BuildPalette(QLayout* Layout);
+  void BuildActions();
+  void BuildMenu();
+  void BuildToolBar();
+  void BuildSidePanel();
+  void ApplyStoredSettings();
+  QAction* MakeAction(const TActionDef& Def);
+  QString ChooseFile(QFileDialog* Dialog);
+  // The folder the file dialogs start in: the last one used, else the user's documents.
+  void PrepareDialog(QFileDialog* Dialog, const QString& Title, const QString& Filter, QFileDialog::AcceptMode Mode);
+  void ShowZoom();
+  void UpdateStatus();
+
   void FormCreate();
   void FormShow();
-  void BuildPalette(QLayout* Layout);
-  void ApplyStoredSettings();
+  bool FormKeyDown(int Key);
   void cmbZoomChange(int Index);
+  void MyCAD1MouseDown(int X, int Y);
+  void MyCAD1MouseMove(int X, int Y);
+  void MyCAD1MouseUp(int X, int Y);
   void MyCAD1ActionToolToSelecting();
+  void MyCAD1ShapeAdded(cad::TMyShape* Shape);
+
+  // Commands
+  void NewExecute();
+  void OpenExecute();
+  void SaveExecute();
+  void SaveAsExecute();
+  void ImportVORNFileExecute();
+  void AExitExecute();
+  void UndoExecute();
+  void RedoExecute();
+  void UngroupShapeExecute();
+  void LockShapes(bool Locked);
+  void FlipShapes(bool Horizontal);
+  void ZoominExecute();
+  void ZoomoutExecute();
+  void NicefitExecute();
+  void CodeDrawing(const char* Name, cad::TDrawTool Tool, const cad::TArrMyPoint& Points, long double Angle,
+                   const QString& Message);
+  void ShowVORNVersionExecute();
 
   QString FCurrentFileName;
+  QString FLastFolder;
   bool FShown = false;
+  // The zoom tool's rubber band.
+  bool FRubberBand = false;
+  QPoint FZoomStart, FZoomLast;
 };
 
 }  // namespace kestrafel

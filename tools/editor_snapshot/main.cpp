@@ -1,5 +1,5 @@
-// Opens the Kestrafel main window, draws a few shapes in it through real mouse events on the
-// palette and the surface, and saves a picture of the window.
+// Opens the Kestrafel main window, runs the code-drawing samples, draws a few shapes through
+// real mouse events on the palette and the surface, and saves a picture of the window.
 //
 //   editor_snapshot output.png
 #include "mainform.h"
@@ -36,41 +36,38 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Kestrafel 1.0"));
   TMainForm form;
-  form.resize(1024, 694);
+  form.resize(1120, 720);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) QTest::qWait(500);
 
-  form.MyCAD1->Pen()->SetColor(0x803000);
-  form.MyCAD1->Pen()->SetWidth(2);
-  form.MyCAD1->Brush()->SetStyle(cad::TBrushStyle::bsSolid);
-  form.MyCAD1->Brush()->SetColor(0xF0D8B0);
-  DrawBox(form, "sbtnRectangle", QPoint(80, 80), QPoint(300, 200));
-  form.MyCAD1->Brush()->SetColor(0xB8E0B8);
-  DrawBox(form, "sbtnEllipse", QPoint(360, 120), QPoint(560, 260));
-  form.MyCAD1->Brush()->SetColor(0xC0C0F8);
-  DrawBox(form, "sbtnRectangle", QPoint(160, 280), QPoint(260, 380), Qt::ShiftModifier);
-  // Link points on three of them, joined by connectors drawn with the connector tool from link
-  // point to link point; the second one crosses the first and jumps over it.
+  // The code-drawing samples, as the Code Drawing menu makes them (their messages are only
+  // recorded here), then two boxes drawn with the mouse and joined by a connector.
+  cad::SetMessageHandler([](const cad::TMessageRequest&) { return static_cast<int>(cad::mrOk); });
   cad::TMyCAD* c = form.MyCAD1;
-  c->GetShapeByNo(0)->AddLinkPoint(cad::TMyPoint{300, 140});
-  c->GetShapeByNo(1)->AddLinkPoint(cad::TMyPoint{460, 260});
-  c->GetShapeByNo(2)->AddLinkPoint(cad::TMyPoint{260, 330});
-  c->GetShapeByNo(0)->AddLinkPoint(cad::TMyPoint{190, 200});
-  c->GetShapeByNo(1)->AddLinkPoint(cad::TMyPoint{560, 190});
+  c->Pen()->SetColor(0x803000);
+  c->Pen()->SetWidth(2);
+  c->Brush()->SetStyle(cad::TBrushStyle::bsSolid);
+  c->Brush()->SetColor(0xF0D8B0);
+  for (const char* sample : {"Line", "PolyLine", "Polygon", "Rectangle", "Ellipse"}) {
+    if (QAction* a = form.Action(QLatin1String(sample))) a->trigger();
+  }
+  c->Brush()->SetColor(0xB8E0B8);
+  DrawBox(form, "sbtnRectangle", QPoint(480, 60), QPoint(600, 140));
+  c->Brush()->SetColor(0xC0C0F8);
+  DrawBox(form, "sbtnEllipse", QPoint(520, 260), QPoint(660, 340));
+  c->GetShapeByNo(c->GetShapesCount() - 2)->AddLinkPoint(cad::TMyPoint{600, 100});
+  c->GetShapeByNo(c->GetShapesCount() - 1)->AddLinkPoint(cad::TMyPoint{590, 260});
   c->Pen()->SetColor(0x404040);
   c->Pen()->SetWidth(1);
-  auto connect = [&](QPoint a, QPoint b) {
-    Press(form, "sbtnLinkLine");
-    QTest::mousePress(c, Qt::LeftButton, {}, a);
-    QTest::mouseMove(c, (a + b) / 2);
-    QTest::mouseMove(c, b);
-    QTest::mouseRelease(c, Qt::LeftButton, {}, b);
-  };
-  connect(QPoint(260, 330), QPoint(460, 260));
-  connect(QPoint(190, 200), QPoint(560, 190));
-  // Select the first box and hover the ellipse, as a user would between strokes.
-  QTest::mouseClick(form.MyCAD1, Qt::LeftButton, {}, QPoint(190, 140));
-  QTest::mouseMove(form.MyCAD1, QPoint(450, 190));
+  Press(form, "sbtnLinkLine");
+  QTest::mousePress(c, Qt::LeftButton, {}, QPoint(600, 100));
+  QTest::mouseMove(c, QPoint(595, 180));
+  QTest::mouseMove(c, QPoint(590, 260));
+  QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(590, 260));
+  // Select the rotated rectangle, as a user would between strokes.
+  if (cad::TMyShape* r = c->GetShapeByName(QStringLiteral("RectangleShape"))) c->SelectShapeByCode(r->ShapeId, true);
+  form.UpdateToolbar();
+  QTest::mouseMove(c, QPoint(420, 280));
   QTest::qWait(100);
 
   const QString out = QString::fromLocal8Bit(argv[1]);
