@@ -6,7 +6,8 @@ generation index (byte 0), the class index (byte 1), then the record laid out as
 shape-record table describes it for that generation.
 
 corpus-drawing/ (drawing_fuzz): whole drawings of every generation holding one shape of each
-class, behind the byte that picks whole drawing (0) or block mode (1 to 3).
+class, behind the byte that picks whole drawing (0) or block mode (1 to 3). The "saved-" seeds
+there are drawings saved by the component (the host example's) and are kept.
 """
 import os
 import struct
@@ -157,8 +158,10 @@ def drawing(version, shapes, picture=b""):
 
 def drawings(pts):
     os.makedirs("corpus-drawing", exist_ok=True)
+    # Seeds whose names start with "saved-" were written by the component itself and are kept.
     for f in os.listdir("corpus-drawing"):
-        os.remove(os.path.join("corpus-drawing", f))
+        if not f.startswith("saved-"):
+            os.remove(os.path.join("corpus-drawing", f))
     for vi, version in enumerate(VERSIONS):
         shapes = [(cls, record(version, cls, pts[cls])) for cls in CLASSES]
         data = drawing(version, shapes, png_picture() if version == "ZK.a" else b"")
