@@ -15,6 +15,7 @@
 #include "shapes/group.h"
 #include "shapes/line.h"
 #include "shapes/linkline.h"
+#include "shapes/polybezier.h"
 #include "shapes/rectangle.h"
 #include "shapes/shape.h"
 #include "shapes/shapedraw.h"

@@ -148,27 +148,24 @@ void TMyLine::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {
   for (size_t i = 0; i + 1 < turned.size(); ++i) DrawSegment(Canvas, turned[i], turned[i + 1]);
 }
 
-int32_t TMyLine::InWhichHot(const TPoint& P) {
-  HotId = -1;
-  const TArrPoint& px = ZoomedPixels();
-  for (int32_t i = 0; i < static_cast<int32_t>(px.size()); ++i) {
-    const TPoint c = px[static_cast<size_t>(i)];
-    if (PtInRect(ExpandRect(TRect{c.X, c.Y, c.X, c.Y}, HotSize()), P)) HotId = i;
+int32_t HotPointAt(const TArrPoint& Px, int32_t HotSize, const TPoint& P) {
+  int32_t hot = -1;
+  for (int32_t i = 0; i < static_cast<int32_t>(Px.size()); ++i) {
+    const TPoint c = Px[static_cast<size_t>(i)];
+    if (PtInRect(ExpandRect(TRect{c.X, c.Y, c.X, c.Y}, HotSize), P)) hot = i;
   }
-  return HotId;
+  return hot;
 }
 
-bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
-  const TArrPoint& px = ZoomedPixels();
-  if (px.size() < 2) return false;
-  // The whole shape's box gates the slanted segments, and every band lies within it widened by
+bool ChainBandHit(const TArrPoint& Px, const TRect& Box, const TPoint& P) {
+  if (Px.size() < 2) return false;
+  // The whole chain's box gates the slanted segments, and every band lies within it widened by
   // the band: a point outside that hits nothing.
-  const TRect box = ZoomedPixelsLTRB();
-  if (int64_t{P.X} < int64_t{box.Left} - kHitBand || int64_t{P.X} > int64_t{box.Right} + kHitBand ||
-      int64_t{P.Y} < int64_t{box.Top} - kHitBand || int64_t{P.Y} > int64_t{box.Bottom} + kHitBand)
+  if (int64_t{P.X} < int64_t{Box.Left} - kHitBand || int64_t{P.X} > int64_t{Box.Right} + kHitBand ||
+      int64_t{P.Y} < int64_t{Box.Top} - kHitBand || int64_t{P.Y} > int64_t{Box.Bottom} + kHitBand)
     return false;
-  for (size_t i = 0; i + 1 < px.size(); ++i) {
-    const TPoint a = px[i], b = px[i + 1];
+  for (size_t i = 0; i + 1 < Px.size(); ++i) {
+    const TPoint a = Px[i], b = Px[i + 1];
     const int32_t minX = std::min(a.X, b.X), maxX = std::max(a.X, b.X);
     const int32_t minY = std::min(a.Y, b.Y), maxY = std::max(a.Y, b.Y);
     if (a.X == b.X) {
@@ -179,7 +176,7 @@ bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
       if (PtInRect(TRect{minX, minY - kHitBand, maxX, maxY + kHitBand}, P)) return true;
       continue;
     }
-    if (!PtInRect(box, P)) continue;
+    if (!PtInRect(Box, P)) continue;
     const long double ax = a.X, ay = a.Y, bx = b.X, by = b.Y;
     if (std::abs(b.X - a.X) > std::abs(b.Y - a.Y)) {
       const long double y0 = (by - ay) / (bx - ax) * (P.X - ax) + ay;
@@ -190,6 +187,16 @@ bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
     }
   }
   return false;
+}
+
+int32_t TMyLine::InWhichHot(const TPoint& P) {
+  HotId = HotPointAt(ZoomedPixels(), HotSize(), P);
+  return HotId;
+}
+
+bool TMyLine::IsClickedMe(TCanvas*, const TPoint& P) {
+  const TArrPoint& px = ZoomedPixels();
+  return px.size() >= 2 && ChainBandHit(px, ZoomedPixelsLTRB(), P);
 }
 
 bool TMyLine::IsDrawingFinished(TMouseButton, const TPoint&) { return GetPointsCount() == 2; }

@@ -13,6 +13,12 @@
 
 namespace cad {
 
+// The index of the last device point whose hot square (half side HotSize) holds P; -1 if none.
+int32_t HotPointAt(const TArrPoint& Px, int32_t HotSize, const TPoint& P);
+// Whether P lies within the 8-pixel band along any segment of the chain Px. Box holds the
+// chain's extremes; slanted segments only count inside it.
+bool ChainBandHit(const TArrPoint& Px, const TRect& Box, const TPoint& P);
+
 class TMyLine : public TMyShape {
 public:
   // Takes the arrow settings from the surface.

@@ -3,6 +3,7 @@
 #include "../shapes/group.h"
 #include "../shapes/line.h"
 #include "../shapes/linkline.h"
+#include "../shapes/polybezier.h"
 #include "../shapes/rectangle.h"
 #include "mycad.h"
 
@@ -22,6 +23,7 @@ const std::pair<const char*, Factory> kShapeClasses[] = {
     {"TMyLine", [](TMyCAD* c) -> TMyShape* { return new TMyLine(c); }},
     {"TMyPolyLine", [](TMyCAD* c) -> TMyShape* { return new TMyPolyLine(c); }},
     {"TMyPolygon", [](TMyCAD* c) -> TMyShape* { return new TMyPolygon(c); }},
+    {"TMyPolyBezier", [](TMyCAD* c) -> TMyShape* { return new TMyPolyBezier(c); }},
     {"TMyLinkLine", [](TMyCAD* c) -> TMyShape* { return new TMyLinkLine(c); }},
     {"TMyCombine", [](TMyCAD* c) -> TMyShape* { return new TMyCombine(c); }},
     {"TMyGroup", [](TMyCAD* c) -> TMyShape* { return new TMyGroup(c); }},
