@@ -16,6 +16,7 @@
 #include "shapes/line.h"
 #include "shapes/linkline.h"
 #include "shapes/polybezier.h"
+#include "shapes/ruleline.h"
 #include "shapes/rectangle.h"
 #include "shapes/shape.h"
 #include "shapes/shapedraw.h"

@@ -5,6 +5,7 @@
 #include "../shapes/linkline.h"
 #include "../shapes/polybezier.h"
 #include "../shapes/rectangle.h"
+#include "../shapes/ruleline.h"
 #include "mycad.h"
 
 #include <utility>
@@ -21,6 +22,7 @@ const std::pair<const char*, Factory> kShapeClasses[] = {
     {"TMyLineLinkLine", [](TMyCAD* c) -> TMyShape* { return new TMyLineLinkLine(c); }},
     {"TMyEllipse", [](TMyCAD* c) -> TMyShape* { return new TMyEllipse(c); }},
     {"TMyLine", [](TMyCAD* c) -> TMyShape* { return new TMyLine(c); }},
+    {"TMyRuleLine", [](TMyCAD* c) -> TMyShape* { return new TMyRuleLine(c); }},
     {"TMyPolyLine", [](TMyCAD* c) -> TMyShape* { return new TMyPolyLine(c); }},
     {"TMyPolygon", [](TMyCAD* c) -> TMyShape* { return new TMyPolygon(c); }},
     {"TMyPolyBezier", [](TMyCAD* c) -> TMyShape* { return new TMyPolyBezier(c); }},
