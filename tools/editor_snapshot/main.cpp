@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   c->Pen()->SetWidth(2);
   c->Brush()->SetStyle(cad::TBrushStyle::bsSolid);
   c->Brush()->SetColor(0xF0D8B0);
-  for (const char* sample : {"Line", "PolyLine", "Polygon", "Rectangle", "Ellipse"}) {
+  for (const char* sample : {"Line", "RuleLine", "PolyLine", "Polygon", "Rectangle", "Ellipse"}) {
     if (QAction* a = form.Action(QLatin1String(sample))) a->trigger();
   }
   c->Brush()->SetColor(0xB8E0B8);
