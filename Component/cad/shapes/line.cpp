@@ -139,12 +139,17 @@ void TMyLine::Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   if (ValidPoint(h + 1)) DrawSegment(Canvas, moved, ZoomedPixel(h + 1));
 }
 
+TArrPoint TurnedPixels(const TMyShape& S, const TMyPoint& C, long double A) {
+  TArrPoint turned;
+  turned.reserve(static_cast<size_t>(S.GetPointsCount()));
+  for (int32_t i = 0; i < S.GetPointsCount(); ++i)
+    turned.push_back(MyPtToPt(RotateAPoint(S.GetPointInZoom(i), C, static_cast<float>(A))));
+  return turned;
+}
+
 void TMyLine::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {
   if (!Canvas) return;
-  TArrPoint turned;
-  turned.reserve(Points.size());
-  for (int32_t i = 0; i < GetPointsCount(); ++i)
-    turned.push_back(MyPtToPt(RotateAPoint(GetPointInZoom(i), C, static_cast<float>(A))));
+  const TArrPoint turned = TurnedPixels(*this, C, A);
   for (size_t i = 0; i + 1 < turned.size(); ++i) DrawSegment(Canvas, turned[i], turned[i + 1]);
 }
 

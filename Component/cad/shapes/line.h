@@ -18,6 +18,8 @@ int32_t HotPointAt(const TArrPoint& Px, int32_t HotSize, const TPoint& P);
 // Whether P lies within the 8-pixel band along any segment of the chain Px. Box holds the
 // chain's extremes; slanted segments only count inside it.
 bool ChainBandHit(const TArrPoint& Px, const TRect& Box, const TPoint& P);
+// The shape's points in zoom turned about C by A, rounded to device pixels (rotation ghosts).
+TArrPoint TurnedPixels(const TMyShape& S, const TMyPoint& C, long double A);
 
 class TMyLine : public TMyShape {
 public:

@@ -191,11 +191,7 @@ void TMyPolyBezier::Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2)
 
 void TMyPolyBezier::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {
   if (!Canvas) return;
-  TArrPoint q;
-  q.reserve(Points.size());
-  for (int32_t i = 0; i < GetPointsCount(); ++i)
-    q.push_back(MyPtToPt(RotateAPoint(GetPointInZoom(i), C, static_cast<float>(A))));
-  DrawSegments(Canvas, std::move(q));
+  DrawSegments(Canvas, TurnedPixels(*this, C, A));
 }
 
 }  // namespace cad
