@@ -38,7 +38,17 @@ void DrawLinkSquare(TCanvas* Canvas, const TMyPoint& P) {
   Canvas->LineTo(Round(P.X - 2.5L), Round(P.Y + 2.5L));
 }
 
-void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QString& Text, const TFont* Font, double A, double) {
+namespace {
+
+// Draws the text with its box's top-left corner at owner point (X, Y), turned by A radians
+// about that point.
+template <typename Text>
+void TurnedTextOut(TCanvas* Canvas, int X, int Y, const Text& T, const TFont* Font, double A) {
+  if (Font) Canvas->SetFont(*Font);
+  if (A == 0) {
+    Canvas->TextOutF(X, Y, T);
+    return;
+  }
   // The bracket and the world rotation are undone even when drawing throws.
   struct Bracket {
     TCanvas* c;
@@ -49,12 +59,21 @@ void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QString& Text, const TFon
     }
   };
   Canvas->Start();
-  if (Font) Canvas->SetFont(*Font);
   const double deg = A * 180.0 / static_cast<double>(PiL);
   Canvas->RotateWorld(deg);
   Bracket guard{Canvas, deg};
   const QPointF p = Canvas->MapToWorld(QPointF(X, Y));
-  Canvas->TextOutF(p.x(), p.y(), Text);
+  Canvas->TextOutF(p.x(), p.y(), T);
+}
+
+}  // namespace
+
+void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QString& Text, const TFont* Font, double A, double) {
+  TurnedTextOut(Canvas, X, Y, Text, Font, A);
+}
+
+void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QStaticText& Text, const TFont* Font, double A) {
+  TurnedTextOut(Canvas, X, Y, Text, Font, A);
 }
 
 TPoint GetTextWidthHeight(TCanvas* Canvas, const QString& Text, const TFont* Font, double, double) {

@@ -66,7 +66,8 @@ QRect BoxRect(int X1, int Y1, int X2, int Y2) {
   return QRect(QPoint(ClampArea(X1), ClampArea(Y1)), QPoint(ClampArea(X1 + w - 1), ClampArea(Y1 + h - 1)));
 }
 
-// The picture as drawn: transparent bitmaps lose their transparent colour.
+}  // namespace
+
 QImage DrawableImage(const TBitmap& b) {
   if (!b.Transparent()) return b.Image();
   QImage img = b.Image().convertToFormat(QImage::Format_ARGB32);
@@ -78,8 +79,6 @@ QImage DrawableImage(const TBitmap& b) {
   }
   return img;
 }
-
-}  // namespace
 
 TCanvas::TCanvas() = default;
 
@@ -369,20 +368,43 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
   FPenPos = TPoint{X + TextWidth(Text), Y};
 }
 
+const QFontMetrics& TCanvas::TextMetrics() {
+  TFontKey key{FFont.Name(), FFont.SizeHeight(), FFont.Style()};
+  if (!FTextMetrics || !(key == FTextKey)) {
+    FTextFont = FFont.ToQFont();
+    FTextMetrics = std::make_unique<QFontMetrics>(FTextFont);
+    FTextKey = std::move(key);
+    ++FTextFontSerial;
+  }
+  return *FTextMetrics;
+}
+
+QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
+  QPainter* p = Painter();
+  if (!p) return nullptr;
+  const QFontMetrics& fm = TextMetrics();
+  // Glyphs may overhang their advance by part of the line height (italics).
+  Area = Widened(QRectF(X, Y, W, fm.height()).toAlignedRect(), fm.height() / 2 + 2);
+  if (FAppliedFont != FTextFontSerial) {
+    p->setFont(FTextFont);
+    FAppliedFont = FTextFontSerial;
+  }
+  if (FBrush.Style() != TBrushStyle::bsClear) p->fillRect(QRectF(X, Y, W, fm.height()), ToQColor(FBrush.Color()));
+  p->setPen(QPen(ToQColor(FFont.Color())));
+  FAppliedPen = 0;  // the text colour replaces the pen
+  return p;
+}
+
 void TCanvas::TextOutF(double X, double Y, const QString& Text) {
   QRect area;
-  if (QPainter* p = Painter()) {
-    const QFont f = FFont.ToQFont();
-    const QFontMetrics fm(f);
-    // Glyphs may overhang their advance by part of the line height (italics).
-    area = Widened(QRectF(X, Y, fm.horizontalAdvance(Text), fm.height()).toAlignedRect(), fm.height() / 2 + 2);
-    p->setFont(f);
-    if (FBrush.Style() != TBrushStyle::bsClear)
-      p->fillRect(QRectF(X, Y, fm.horizontalAdvance(Text), fm.height()), ToQColor(FBrush.Color()));
-    p->setPen(QPen(ToQColor(FFont.Color())));
-    p->drawText(QPointF(X, Y + fm.ascent()), Text);
-    FAppliedPen = 0;  // the text colour replaced the pen
-  }
+  const QFontMetrics& fm = TextMetrics();
+  if (QPainter* p = BeginText(X, Y, fm.horizontalAdvance(Text), area)) p->drawText(QPointF(X, Y + fm.ascent()), Text);
+  Changed(area);
+}
+
+void TCanvas::TextOutF(double X, double Y, const QStaticText& Text) {
+  QRect area;
+  if (QPainter* p = BeginText(X, Y, Text.size().width(), area)) p->drawStaticText(QPointF(X, Y), Text);
   Changed(area);
 }
 
@@ -390,7 +412,7 @@ int TCanvas::TextWidth(const QString& Text) { return TextExtent(Text).X; }
 int TCanvas::TextHeight(const QString& Text) { return TextExtent(Text).Y; }
 
 TPoint TCanvas::TextExtent(const QString& Text) {
-  const QFontMetrics fm(FFont.ToQFont());
+  const QFontMetrics& fm = TextMetrics();
   return TPoint{fm.horizontalAdvance(Text), fm.height()};
 }
 
@@ -405,6 +427,15 @@ void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap) {
   if (QPainter* p = Painter())
     p->drawImage(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), DrawableImage(Bitmap));
   Changed(BoxRect(R.Left, R.Top, R.Right + 1, R.Bottom + 1));
+}
+
+void TCanvas::StretchDrawF(const QRectF& R, const QImage& Image) {
+  if (Image.isNull() || R.isEmpty()) return;
+  QPainter* p = Painter();
+  if (!p) return;
+  p->drawImage(R, Image);
+  const QRect device = p->transform().mapRect(R).toAlignedRect().translated(FOrigin);
+  Changed(device);
 }
 
 void TCanvas::CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect) {

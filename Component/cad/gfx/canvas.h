@@ -11,8 +11,10 @@
 #include "gfxtypes.h"
 #include "graphics.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QStaticText>
 #include <QRect>
 #include <QString>
 #include <functional>
@@ -25,6 +27,9 @@ class QPaintDevice;
 namespace cad {
 
 class TBitmap;
+
+// The bitmap as it is painted: with its transparent colour keyed out when it is transparent.
+QImage DrawableImage(const TBitmap& Bitmap);
 
 class TCanvas {
 public:
@@ -89,12 +94,16 @@ public:
   void TextOut(int X, int Y, const QString& Text);
   // The same at a fractional position (rotated text lands between pixels).
   void TextOutF(double X, double Y, const QString& Text);
+  // The same for a text laid out once and kept by the caller (drawn again without shaping).
+  void TextOutF(double X, double Y, const QStaticText& Text);
   int TextWidth(const QString& Text);
   int TextHeight(const QString& Text);
   TPoint TextExtent(const QString& Text);
 
   void Draw(int X, int Y, const TBitmap& Bitmap);
   void StretchDraw(const TRect& R, const TBitmap& Bitmap);
+  // A prepared image (see DrawableImage) stretched over R in the current world coordinates.
+  void StretchDrawF(const QRectF& R, const QImage& Image);
   void CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect);
 
   // Pixel access on image devices; other devices read as clNone and ignore writes.
@@ -155,6 +164,23 @@ private:
   QRect FDamage;
   bool FWorldTurned = false;
   std::vector<QPoint> FScratch;
+
+  // The toolkit font and its metrics for the current Font, made again only when the font's
+  // name, height or style change (shapes assign their font before every text they draw).
+  const QFontMetrics& TextMetrics();
+  // Font, background and text colour for a text of width W at (X, Y); Area receives what it
+  // may cover. Null without a painter.
+  QPainter* BeginText(double X, double Y, double W, QRect& Area);
+  struct TFontKey {
+    QString Name;
+    int Height = 0;
+    TFontStyles Style = 0;
+    bool operator==(const TFontKey&) const = default;
+  };
+  TFontKey FTextKey;
+  QFont FTextFont;
+  std::unique_ptr<QFontMetrics> FTextMetrics;
+  uint64_t FTextFontSerial = 0;  // grows with every new FTextFont; FAppliedFont is the painter's
 };
 
 }  // namespace cad

@@ -163,6 +163,8 @@ public:
   QFont ToQFont() const;
 
   static QString DefaultName();
+  // The height that follows from the size at the screen's resolution (what text is drawn at).
+  int SizeHeight() const;
 
 private:
   QString FName;
@@ -174,8 +176,6 @@ private:
   int32_t FResolution = 0;
   bool FHeightKept = false;
   int FKeptHeight = 0;
-  // The height that follows from the size at the screen's resolution.
-  int SizeHeight() const;
 };
 
 }  // namespace cad

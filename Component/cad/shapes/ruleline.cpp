@@ -110,13 +110,20 @@ void TMyRuleLine::Draw(TCanvas* Canvas) {
     text = GetLengthByUnit(MyPtToPt(f.A), MyPtToPt(f.B));
     SetInfo(text);
   }
-  // Centred along the line and just above it in the line's own frame, then turned with it.
-  const TPoint wh = GetTextWidthHeight(Canvas, text, Font());
+  // Centred along the line and just above it in the line's own frame, then turned with it. The
+  // label is measured and laid out again only when its text or font changes.
+  if (text != FLabel.text() || FLabelRevision != Revision() || FLabel.text().isEmpty()) {
+    FLabelSize = GetTextWidthHeight(Canvas, text, Font());
+    FLabel.setText(text);
+    FLabel.setTextFormat(Qt::PlainText);
+    FLabelRevision = Revision();
+  }
+  const TPoint wh = FLabelSize;
   const long double x = std::min(f.A.X, f.B.X) + (GetLengthinPixel(f.A, f.B) - wh.X) / 2.0L;
   const long double y = f.A.Y - wh.Y - kLabelGap;
   const TMyPoint at = RotateAPoint(MyPoint(static_cast<float>(x), static_cast<float>(y)), f.C, f.TextAngle);
   // The canvas is the surface's own buffer, so the text is placed in its coordinates as is.
-  MyLogTextOut(Canvas, Round(at.X), Round(at.Y), text, Font(), f.TextAngle, Zoom());
+  MyLogTextOut(Canvas, Round(at.X), Round(at.Y), FLabel, Font(), f.TextAngle);
 }
 
 TShapeReach TMyRuleLine::GetReach() {

@@ -6,6 +6,8 @@
 
 #include "line.h"
 
+#include <QStaticText>
+
 namespace cad {
 
 enum class TTickStyle : uint8_t { tsLine, tsNone };
@@ -41,6 +43,10 @@ private:
   bool FShowUserInfo = false;
   TTickStyle FTickStyle = TTickStyle::tsLine;
   QString FUserInfo;
+  // The label as last painted, with its size and the revision it was measured at.
+  QStaticText FLabel;
+  TPoint FLabelSize;
+  uint64_t FLabelRevision = 0;
 };
 
 }  // namespace cad
