@@ -303,3 +303,22 @@ TEST_F(MainWindow, ZoomToolZoomsAroundTheBand) {
   EXPECT_EQ(form->MyCAD1->GetShapesCount(), 1);
   EXPECT_NE(form->MyCAD1->GetLayerIdByName("BlockLayer0"), -1);
 }
+
+TEST_F(MainWindow, TheImageToolAsksForThePicture) {
+  const QString file = dir.filePath("pic.bmp");
+  TBitmap picture(24, 16);
+  ASSERT_TRUE(picture.SaveToFile(file));
+  Answers << file;
+  DrawBox("sbtnImage", QPoint(60, 60), QPoint(160, 120));
+  EXPECT_EQ(Dialogs, QStringList{"ImageFileOpen"});
+  ASSERT_EQ(form->MyCAD1->GetShapesCount(), 1);
+  auto* image = dynamic_cast<TMyImage*>(form->MyCAD1->GetShapeByNo(0));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Bitmap().Width(), 24);
+  EXPECT_EQ(image->Points, (TArrMyPoint{{60, 60}, {84, 60}, {84, 76}, {60, 76}}));
+
+  // Cancelling the dialog keeps the placeholder box as drawn.
+  DrawBox("sbtnImage", QPoint(200, 60), QPoint(260, 140));
+  ASSERT_EQ(form->MyCAD1->GetShapesCount(), 2);
+  EXPECT_TRUE(static_cast<TMyImage*>(form->MyCAD1->GetShapeByNo(1))->Bitmap().Empty());
+}

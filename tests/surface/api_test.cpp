@@ -350,15 +350,20 @@ TEST_F(DrawByCode, DebugTextIsDrawnOnTheCanvasUntilTheNextRepaint) {
   EXPECT_EQ(r - l + 1, c->TextWidth(QStringLiteral("[0.333333333333333]")));
 }
 
-TEST_F(DrawByCode, ImageShapesNeedTheImageKind) {
-  // Refused, with nothing added, while the image kind is not part of the build; SetMyImage
-  // refuses an unknown id and a shape of another kind in any build.
-  TBitmap picture;
+TEST_F(DrawByCode, ImageShapesTakeTheirBoxFromThePicture) {
+  TBitmap picture(30, 20);
   const int32_t id = cad.AddImageShapeByCode(QStringLiteral("Photo"), TPoint{5, 5}, &picture);
-  if (!Known("TMyImage")) {
-    EXPECT_EQ(id, -1);
-    EXPECT_EQ(cad.GetShapesCount(), 0);
-  }
+  ASSERT_GE(id, 0);
+  TMyShape* s = cad.GetShapeByID(id);
+  EXPECT_EQ(s->ClassName(), QStringLiteral("TMyImage"));
+  EXPECT_EQ(s->Points, (TArrMyPoint{{5, 5}, {35, 5}, {35, 25}, {5, 25}}));
+  EXPECT_EQ(cad.CurrentShape(), nullptr);
+
+  // A new picture lays the box out again from point 0; unknown ids and other kinds refuse.
+  TBitmap tall(10, 40);
+  EXPECT_TRUE(cad.SetMyImage(id, &tall));
+  EXPECT_EQ(s->Points, (TArrMyPoint{{5, 5}, {15, 5}, {15, 45}, {5, 45}}));
+  EXPECT_EQ(static_cast<TMyImage*>(s)->Bitmap().Width(), 10);
   EXPECT_FALSE(cad.SetMyImage(12345, &picture));
   const int32_t box = cad.AddShapeByCode(&cad, TDrawTool::SpRectangle, QString(), kBox);
   EXPECT_FALSE(cad.SetMyImage(box, &picture));

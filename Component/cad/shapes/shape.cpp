@@ -118,8 +118,6 @@ TRect TMyShape::ZoomedPixelsLTRB() {
   return FPixelsLTRB;
 }
 
-namespace {
-
 // Measuring text needs the font's metrics; shapes mostly share one font, so the metrics of the
 // last font measured are kept.
 QFontMetrics& MetricsOf(const TFont& Font) {
@@ -144,6 +142,8 @@ QFontMetrics& MetricsOf(const TFont& Font) {
   }
   return *cache.Metrics;
 }
+
+namespace {
 
 // Coordinates past this size are garbage from damaged data; such shapes count as reaching
 // everywhere rather than stretching the index's arithmetic.

@@ -1,5 +1,6 @@
 // Drawing by code: shapes made from point lists, image shapes, selection by id, bounding boxes
 // of shape lists and the debugging text on the canvas.
+#include "../shapes/textimage.h"
 #include "mycad.h"
 
 #include <algorithm>
@@ -28,11 +29,14 @@ const char* CodeClassOf(TDrawTool Tool, size_t Count) {
 
 const QString kImageClass = QStringLiteral("TMyImage");
 
-// The one place where an image shape is given its picture (and lays itself out from it): false
-// when the shape takes no picture. This build has no image kind yet, so no shape takes one, and
-// AddImageShapeByCode and SetMyImage refuse. Once the image kind exists, this hands Bitmap to
-// its SetBitmap, and both work as they stand.
-bool TakePicture(TMyShape* /*Shape*/, const TBitmap* /*Bitmap*/) { return false; }
+// The one place where an image shape is given its picture and lays itself out from it: false
+// when the shape takes no picture.
+bool TakePicture(TMyShape* Shape, const TBitmap* Bitmap) {
+  auto* image = dynamic_cast<TMyImage*>(Shape);
+  if (!image) return false;
+  image->SetBitmap(Bitmap);
+  return true;
+}
 
 }  // namespace
 

@@ -1,11 +1,13 @@
 // The surface's class table: how a shape is re-created from its class name (files, undo,
 // clipboard, libraries). Names match exactly and case-sensitively; unknown names give null.
+#include "../shapes/elliarc.h"
 #include "../shapes/group.h"
 #include "../shapes/line.h"
 #include "../shapes/linkline.h"
 #include "../shapes/polybezier.h"
 #include "../shapes/rectangle.h"
 #include "../shapes/ruleline.h"
+#include "../shapes/textimage.h"
 #include "mycad.h"
 
 #include <utility>
@@ -26,6 +28,9 @@ const std::pair<const char*, Factory> kShapeClasses[] = {
     {"TMyPolyLine", [](TMyCAD* c) -> TMyShape* { return new TMyPolyLine(c); }},
     {"TMyPolygon", [](TMyCAD* c) -> TMyShape* { return new TMyPolygon(c); }},
     {"TMyPolyBezier", [](TMyCAD* c) -> TMyShape* { return new TMyPolyBezier(c); }},
+    {"TMyText", [](TMyCAD* c) -> TMyShape* { return new TMyText(c); }},
+    {"TMyImage", [](TMyCAD* c) -> TMyShape* { return new TMyImage(c); }},
+    {"TMyElliArc", [](TMyCAD* c) -> TMyShape* { return new TMyElliArc(c); }},
     {"TMyLinkLine", [](TMyCAD* c) -> TMyShape* { return new TMyLinkLine(c); }},
     {"TMyCombine", [](TMyCAD* c) -> TMyShape* { return new TMyCombine(c); }},
     {"TMyGroup", [](TMyCAD* c) -> TMyShape* { return new TMyGroup(c); }},
