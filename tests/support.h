@@ -34,6 +34,14 @@ public:
 // its number and the name "Shape" + id, the way the surface's own adding calls do.
 TTestShape* AddBox(cad::TMyCAD& Cad, float L, float T, float R, float B);
 
+// The shape drawn on a white picture of W x H pixels, ready to be read.
+struct TRendered {
+  cad::TBitmap Image;
+  explicit TRendered(cad::TMyShape& S, int W = 200, int H = 200);
+  // The box around the pixels that are not white (empty when there are none).
+  QRect Ink() const;
+};
+
 inline ::testing::AssertionResult Near(const cad::TMyPoint& a, const cad::TMyPoint& b, float eps = 1e-4f) {
   if (std::fabs(a.X - b.X) <= eps && std::fabs(a.Y - b.Y) <= eps) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "(" << a.X << "," << a.Y << ") vs (" << b.X << "," << b.Y << ")";

@@ -24,6 +24,21 @@ void TTestShape::DrawHot(cad::TCanvas* Canvas) {
   for (int32_t i = 0; i < GetPointsCount(); ++i) cad::DrawSquare(this, Canvas, GetPointInZoom(i));
 }
 
+TRendered::TRendered(cad::TMyShape& S, int W, int H) : Image(W, H) {
+  Image.Canvas()->Brush()->SetColor(cad::clWhite);
+  Image.Canvas()->FillRect(cad::TRect{0, 0, W, H});
+  S.Draw(Image.Canvas());
+  Image.Canvas()->Release();
+}
+
+QRect TRendered::Ink() const {
+  QRect r;
+  for (int y = 0; y < Image.Height(); ++y)
+    for (int x = 0; x < Image.Width(); ++x)
+      if (Image.Pixel(x, y) != cad::clWhite) r |= QRect(x, y, 1, 1);
+  return r;
+}
+
 TTestShape* AddBox(cad::TMyCAD& Cad, float L, float T, float R, float B) {
   auto* s = new TTestShape(&Cad);
   s->Points = {{L, T}, {R, T}, {R, B}, {L, B}};

@@ -33,15 +33,12 @@ int Painted(TBitmap& B) {
 }
 
 // The shape drawn on white in a red brush.
-struct Render {
-  TBitmap Image{200, 200};
-  explicit Render(TMyElliArc& S) {
-    Image.Canvas()->Brush()->SetColor(clWhite);
-    Image.Canvas()->FillRect(TRect{0, 0, 200, 200});
-    S.Brush()->SetColor(clRed);
-    S.Draw(Image.Canvas());
-    Image.Canvas()->Release();
-  }
+TMyElliArc& Red(TMyElliArc& S) {
+  S.Brush()->SetColor(clRed);
+  return S;
+}
+struct Render : testing_support::TRendered {
+  explicit Render(TMyElliArc& S) : TRendered(Red(S)) {}
   TColor At(int X, int Y) const { return Image.Pixel(X, Y); }
   // Whether a pixel of the 3 x 3 block about (X, Y) is painted.
   bool Dark(int X, int Y) const {

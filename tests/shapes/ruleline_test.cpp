@@ -14,14 +14,8 @@ std::unique_ptr<TMyRuleLine> Make(TMyCAD& Cad, std::initializer_list<TMyPoint> P
 }
 
 // The shape drawn on white; counts black-ish pixels in a column or a row band.
-struct Render {
-  TBitmap Image{200, 200};
-  explicit Render(TMyRuleLine& S) {
-    Image.Canvas()->Brush()->SetColor(clWhite);
-    Image.Canvas()->FillRect(TRect{0, 0, 200, 200});
-    S.Draw(Image.Canvas());
-    Image.Canvas()->Release();
-  }
+struct Render : testing_support::TRendered {
+  using TRendered::TRendered;
   bool Dark(int X, int Y) const { return Image.Pixel(X, Y) != clWhite; }
   // Rows in [Y0, Y1) that hold a painted pixel between columns X0 and X1.
   int DarkRows(int X0, int X1, int Y0, int Y1) const {

@@ -38,22 +38,8 @@ QStringList NaiveWrap(const QStringList& Lines, int Width, const QFontMetrics& F
 }
 
 // The shape drawn on white.
-struct Render {
-  TBitmap Image;
-  Render(TMyShape& S, int W, int H) : Image(W, H) {
-    Image.Canvas()->Brush()->SetColor(clWhite);
-    Image.Canvas()->FillRect(TRect{0, 0, W, H});
-    S.Draw(Image.Canvas());
-    Image.Canvas()->Release();
-  }
-  // The box around the pixels that are not white (empty when there are none).
-  QRect Ink() const {
-    QRect r;
-    for (int y = 0; y < Image.Height(); ++y)
-      for (int x = 0; x < Image.Width(); ++x)
-        if (Image.Pixel(x, y) != clWhite) r |= QRect(x, y, 1, 1);
-    return r;
-  }
+struct Render : testing_support::TRendered {
+  using TRendered::TRendered;
 };
 
 QByteArray Saved(TMyShape& S) {

@@ -87,6 +87,36 @@ TEST_F(KestrafelTool, RenderWritesThePageAtTheZoom) {
   }
 }
 
+TEST_F(KestrafelTool, RenderDrawsPicturesArcsAndText) {
+  TMyCAD cad;
+  cad.SetZoom(1);
+  auto* picture = static_cast<TMyImage*>(Add(cad, "TMyImage", {{20, 20}}));
+  TBitmap blue(40, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) blue.SetPixel(x, y, clBlue);
+  picture->SetBitmap(&blue);
+  // The upper half of the circle about (160, 100) of radius 40, closed through the centre.
+  auto* arc = static_cast<TMyElliArc*>(Add(cad, "TMyElliArc", {{120, 100}, {160, 60}, {200, 100}}));
+  arc->SetArcStyle(TArcStyle::asSector);
+  arc->Brush()->SetStyle(TBrushStyle::bsSolid);
+  arc->Brush()->SetColor(clLime);
+  auto* text = static_cast<TMyText*>(Add(cad, "TMyText", {{20, 150}, {200, 150}, {200, 200}, {20, 200}}));
+  text->SetLines({QStringLiteral("MMMMMMMM")});
+  const QString drawing = Path("kinds.vorn"), png = Path("kinds.png");
+  ASSERT_TRUE(cad.SaveToFile(drawing));
+
+  const TRun r = Tool({QStringLiteral("render"), drawing, png, QStringLiteral("--zoom"), QStringLiteral("2")});
+  ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+  const QImage image(png, "PNG");
+  EXPECT_EQ(image.pixelColor(60, 60), QColor(Qt::blue));
+  EXPECT_EQ(image.pixelColor(320, 160), QColor(Qt::green));  // inside the slice
+  EXPECT_NE(image.pixelColor(320, 220), QColor(Qt::green));  // below the centre
+  int dark = 0;  // the text, in the middle of its box
+  for (int y = 330; y < 370; ++y)
+    for (int x = 40; x < 400; ++x) dark += qGray(image.pixel(x, y)) < 96;
+  EXPECT_GT(dark, 50);
+}
+
 TEST_F(KestrafelTool, UpgradeSavesADrawingThatLoadsAgain) {
   const QString out = Path("upgraded.vorn");
   ASSERT_EQ(Tool({QStringLiteral("upgrade"), Drawing, out}).Exit, 0);
