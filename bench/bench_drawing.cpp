@@ -1,8 +1,10 @@
 #include "bench_drawing.h"
 
-#include <cad/shapes/rectangle.h>
+#include <cad/cad.h>
 
 #include <QGraphicsEllipseItem>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsSimpleTextItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
@@ -26,27 +28,54 @@ QRect ViewRect() {
   return QRect((page.width() - 1280) / 2, (page.height() - 800) / 2, 1280, 800);
 }
 
-std::vector<TItem> MakeDrawing(int Count, int PageWidth, int PageHeight, unsigned Seed) {
+namespace {
+
+// The picture every image item shows: a 32 x 24 colour ramp.
+const QImage& Picture() {
+  static const QImage picture = [] {
+    QImage p(32, 24, QImage::Format_RGB32);
+    for (int y = 0; y < p.height(); ++y)
+      for (int x = 0; x < p.width(); ++x) p.setPixel(x, y, qRgb(x * 8, y * 10, 128));
+    return p;
+  }();
+  return picture;
+}
+
+QString TextOf(size_t I) { return QStringLiteral("Label %1\nsecond line").arg(I); }
+
+}  // namespace
+
+std::vector<TItem> MakeDrawing(int Count, int PageWidth, int PageHeight, bool AllKinds, unsigned Seed) {
   std::mt19937 rng(Seed);
   auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
   std::vector<TItem> items;
   items.reserve(static_cast<size_t>(Count));
   for (int i = 0; i < Count; ++i) {
     TItem it;
-    it.Kind = static_cast<TItem::TKind>(i % 4);
+    it.Kind = static_cast<TItem::TKind>(i % (AllKinds ? 9 : 4));
     const float x = uniform(20, PageWidth - 80.0f), y = uniform(20, PageHeight - 80.0f);
     const float w = uniform(8, 60), h = uniform(8, 60);
     switch (it.Kind) {
       case TItem::TKind::Box:
       case TItem::TKind::Ellipse:
+      case TItem::TKind::Text:
+      case TItem::TKind::Image:
         it.Points = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
         break;
       case TItem::TKind::Line:
+      case TItem::TKind::RuleLine:
         it.Points = {{x, y}, {x + w, y + h}};
         break;
-      case TItem::TKind::PolyLine: {
+      case TItem::TKind::Arc: {
+        // A third of the circle inscribed in the box, from the left round the top.
+        const float r = std::min(w, h) / 2, cx = x + w / 2, cy = y + h / 2;
+        it.Points = {{cx - r, cy}, {cx, cy - r}, {cx + r * 0.5f, cy - r * 0.866f}};
+        break;
+      }
+      case TItem::TKind::PolyLine:
+      case TItem::TKind::Bezier: {
         float px = x, py = y;
-        for (int k = 0; k < 5; ++k) {
+        for (int k = 0; k < (it.Kind == TItem::TKind::Bezier ? 7 : 5); ++k) {
           it.Points.push_back({px, py});
           px = std::clamp(px + uniform(-25, 25), 20.0f, PageWidth - 20.0f);
           py = std::clamp(py + uniform(-25, 25), 20.0f, PageHeight - 20.0f);
@@ -69,15 +98,35 @@ std::unique_ptr<TSurfaceView> MakeSurfaceView(const std::vector<TItem>& Items) {
   cad->SetZoom(1.0);
   cad->SetSnap(false);
   cad->SetShapeTool(TDrawTool::SpSelecting);
-  for (const TItem& it : Items) {
+  TBitmap picture;
+  picture.SetImage(Picture());
+  for (size_t i = 0; i < Items.size(); ++i) {
+    const TItem& it = Items[i];
     TMyShape* s = nullptr;
     switch (it.Kind) {
       case TItem::TKind::Box: s = new TMyRectangle(cad); break;
       case TItem::TKind::Ellipse: s = new TMyEllipse(cad); break;
       case TItem::TKind::Line: s = new TMyLine(cad); break;
       case TItem::TKind::PolyLine: s = new TMyPolyLine(cad); break;
+      case TItem::TKind::RuleLine: s = new TMyRuleLine(cad); break;
+      case TItem::TKind::Bezier: s = new TMyPolyBezier(cad); break;
+      case TItem::TKind::Text: {
+        auto* t = new TMyText(cad);
+        t->SetLines(TextOf(i).split(QLatin1Char('\n')));
+        s = t;
+        break;
+      }
+      case TItem::TKind::Image: {
+        auto* m = new TMyImage(cad);
+        m->Points = {it.Points[0]};
+        m->SetBitmap(&picture);
+        s = m;
+        break;
+      }
+      case TItem::TKind::Arc: s = new TMyElliArc(cad); break;
     }
     s->Points = it.Points;
+    s->CenterPoint = s->ComputeCenterPoint();
     s->Brush()->SetColor(it.Fill);
     s->Pen()->SetColor(it.Line);
     s->ShapeId = cad->NextShapeId();
@@ -107,7 +156,9 @@ std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const
   const QSize page = PageSizePixels();
   v->Scene.setSceneRect(0, 0, page.width(), page.height());
   v->Scene.setBackgroundBrush(Qt::white);
-  for (const TItem& it : Items) {
+  const QPixmap pixmap = QPixmap::fromImage(Picture());
+  for (size_t i = 0; i < Items.size(); ++i) {
+    const TItem& it = Items[i];
     const QPen pen(ToQColor(it.Line), 0);
     const QBrush brush(ToQColor(it.Fill));
     QGraphicsItem* item = nullptr;
@@ -125,6 +176,45 @@ std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const
       case TItem::TKind::PolyLine: {
         QPainterPath path(QPointF(p[0].X, p[0].Y));
         for (size_t k = 1; k < p.size(); ++k) path.lineTo(p[k].X, p[k].Y);
+        item = v->Scene.addPath(path, pen, Qt::NoBrush);
+        break;
+      }
+      case TItem::TKind::RuleLine: {
+        // The line and its length label, turned with it.
+        item = v->Scene.addLine(p[0].X, p[0].Y, p[1].X, p[1].Y, pen);
+        auto* label = v->Scene.addSimpleText(QStringLiteral("%1 mm").arg(std::hypot(p[1].X - p[0].X, p[1].Y - p[0].Y) * 25.4 / 96, 0, 'f', 2));
+        label->setPos((p[0].X + p[1].X) / 2, (p[0].Y + p[1].Y) / 2);
+        label->setRotation(std::atan2(p[1].Y - p[0].Y, p[1].X - p[0].X) * 180 / M_PI);
+        label->setFlag(QGraphicsItem::ItemIsSelectable);
+        break;
+      }
+      case TItem::TKind::Bezier: {
+        QPainterPath path(QPointF(p[0].X, p[0].Y));
+        for (size_t k = 1; k + 2 < p.size(); k += 3)
+          path.cubicTo(p[k].X, p[k].Y, p[k + 1].X, p[k + 1].Y, p[k + 2].X, p[k + 2].Y);
+        item = v->Scene.addPath(path, pen, Qt::NoBrush);
+        break;
+      }
+      case TItem::TKind::Text: {
+        auto* text = v->Scene.addSimpleText(TextOf(i));
+        text->setPos(p[0].X, p[0].Y);
+        item = text;
+        break;
+      }
+      case TItem::TKind::Image: {
+        auto* image = v->Scene.addPixmap(pixmap);
+        image->setPos(p[0].X, p[0].Y);
+        image->setTransform(QTransform::fromScale((p[2].X - p[0].X) / pixmap.width(), (p[2].Y - p[0].Y) / pixmap.height()));
+        item = image;
+        break;
+      }
+      case TItem::TKind::Arc: {
+        // Centre (p1.X, p0.Y), radius p1.X - p0.X; from the left, clockwise over the top.
+        const float r = p[1].X - p[0].X;
+        const QRectF circle(p[0].X, p[0].Y - r, 2 * r, 2 * r);
+        QPainterPath path;
+        path.arcMoveTo(circle, 180);
+        path.arcTo(circle, 180, -120);
         item = v->Scene.addPath(path, pen, Qt::NoBrush);
         break;
       }
@@ -178,12 +268,12 @@ std::map<int, std::unique_ptr<TBenchViews>>& Cache() {
 }
 }  // namespace
 
-TBenchViews& ViewsFor(int Count) {
-  auto& slot = Cache()[Count];
+TBenchViews& ViewsFor(int Count, bool AllKinds) {
+  auto& slot = Cache()[2 * Count + (AllKinds ? 1 : 0)];
   if (!slot) {
     slot = std::make_unique<TBenchViews>();
     const QSize page = PageSizePixels();
-    slot->Items = MakeDrawing(Count, page.width(), page.height());
+    slot->Items = MakeDrawing(Count, page.width(), page.height(), AllKinds);
     slot->Surface = MakeSurfaceView(slot->Items);
     slot->Scene = MakeSceneView(slot->Items, slot->Surface->View);
   }

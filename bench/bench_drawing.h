@@ -15,17 +15,22 @@
 
 namespace bench {
 
-// One item of the drawing: a filled box, a filled ellipse, a line or a five-point poly line.
+// One item of the drawing: a filled box, a filled ellipse, a line or a five-point poly line; in
+// the drawing of every kind also a dimension line, a two-segment Bezier curve, a two-line text
+// block, a picture and a circular arc.
 struct TItem {
-  enum class TKind { Box, Ellipse, Line, PolyLine } Kind;
-  std::vector<cad::TMyPoint> Points;  // corners for boxes and ellipses, vertices otherwise
+  enum class TKind { Box, Ellipse, Line, PolyLine, RuleLine, Bezier, Text, Image, Arc } Kind;
+  // Corners for boxes, ellipses, texts and pictures; the start, a middle point and the end of
+  // arcs; vertices otherwise.
+  std::vector<cad::TMyPoint> Points;
   cad::TColor Fill = cad::clWhite;
   cad::TColor Line = cad::clBlack;
 };
 
 // A reproducible drawing of Count items spread evenly over the page (in drawing units), with a
 // free margin of 20 units along every edge so that clicks near the corner hit nothing.
-std::vector<TItem> MakeDrawing(int Count, int PageWidth, int PageHeight, unsigned Seed = 20261208);
+// With AllKinds the items take turns through every kind, else through the first four.
+std::vector<TItem> MakeDrawing(int Count, int PageWidth, int PageHeight, bool AllKinds = false, unsigned Seed = 20261208);
 
 // The drawing on a surface, shown in a scroll area whose viewport is the view.
 struct TSurfaceView {
@@ -63,7 +68,7 @@ struct TBenchViews {
   std::unique_ptr<TSurfaceView> Surface;
   std::unique_ptr<TSceneView> Scene;
 };
-TBenchViews& ViewsFor(int Count);
+TBenchViews& ViewsFor(int Count, bool AllKinds = false);
 // Frees every cached drawing (before the application object goes).
 void ReleaseViews();
 

@@ -27,6 +27,28 @@ void BM_Repaint_Scene(benchmark::State& state) {
 BENCHMARK(BM_Repaint_Surface)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Repaint_Scene)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same with every kind of shape in turn: texts, pictures, arcs and curves among them.
+void BM_RepaintAllKinds_Surface(benchmark::State& state) {
+  cad::TMyCAD& cad = *bench::ViewsFor(static_cast<int>(state.range(0)), true).Surface->Cad;
+  for (auto _ : state) {
+    cad.Repaint();
+    benchmark::DoNotOptimize(cad.Canvas()->Pixel(cad.BufferArea().left(), cad.BufferArea().top()));
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+void BM_RepaintAllKinds_Scene(benchmark::State& state) {
+  bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0)), true).Scene;
+  for (auto _ : state) {
+    scene.Render();
+    benchmark::DoNotOptimize(scene.Target.constBits());
+  }
+  state.counters["shapes"] = static_cast<double>(state.range(0));
+}
+
+BENCHMARK(BM_RepaintAllKinds_Surface)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintAllKinds_Scene)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 namespace {
