@@ -14,8 +14,9 @@ import struct
 import zlib
 
 VERSIONS = ["ZK.2", "ZK.3", "ZK.4", "ZK.5", "ZK.6", "ZK.7", "ZK.8", "ZK.9", "ZK.a"]
-CLASSES = ["TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine", "TMyLinkPoint", "TMyLineLinkLine"]
-LINES = ("TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine")
+CLASSES = ["TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine", "TMyLinkPoint", "TMyLineLinkLine",
+           "TMyRuleLine", "TMyPolyBezier", "TMyText", "TMyImage", "TMyElliArc"]
+LINES = ("TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine", "TMyRuleLine")
 LINK_POINTS = ("TMyLinkPoint", "TMyLineLinkLine")
 
 
@@ -69,7 +70,7 @@ def png_picture():
             + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
-def record(version, cls, points, brush=b""):
+def record(version, cls, points, brush=b"", picture=b""):
     extended = version in ("ZK.3", "ZK.4", "ZK.5")
     counts_only = version == "ZK.2"
     coord = ext if extended else f32
@@ -109,6 +110,20 @@ def record(version, cls, points, brush=b""):
             r += bytes([0])  # routed horizontally and vertically
     if cls in LINK_POINTS:
         r += bytes([8])  # the square's side
+    if cls == "TMyRuleLine":
+        r += bytes([1, 0]) + text("span")  # user text shown, ticks
+    if cls == "TMyText":
+        r += bytes([1, 1])  # border, solid
+        if version == "ZK.a":
+            r += i32(3) + text("first") + text("") + text("a longer third line") + bytes([2, 0, 1])
+    if cls == "TMyImage":
+        r += struct.pack("<q", len(picture)) + picture + bytes([1])  # the picture, transparent
+        if version in ("ZK.7", "ZK.8", "ZK.9", "ZK.a"):
+            r += bytes([1])  # border
+        if version in ("ZK.9", "ZK.a"):
+            r += bytes([1]) + i32(-40) + i32(25)  # gray scale, brightness, contrast
+    if cls == "TMyElliArc":
+        r += bytes([1, 2])  # ellipse mode, sector
     return r
 
 
@@ -119,12 +134,16 @@ def main():
     pts = {"TMyRectangle": [(0, 0), (10, 20)], "TMyLine": [(0, 0), (100, 50)],
            "TMyPolyLine": [(0, 0), (50, 0), (50, 40)], "TMyPolygon": [(0, 0), (100, 0), (100, 100), (0, 0)],
            "TMyLinkLine": [(0, 0), (25, 0), (25, 40), (60, 40)],
-           "TMyLinkPoint": [(0, 0), (8, 0), (8, 8), (0, 8)], "TMyLineLinkLine": [(0, 0), (8, 0), (8, 8), (0, 8)]}
+           "TMyLinkPoint": [(0, 0), (8, 0), (8, 8), (0, 8)], "TMyLineLinkLine": [(0, 0), (8, 0), (8, 8), (0, 8)],
+           "TMyRuleLine": [(0, 0), (80, 30)], "TMyPolyBezier": [(0, 0), (10, 30), (40, 30), (50, 0)],
+           "TMyText": [(0, 0), (60, 0), (60, 30), (0, 30)], "TMyImage": [(0, 0), (3, 0), (3, 2), (0, 2)],
+           "TMyElliArc": [(0, 10), (10, 0), (0, -10)]}
     for vi, version in enumerate(VERSIONS):
         for ci, cls in enumerate(CLASSES):
             if (vi + ci) % 2 and version not in ("ZK.2", "ZK.a"):
                 continue  # half the pairs are enough; keep every class for the ends
-            data = bytes([vi, ci]) + record(version, cls, pts[cls])
+            picture = bmp_picture() if cls == "TMyImage" and vi % 2 else png_picture() if cls == "TMyImage" else b""
+            data = bytes([vi, ci]) + record(version, cls, pts[cls], picture=picture)
             with open(os.path.join("corpus", f"{version}-{cls}"), "wb") as out:
                 out.write(data)
     # Brush pictures take the picture decoder's path.
@@ -163,7 +182,8 @@ def drawings(pts):
         if not f.startswith("saved-"):
             os.remove(os.path.join("corpus-drawing", f))
     for vi, version in enumerate(VERSIONS):
-        shapes = [(cls, record(version, cls, pts[cls])) for cls in CLASSES]
+        shapes = [(cls, record(version, cls, pts[cls], picture=png_picture() if cls == "TMyImage" else b""))
+                  for cls in CLASSES]
         data = drawing(version, shapes, png_picture() if version == "ZK.a" else b"")
         with open(os.path.join("corpus-drawing", f"{version}"), "wb") as out:
             out.write(bytes([vi % 4]) + data)

@@ -1,7 +1,7 @@
 // libFuzzer target: one shape record read in any generation.
 //
 // Input layout: byte 0 picks the generation label ("ZK.2" ... "ZK.a"), byte 1 the class
-// (rectangle, line, poly line, polygon), the rest is the record. A record that loads must
+// (see kClasses), the rest is the record. A record that loads must
 // also survive a save and a second load unchanged: saving the reloaded shape gives the same
 // bytes again.
 #include <cad/cad.h>
@@ -14,7 +14,10 @@
 namespace {
 
 const char* const kVersions[] = {"ZK.2", "ZK.3", "ZK.4", "ZK.5", "ZK.6", "ZK.7", "ZK.8", "ZK.9", "ZK.a"};
-const char* const kClasses[] = {"TMyRectangle", "TMyLine", "TMyPolyLine", "TMyPolygon", "TMyLinkLine", "TMyLinkPoint", "TMyLineLinkLine"};
+// New kinds go at the end, so that the seeds keep their class.
+const char* const kClasses[] = {"TMyRectangle", "TMyLine",       "TMyPolyLine", "TMyPolygon",
+                                "TMyLinkLine",  "TMyLinkPoint",  "TMyLineLinkLine", "TMyRuleLine",
+                                "TMyPolyBezier", "TMyText",      "TMyImage",    "TMyElliArc"};
 
 cad::TMyCAD* Surface() {
   static cad::TMyCAD* surface = new cad::TMyCAD();
