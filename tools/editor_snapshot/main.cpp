@@ -1,10 +1,15 @@
-// Opens the Kestrafel main window, runs the code-drawing samples, draws a few shapes through
-// real mouse events on the palette and the surface, and saves a picture of the window.
+// Opens the Kestrafel main window, runs the code-drawing samples, draws a shape of every other
+// kind through real mouse events on the palette and the surface (the image tool is given a
+// picture made here), and saves a picture of the window.
 //
-//   editor_snapshot output.png
+//   editor_snapshot output.png [drawing.vdr]
+//
+// With a second argument the drawing is saved there as well.
 #include "mainform.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
@@ -26,11 +31,46 @@ void DrawBox(TMainForm& form, const char* tool, QPoint a, QPoint b, Qt::Keyboard
   QTest::mouseClick(cad, Qt::LeftButton, mods, b);
 }
 
+// Clicks at each point in turn, then double-clicks the last one, which ends a curve.
+void ClickAlong(TMainForm& form, const char* tool, std::initializer_list<QPoint> points) {
+  Press(form, tool);
+  QWidget* cad = form.MyCAD1;
+  for (const QPoint& p : points) {
+    QTest::mouseMove(cad, p);
+    QTest::mouseClick(cad, Qt::LeftButton, {}, p);
+  }
+  const QPoint last = *(points.end() - 1);
+  QTest::mouseDClick(cad, Qt::LeftButton, {}, last);
+  QTest::mouseRelease(cad, Qt::LeftButton, {}, last);
+}
+
+// A small landscape for the image shape: sky, sun and hills.
+QString WritePicture(const QTemporaryDir& dir) {
+  QImage img(120, 80, QImage::Format_RGB32);
+  QPainter p(&img);
+  QLinearGradient sky(0, 0, 0, 80);
+  sky.setColorAt(0, QColor(90, 150, 230));
+  sky.setColorAt(1, QColor(220, 235, 250));
+  p.fillRect(img.rect(), sky);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(250, 200, 60));
+  p.drawEllipse(QPointF(88, 22), 12, 12);
+  p.setBrush(QColor(70, 140, 70));
+  p.drawEllipse(QRectF(-30, 48, 110, 60));
+  p.setBrush(QColor(50, 115, 55));
+  p.drawEllipse(QRectF(40, 55, 120, 60));
+  p.end();
+  const QString file = dir.filePath(QStringLiteral("landscape.bmp"));
+  img.save(file, "BMP");
+  return file;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: editor_snapshot output.png\n");
+    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vdr]\n");
     return 2;
   }
   QApplication app(argc, argv);
@@ -48,7 +88,7 @@ int main(int argc, char** argv) {
   c->Pen()->SetWidth(2);
   c->Brush()->SetStyle(cad::TBrushStyle::bsSolid);
   c->Brush()->SetColor(0xF0D8B0);
-  for (const char* sample : {"Line", "RuleLine", "PolyLine", "Polygon", "Rectangle", "Ellipse"}) {
+  for (const char* sample : {"Line", "RuleLine", "PolyLine", "Polygon", "Rectangle", "Ellipse", "Arc"}) {
     if (QAction* a = form.Action(QLatin1String(sample))) a->trigger();
   }
   c->Brush()->SetColor(0xB8E0B8);
@@ -64,6 +104,27 @@ int main(int argc, char** argv) {
   QTest::mouseMove(c, QPoint(595, 180));
   QTest::mouseMove(c, QPoint(590, 260));
   QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(590, 260));
+  // A Bezier curve, a text block filled as the inspector fills it, and a picture.
+  c->Pen()->SetColor(0x8000A0);
+  c->Pen()->SetWidth(2);
+  ClickAlong(form, "sbtnPolyBezier", {QPoint(440, 560), QPoint(470, 440), QPoint(560, 440), QPoint(590, 520),
+                                      QPoint(620, 600), QPoint(700, 560), QPoint(710, 460)});
+  c->Pen()->SetColor(0x803000);
+  c->Pen()->SetWidth(1);
+  c->Brush()->SetColor(0xE0F4FF);
+  DrawBox(form, "sbtnText", QPoint(30, 440), QPoint(200, 530));
+  if (auto* text = dynamic_cast<cad::TMyText*>(c->GetShapeByNo(c->GetShapesCount() - 1))) {
+    text->SetIsBorder(true);
+    text->Font()->SetSize(10);
+    text->SetLines({QStringLiteral("Kestrafel"), QStringLiteral("A text block wraps its lines to the width of its box.")});
+  }
+  QTemporaryDir dir;
+  const QString picture = WritePicture(dir);
+  form.OnChooseFile = [&picture](QFileDialog*) { return picture; };
+  DrawBox(form, "sbtnImage", QPoint(250, 440), QPoint(330, 500));
+  form.OnChooseFile = nullptr;
+  // Pictures turn with their box.
+  c->GetShapeByNo(c->GetShapesCount() - 1)->SetAngle(-0.15f);
   // Select the rotated rectangle, as a user would between strokes.
   if (cad::TMyShape* r = c->GetShapeByName(QStringLiteral("RectangleShape"))) c->SelectShapeByCode(r->ShapeId, true);
   form.UpdateToolbar();
@@ -73,6 +134,10 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[1]);
   if (!form.grab().save(out)) {
     std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    return 1;
+  }
+  if (argc > 2 && !c->SaveToFile(QString::fromLocal8Bit(argv[2]))) {
+    std::fprintf(stderr, "cannot write %s\n", argv[2]);
     return 1;
   }
   std::printf("%d shapes drawn; window picture saved to %s\n", form.MyCAD1->GetShapesCount(), argv[1]);
