@@ -79,3 +79,39 @@ TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
   c.Release();
   EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
 }
+
+// Text measured and drawn right after a font change uses the new font, whichever way the font
+// changes, and laid-out text draws the same glyphs as plain text.
+TEST(Canvas, TextFollowsEveryFontChange) {
+  QImage image = Blank();
+  TCanvas c(&image);
+  auto inkHeight = [&](auto&& draw) {
+    image.fill(Qt::white);
+    draw();
+    c.Release();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (qGray(image.pixel(x, y)) < 128) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+    return top < 0 ? 0 : bottom - top + 1;
+  };
+  c.Brush()->SetStyle(TBrushStyle::bsClear);
+  c.Font()->SetSize(8);
+  const TPoint small = c.TextExtent(QStringLiteral("MM"));
+  const int smallInk = inkHeight([&] { c.TextOutF(10, 10, QStringLiteral("MM")); });
+  c.Font()->SetSize(24);
+  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, 2 * small.X);
+  const int largeInk = inkHeight([&] { c.TextOutF(10, 10, QStringLiteral("MM")); });
+  EXPECT_GT(largeInk, 2 * smallInk);
+  c.Font()->SetStyle(fsBold);
+  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, c.TextExtent(QStringLiteral("M")).X);
+  TFont other;
+  other.SetSize(8);
+  c.SetFont(other);
+  EXPECT_EQ(c.TextExtent(QStringLiteral("MM")), small);
+  QStaticText laid(QStringLiteral("MM"));
+  EXPECT_EQ(inkHeight([&] { c.TextOutF(10, 10, laid); }), smallInk);
+}
