@@ -368,26 +368,15 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
   FPenPos = TPoint{X + TextWidth(Text), Y};
 }
 
-const QFontMetrics& TCanvas::TextMetrics() {
-  TFontKey key{FFont.Name(), FFont.SizeHeight(), FFont.Style()};
-  if (!FTextMetrics || !(key == FTextKey)) {
-    FTextFont = FFont.ToQFont();
-    FTextMetrics = std::make_unique<QFontMetrics>(FTextFont);
-    FTextKey = std::move(key);
-    ++FTextFontSerial;
-  }
-  return *FTextMetrics;
-}
-
 QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
   QPainter* p = Painter();
   if (!p) return nullptr;
-  const QFontMetrics& fm = TextMetrics();
+  const QFontMetrics& fm = FText.Of(FFont);
   // Glyphs may overhang their advance by part of the line height (italics).
   Area = Widened(QRectF(X, Y, W, fm.height()).toAlignedRect(), fm.height() / 2 + 2);
-  if (FAppliedFont != FTextFontSerial) {
-    p->setFont(FTextFont);
-    FAppliedFont = FTextFontSerial;
+  if (FAppliedFont != FText.Serial()) {
+    p->setFont(FText.Font());
+    FAppliedFont = FText.Serial();
   }
   if (FBrush.Style() != TBrushStyle::bsClear) p->fillRect(QRectF(X, Y, W, fm.height()), ToQColor(FBrush.Color()));
   p->setPen(QPen(ToQColor(FFont.Color())));
@@ -397,7 +386,7 @@ QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
 
 void TCanvas::TextOutF(double X, double Y, const QString& Text) {
   QRect area;
-  const QFontMetrics& fm = TextMetrics();
+  const QFontMetrics& fm = FText.Of(FFont);
   if (QPainter* p = BeginText(X, Y, fm.horizontalAdvance(Text), area)) p->drawText(QPointF(X, Y + fm.ascent()), Text);
   Changed(area);
 }
@@ -412,7 +401,7 @@ int TCanvas::TextWidth(const QString& Text) { return TextExtent(Text).X; }
 int TCanvas::TextHeight(const QString& Text) { return TextExtent(Text).Y; }
 
 TPoint TCanvas::TextExtent(const QString& Text) {
-  const QFontMetrics& fm = TextMetrics();
+  const QFontMetrics& fm = FText.Of(FFont);
   return TPoint{fm.horizontalAdvance(Text), fm.height()};
 }
 

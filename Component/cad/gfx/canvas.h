@@ -165,22 +165,12 @@ private:
   bool FWorldTurned = false;
   std::vector<QPoint> FScratch;
 
-  // The toolkit font and its metrics for the current Font, made again only when the font's
-  // name, height or style change (shapes assign their font before every text they draw).
-  const QFontMetrics& TextMetrics();
   // Font, background and text colour for a text of width W at (X, Y); Area receives what it
   // may cover. Null without a painter.
   QPainter* BeginText(double X, double Y, double W, QRect& Area);
-  struct TFontKey {
-    QString Name;
-    int Height = 0;
-    TFontStyles Style = 0;
-    bool operator==(const TFontKey&) const = default;
-  };
-  TFontKey FTextKey;
-  QFont FTextFont;
-  std::unique_ptr<QFontMetrics> FTextMetrics;
-  uint64_t FTextFontSerial = 0;  // grows with every new FTextFont; FAppliedFont is the painter's
+  // The toolkit font and metrics of Font (shapes assign their font before every text they draw,
+  // mostly the same one); FAppliedFont is the cache's serial the painter has.
+  TFontMetricsCache FText;
 };
 
 }  // namespace cad

@@ -3,6 +3,7 @@
 #include "bitmap.h"
 #include "platform.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPalette>
 #include <algorithm>
@@ -209,6 +210,29 @@ QFont TFont::ToQFont() const {
   f.setUnderline(FStyle & fsUnderline);
   f.setStrikeOut(FStyle & fsStrikeOut);
   return f;
+}
+
+const QFontMetrics& TFontMetricsCache::Of(const TFont& Font) {
+  const int height = Font.SizeHeight();
+  if (!FMetrics || FName != Font.Name() || FHeight != height || FStyle != Font.Style()) {
+    FFont = Font.ToQFont();
+    FMetrics = std::make_unique<QFontMetrics>(FFont);
+    FName = Font.Name();
+    FHeight = height;
+    FStyle = Font.Style();
+    ++FSerial;
+  }
+  return *FMetrics;
+}
+
+const QFontMetrics& MetricsOf(const TFont& Font) {
+  static std::unique_ptr<TFontMetricsCache> cache;
+  if (!cache) {
+    cache = std::make_unique<TFontMetricsCache>();
+    // The metrics belong to the application's font system: they go when the application does.
+    qAddPostRoutine([] { cache.reset(); });
+  }
+  return cache->Of(Font);
 }
 
 }  // namespace cad

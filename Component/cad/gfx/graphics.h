@@ -7,10 +7,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace cad {
 
@@ -177,5 +179,27 @@ private:
   bool FHeightKept = false;
   int FKeptHeight = 0;
 };
+
+// The toolkit font and its metrics for the last TFont asked for, made again only when that
+// font's name, height or style differ: shapes and canvases measure and draw the same font over
+// and over. Serial() grows with every new toolkit font.
+class TFontMetricsCache {
+public:
+  const QFontMetrics& Of(const TFont& Font);
+  const QFont& Font() const { return FFont; }
+  uint64_t Serial() const { return FSerial; }
+
+private:
+  QString FName;
+  int FHeight = 0;
+  TFontStyles FStyle = 0;
+  QFont FFont;
+  std::unique_ptr<QFontMetrics> FMetrics;
+  uint64_t FSerial = 0;
+};
+
+// The metrics of a font at the screen's pixels per inch, from one cache the whole process shares;
+// the reference is valid until the next call.
+const QFontMetrics& MetricsOf(const TFont& Font);
 
 }  // namespace cad

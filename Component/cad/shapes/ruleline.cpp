@@ -111,8 +111,8 @@ void TMyRuleLine::Draw(TCanvas* Canvas) {
     SetInfo(text);
   }
   // Centred along the line and just above it in the line's own frame, then turned with it. The
-  // label is measured and laid out again only when its text or font changes.
-  if (text != FLabel.text() || FLabelRevision != Revision() || FLabel.text().isEmpty()) {
+  // label is measured and laid out again only when its text or the shape changes.
+  if (text != FLabel.text() || FLabelRevision != Revision()) {
     FLabelSize = GetTextWidthHeight(Canvas, text, Font());
     FLabel.setText(text);
     FLabel.setTextFormat(Qt::PlainText);
@@ -131,7 +131,7 @@ TShapeReach TMyRuleLine::GetReach() {
   if (!r.Bounded || GetPointsCount() < 2) return r;
   // The label is centred on the line's midpoint and lies within half its width plus its height
   // and the gap of it, whichever way it turns; one line height more allows for wider digits.
-  const QFontMetrics fm(Font()->ToQFont());
+  const QFontMetrics& fm = MetricsOf(*Font());
   const float w = static_cast<float>(fm.horizontalAdvance(LabelText())), h = static_cast<float>(fm.height());
   const float label = w / 2 + 2 * h + kLabelGap + 2;
   const float tick = kTickHalf + static_cast<float>(std::max(1, Pen()->Width())) / 2 + 2;

@@ -118,31 +118,6 @@ TRect TMyShape::ZoomedPixelsLTRB() {
   return FPixelsLTRB;
 }
 
-// Measuring text needs the font's metrics; shapes mostly share one font, so the metrics of the
-// last font measured are kept.
-QFontMetrics& MetricsOf(const TFont& Font) {
-  struct Cached {
-    QString Name;
-    int Size = 0;
-    TFontStyles Style = 0;
-    int Ppi = 0;
-    std::unique_ptr<QFontMetrics> Metrics;
-  };
-  static Cached cache;
-  const int ppi = ScreenPixelsPerInch();
-  if (!cache.Metrics || cache.Name != Font.Name() || cache.Size != Font.Size() || cache.Style != Font.Style() ||
-      cache.Ppi != ppi) {
-    // The metrics belong to the application's font system: they go when the application does.
-    if (!cache.Metrics) qAddPostRoutine([] { cache.Metrics.reset(); });
-    cache.Metrics = std::make_unique<QFontMetrics>(Font.ToQFont());
-    cache.Name = Font.Name();
-    cache.Size = Font.Size();
-    cache.Style = Font.Style();
-    cache.Ppi = ppi;
-  }
-  return *cache.Metrics;
-}
-
 namespace {
 
 // Coordinates past this size are garbage from damaged data; such shapes count as reaching

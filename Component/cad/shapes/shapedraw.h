@@ -4,16 +4,9 @@
 #include "../core/geometry.h"
 #include "../gfx/canvas.h"
 
-class QFontMetrics;
-
 namespace cad {
 
 class TMyShape;
-class TFont;
-
-// The metrics of a font at the screen's pixels per inch. Shapes mostly share one font, so the
-// metrics of the last font asked for are kept; the reference is valid until the next call.
-QFontMetrics& MetricsOf(const TFont& Font);
 
 // Pen and brush of the shape onto the canvas (printers get the clear brush kept clear).
 void SetDrawShapeMode(TMyShape* Shape, TCanvas* Canvas);
