@@ -15,32 +15,28 @@ namespace cad {
 
 namespace {
 
-// The circle through three points: false when two of them coincide or all lie on one line.
-// Exact in 128 bits for device points, so that the line test holds for any coordinates.
-bool IntCircle(const TPoint& A, const TPoint& B, const TPoint& C, long double& CX, long double& CY) {
-  using I = __int128;
-  const I x1 = A.X, y1 = A.Y, x2 = B.X, y2 = B.Y, x3 = C.X, y3 = C.Y;
-  const I s1 = (x1 + x2) * (x1 - x2) + (y1 + y2) * (y1 - y2);
-  const I s2 = (x3 + x2) * (x3 - x2) + (y3 + y2) * (y3 - y2);
-  const I d = (x1 - x2) * (y3 - y2) - (x2 - x3) * (y2 - y1);
-  if (d == 0) return false;
-  const long double S1 = static_cast<long double>(s1), S2 = static_cast<long double>(s2);
-  const long double D2 = 2 * static_cast<long double>(d);
-  CX = (S1 * static_cast<long double>(y3 - y2) + S2 * static_cast<long double>(y2 - y1)) / D2;
-  CY = (S2 * static_cast<long double>(x1 - x2) + S1 * static_cast<long double>(x2 - x3)) / D2;
-  return true;
+// The centre of the circle through (x1, y1), (x2, y2), (x3, y3): false when two of them coincide
+// or all lie on one line. N is the type the sums are formed in: 128-bit integers for device
+// points, exact for any coordinates, or long double for drawing points.
+template <typename N>
+bool CircleCentre(N x1, N y1, N x2, N y2, N x3, N y3, long double& CX, long double& CY) {
+  const N s1 = (x1 + x2) * (x1 - x2) + (y1 + y2) * (y1 - y2);
+  const N s2 = (x3 + x2) * (x3 - x2) + (y3 + y2) * (y3 - y2);
+  const N d = (x1 - x2) * (y3 - y2) - (x2 - x3) * (y2 - y1);
+  auto ld = [](N v) { return static_cast<long double>(v); };
+  if (d == 0 || !std::isfinite(ld(d))) return false;
+  CX = (ld(s1) * ld(y3 - y2) + ld(s2) * ld(y2 - y1)) / (2 * ld(d));
+  CY = (ld(s2) * ld(x1 - x2) + ld(s1) * ld(x2 - x3)) / (2 * ld(d));
+  return std::isfinite(CX) && std::isfinite(CY);
 }
 
-// The same for drawing points.
+bool IntCircle(const TPoint& A, const TPoint& B, const TPoint& C, long double& CX, long double& CY) {
+  using I = __int128;
+  return CircleCentre<I>(A.X, A.Y, B.X, B.Y, C.X, C.Y, CX, CY);
+}
+
 bool FloatCircle(const TMyPoint& A, const TMyPoint& B, const TMyPoint& C, long double& CX, long double& CY) {
-  const long double x1 = A.X, y1 = A.Y, x2 = B.X, y2 = B.Y, x3 = C.X, y3 = C.Y;
-  const long double s1 = (x1 + x2) * (x1 - x2) + (y1 + y2) * (y1 - y2);
-  const long double s2 = (x3 + x2) * (x3 - x2) + (y3 + y2) * (y3 - y2);
-  const long double d = (x1 - x2) * (y3 - y2) - (x2 - x3) * (y2 - y1);
-  if (d == 0 || !std::isfinite(d)) return false;
-  CX = (s1 * (y3 - y2) + s2 * (y2 - y1)) / (2 * d);
-  CY = (s2 * (x1 - x2) + s1 * (x2 - x3)) / (2 * d);
-  return std::isfinite(CX) && std::isfinite(CY);
+  return CircleCentre<long double>(A.X, A.Y, B.X, B.Y, C.X, C.Y, CX, CY);
 }
 
 TPoint Moved(const TPoint& P, int64_t DX, int64_t DY) { return TPoint{Round(P.X + DX), Round(P.Y + DY)}; }
@@ -155,27 +151,25 @@ void TMyElliArc::Outline(const TPoint& A, const TPoint& B, const TPoint& C, TArr
   else ArcPoints(A, B, C, FArcStyle, Out);
 }
 
-void TMyElliArc::Paint(TCanvas* Canvas, const TArrPoint& Pts) const {
+void TMyElliArc::Paint(TCanvas* Canvas, const TArrPoint& Pts, bool Closed) {
   if (!Canvas || Pts.empty()) return;
   // A closed arc is one polygon: its outline is the polyline through the points and its inside
   // takes the brush. Painting the polyline as well would wipe the outline out again in the
   // rubber bands' XOR mode.
-  if (FArcMode == TArcMode::amCircle && FArcStyle != TArcStyle::asArc) Canvas->Polygon(Pts);
+  if (Closed) Canvas->Polygon(Pts);
   else Canvas->Polyline(Pts);
 }
 
 void TMyElliArc::DrawArc(TCanvas* Canvas, const TPoint& A, const TPoint& B, const TPoint& C, bool, bool) {
   TArrPoint pts;
   ArcPoints(A, B, C, FArcStyle, pts);
-  if (!Canvas || pts.empty()) return;
-  if (FArcStyle == TArcStyle::asArc) Canvas->Polyline(pts);
-  else Canvas->Polygon(pts);
+  Paint(Canvas, pts, FArcStyle != TArcStyle::asArc);
 }
 
 void TMyElliArc::DrawElliArc(TCanvas* Canvas, const TPoint& P0, const TPoint& P1, const TPoint& P2) {
   TArrPoint pts;
   ElliArcPoints(P0, P1, P2, pts);
-  if (Canvas) Canvas->Polyline(pts);
+  Paint(Canvas, pts, false);
 }
 
 void TMyElliArc::PaintThrough(TCanvas* Canvas, const TPoint& A, const TPoint& B, const TPoint& C) {
@@ -197,10 +191,11 @@ void TMyElliArc::Draw(TCanvas* Canvas) {
   SetDrawShapeMode(this, Canvas);
   if (!Points.empty())
     Paint(Canvas, CachedOutline([this](TArrPoint& Out) {
-      TPoint a, b, c;
-      PaintPoints(a, b, c);
-      Outline(a, b, c, Out);
-    }));
+            TPoint a, b, c;
+            PaintPoints(a, b, c);
+            Outline(a, b, c, Out);
+          }),
+          FArcMode == TArcMode::amCircle && FArcStyle != TArcStyle::asArc);
   DrawInfo(Canvas);
 }
 

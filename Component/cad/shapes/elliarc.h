@@ -77,7 +77,8 @@ private:
   void PaintPoints(TPoint& A, TPoint& B, TPoint& C);
   // The outline of the current mode through three device points, and how to paint it.
   void Outline(const TPoint& A, const TPoint& B, const TPoint& C, TArrPoint& Out) const;
-  void Paint(TCanvas* Canvas, const TArrPoint& Pts) const;
+  // A closed outline as one polygon, an open one as a polyline.
+  static void Paint(TCanvas* Canvas, const TArrPoint& Pts, bool Closed);
   void PaintThrough(TCanvas* Canvas, const TPoint& A, const TPoint& B, const TPoint& C);
 
   TArcMode FArcMode = TArcMode::amCircle;
