@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <initializer_list>
+#include <memory>
 
 namespace testing_support {
 
@@ -33,6 +35,14 @@ public:
 // Adds a test shape with the given corner box to the surface's current layer, with the next id,
 // its number and the name "Shape" + id, the way the surface's own adding calls do.
 TTestShape* AddBox(cad::TMyCAD& Cad, float L, float T, float R, float B);
+
+// A shape of kind T for the surface, holding the given points.
+template <typename T>
+std::unique_ptr<T> Make(cad::TMyCAD& Cad, std::initializer_list<cad::TMyPoint> Pts) {
+  auto s = std::make_unique<T>(&Cad);
+  s->Points = Pts;
+  return s;
+}
 
 // The shape drawn on a white picture of W x H pixels, ready to be read.
 struct TRendered {

@@ -5,17 +5,13 @@
 #include <memory>
 
 using namespace cad;
+using testing_support::Make;
 using testing_support::Bytes;
 using testing_support::DefaultStyleFields;
 using testing_support::Near;
 
 namespace {
 
-std::unique_ptr<TMyElliArc> Make(TMyCAD& Cad, std::initializer_list<TMyPoint> Pts) {
-  auto s = std::make_unique<TMyElliArc>(&Cad);
-  s->Points = Pts;
-  return s;
-}
 
 TArrPoint Arc(const TPoint& A, const TPoint& B, const TPoint& C, TArcStyle Style = TArcStyle::asArc) {
   TArrPoint out;
@@ -72,11 +68,11 @@ TEST(ElliArc, CircleRunsClockwiseFromStartAndTheMiddlePointOnlyPicksTheCircle) {
     left = left || p == Point(-10, 0);
   }
   EXPECT_TRUE(left);
-  auto s = Make(cad, {{0, 10}, {10, 0}, {0, -10}});
+  auto s = Make<TMyElliArc>(cad, {{0, 10}, {10, 0}, {0, -10}});
   EXPECT_EQ(s->GetCenterPoint(), MyPoint(0, 0));
 
   // On the screen: the left side is painted, the middle point is not on the arc.
-  auto t = Make(cad, {{100, 110}, {110, 100}, {100, 90}});
+  auto t = Make<TMyElliArc>(cad, {{100, 110}, {110, 100}, {100, 90}});
   Render r(*t);
   EXPECT_TRUE(r.Dark(90, 100));
   EXPECT_FALSE(r.Dark(110, 100));
@@ -144,7 +140,7 @@ TEST(ElliArc, ChordAndSectorCloseDifferently) {
 
   TMyCAD cad;
   cad.SetZoom(1);
-  auto s = Make(cad, {{60, 100}, {100, 140}, {100, 60}});
+  auto s = Make<TMyElliArc>(cad, {{60, 100}, {100, 140}, {100, 60}});
   // (75, 75) lies between the arc and the chord, (90, 90) between the chord and the centre.
   Render r1(*s);
   EXPECT_EQ(r1.At(75, 75), clWhite);
@@ -166,7 +162,7 @@ TEST(ElliArc, DegeneratePointsPaintNothing) {
   EXPECT_TRUE(Arc(Point(3, 4), Point(9, 1), Point(3, 4)).empty());    // start = end
   TMyCAD cad;
   cad.SetZoom(1);
-  auto s = Make(cad, {{20, 20}, {60, 60}, {100, 100}});
+  auto s = Make<TMyElliArc>(cad, {{20, 20}, {60, 60}, {100, 100}});
   s->SetArcStyle(TArcStyle::asSector);
   Render r(*s);
   EXPECT_EQ(Painted(r.Image), 0);
@@ -190,7 +186,7 @@ TEST(ElliArc, EllipticCurveEndsAtTheEndPoint) {
   // The shape in ellipse mode paints the curve, open whatever the style.
   TMyCAD cad;
   cad.SetZoom(1);
-  auto s = Make(cad, {{50, 50}, {50, 150}, {150, 150}});
+  auto s = Make<TMyElliArc>(cad, {{50, 50}, {50, 150}, {150, 150}});
   s->SetArcStyle(TArcStyle::asSector);
   s->SetArcMode(TArcMode::amEllipse);
   Render r(*s);
@@ -202,7 +198,7 @@ TEST(ElliArc, EllipticCurveEndsAtTheEndPoint) {
 TEST(ElliArc, HotPointsHitTestEditingAndFlips) {
   TMyCAD cad;
   cad.SetZoom(2);
-  auto s = Make(cad, {{50, 55}, {55, 50}, {50, 45}});  // device (100,110), (110,100), (100,90)
+  auto s = Make<TMyElliArc>(cad, {{50, 55}, {55, 50}, {50, 45}});  // device (100,110), (110,100), (100,90)
   EXPECT_EQ(s->InWhichHot(Point(111, 101)), 1);
   EXPECT_EQ(s->InWhichHot(Point(130, 130)), -1);
   EXPECT_TRUE(s->IsClickedMe(nullptr, Point(104, 100)));
@@ -216,7 +212,7 @@ TEST(ElliArc, HotPointsHitTestEditingAndFlips) {
   // Mirrored about the circle's centre, then start and end swap: the arc keeps its direction
   // and now bulges to the right.
   cad.SetZoom(1);
-  auto f = Make(cad, {{100, 110}, {110, 100}, {100, 90}});
+  auto f = Make<TMyElliArc>(cad, {{100, 110}, {110, 100}, {100, 90}});
   f->FlipHoriz();
   EXPECT_EQ(f->Points, (TArrMyPoint{{100, 90}, {90, 100}, {100, 110}}));
   Render r(*f);
@@ -229,7 +225,7 @@ TEST(ElliArc, HotPointsHitTestEditingAndFlips) {
 TEST(ElliArc, RubberBandsVanishWhenDrawnTwice) {
   TMyCAD cad;
   cad.SetZoom(1);
-  auto s = Make(cad, {{60, 100}, {100, 140}, {100, 60}});
+  auto s = Make<TMyElliArc>(cad, {{60, 100}, {100, 140}, {100, 60}});
   s->SetArcStyle(TArcStyle::asChord);
   TBitmap b(200, 200);
   TCanvas* c = b.Canvas();
@@ -283,7 +279,7 @@ TEST(ElliArc, DrawnWithThreeClicksAndByCode) {
 TEST(ElliArc, AssignAndRecord) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
-  auto s = Make(cad, {{1, 2}, {3, 4}, {5, 0}});
+  auto s = Make<TMyElliArc>(cad, {{1, 2}, {3, 4}, {5, 0}});
   s->SetArcMode(TArcMode::amEllipse);
   s->SetArcStyle(TArcStyle::asSector);
   TMyElliArc copy(&cad);

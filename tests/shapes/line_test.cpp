@@ -3,16 +3,11 @@
 #include <memory>
 
 using namespace cad;
+using testing_support::Make;
 using testing_support::Near;
 
 namespace {
 
-template <typename T>
-std::unique_ptr<T> Make(TMyCAD& Cad, std::initializer_list<TMyPoint> Pts) {
-  auto s = std::make_unique<T>(&Cad);
-  s->Points = Pts;
-  return s;
-}
 
 // Feeds device clicks the way the surface does while a shape is being drawn; returns after
 // the click the shape reports as its last.

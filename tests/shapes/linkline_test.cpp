@@ -9,17 +9,13 @@
 #include <random>
 
 using namespace cad;
+using testing_support::Make;
 using testing_support::Bytes;
 using testing_support::DefaultStyleFields;
 using testing_support::Near;
 
 namespace {
 
-std::unique_ptr<TMyLinkLine> MakeLink(TMyCAD& Cad, std::initializer_list<TMyPoint> Pts) {
-  auto l = std::make_unique<TMyLinkLine>(&Cad);
-  l->Points = Pts;
-  return l;
-}
 
 // Adds a shape to the surface the way the surface's own adding calls do.
 template <typename T>
@@ -128,11 +124,11 @@ TEST(LinkLine, ConstructorDefaultsAndStyleFromSurface) {
 
 TEST(LinkLine, MergeDropsRepeatedPoints) {
   TMyCAD cad;
-  auto l = MakeLink(cad, {{0, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}});
   l->MergePoints();
   EXPECT_EQ(PointsOf(*l), (TArrMyPoint{{0, 0}, {100, 0}, {100, 100}}));
   // Fewer than two points: nothing at all.
-  auto one = MakeLink(cad, {{5, 5}});
+  auto one = Make<TMyLinkLine>(cad, {{5, 5}});
   one->MergePoints();
   EXPECT_EQ(PointsOf(*one), (TArrMyPoint{{5, 5}}));
 }
@@ -141,42 +137,42 @@ TEST(LinkLine, MergeStraightensNearlyCollinearCorners) {
   TMyCAD cad;
   // (105,50) lies within 10 of the X of both neighbours: it goes, and the following point takes
   // the X of the previous one.
-  auto l = MakeLink(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}, {200, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}, {200, 100}});
   l->MergePoints();
   EXPECT_EQ(PointsOf(*l), (TArrMyPoint{{0, 0}, {100, 0}, {100, 100}, {200, 100}}));
 
   // The same along Y.
-  auto h = MakeLink(cad, {{0, 0}, {0, 100}, {50, 104}, {100, 97}, {100, 200}});
+  auto h = Make<TMyLinkLine>(cad, {{0, 0}, {0, 100}, {50, 104}, {100, 97}, {100, 200}});
   h->MergePoints();
   EXPECT_EQ(PointsOf(*h), (TArrMyPoint{{0, 0}, {0, 100}, {100, 100}, {100, 200}}));
 
   // With the end attached, the last point stays where it is and the previous point takes its X.
-  auto e = MakeLink(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}});
+  auto e = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}});
   e->CreateDestLink(7, 0);
   e->MergePoints();
   EXPECT_EQ(PointsOf(*e), (TArrMyPoint{{0, 0}, {98, 0}, {98, 100}}));
 
   // Corners farther off than 10 stay.
-  auto keep = MakeLink(cad, {{0, 0}, {100, 0}, {111, 50}, {100, 100}});
+  auto keep = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {111, 50}, {100, 100}});
   keep->MergePoints();
   EXPECT_EQ(keep->GetPointsCount(), 4);
 }
 
 TEST(LinkLine, MergeLeavesShortRoutesBetweenTwoShapes) {
   TMyCAD cad;
-  auto l = MakeLink(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}});
   l->CreateSrcLink(1, 0);
   l->CreateDestLink(2, 0);
   l->MergePoints();
   EXPECT_EQ(PointsOf(*l), (TArrMyPoint{{0, 0}, {100, 0}, {105, 50}, {98, 100}}));
   // Repeats still go first; four points remain, so nothing else changes.
-  auto d = MakeLink(cad, {{0, 0}, {0, 0}, {100, 0}, {105, 50}, {98, 100}});
+  auto d = Make<TMyLinkLine>(cad, {{0, 0}, {0, 0}, {100, 0}, {105, 50}, {98, 100}});
   d->CreateSrcLink(1, 0);
   d->CreateDestLink(2, 0);
   d->MergePoints();
   EXPECT_EQ(PointsOf(*d), (TArrMyPoint{{0, 0}, {100, 0}, {105, 50}, {98, 100}}));
   // Five points between two shapes are normalised.
-  auto f = MakeLink(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}, {200, 100}});
+  auto f = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {105, 50}, {98, 100}, {200, 100}});
   f->CreateSrcLink(1, 0);
   f->CreateDestLink(2, 0);
   f->MergePoints();
@@ -185,7 +181,7 @@ TEST(LinkLine, MergeLeavesShortRoutesBetweenTwoShapes) {
 
 TEST(LinkLine, MergeOfANormalRouteChangesNothing) {
   TMyCAD cad;
-  auto l = MakeLink(cad, {{0, 0}, {100, 0}, {100, 100}, {200, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {100, 100}, {200, 100}});
   const uint64_t before = l->Revision();
   l->MergePoints();
   EXPECT_EQ(l->Revision(), before);  // not even touched: paints run it on every connector
@@ -195,14 +191,14 @@ TEST(LinkLine, MergeOfANormalRouteChangesNothing) {
 
 TEST(LinkLine, HotPointsThenSegmentHandles) {
   TMyCAD cad;
-  auto l = MakeLink(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
   EXPECT_EQ(l->InWhichHot(Point(1, 49)), 1);
   EXPECT_EQ(l->InWhichHot(Point(50, 50)), 4 + 1);  // midpoint of segment 1
   EXPECT_EQ(l->HotId, 5);
   EXPECT_EQ(l->InWhichHot(Point(50, 60)), -1);
   EXPECT_EQ(l->HotId, -1);
   // A segment's handle wins over the points around it.
-  auto s = MakeLink(cad, {{0, 0}, {6, 0}});
+  auto s = Make<TMyLinkLine>(cad, {{0, 0}, {6, 0}});
   EXPECT_EQ(s->InWhichHot(Point(3, 0)), 2);
 
   EXPECT_EQ(l->GetMouseCursor(0, 50), crSizeAll);
@@ -219,7 +215,7 @@ TEST(LinkLine, HotPointsThenSegmentHandles) {
 TEST(LinkLine, DraggingASegmentHandleMovesTheSegment) {
   TMyCAD cad;
   cad.SetZoom(1);
-  auto l = MakeLink(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
   ASSERT_EQ(l->InWhichHot(Point(50, 50)), 5);
   l->SizeChangeValue(MyPoint(50, 50), MyPoint(57, 80));
   EXPECT_EQ(PointsOf(*l), (TArrMyPoint{{0, 0}, {0, 80}, {100, 80}, {100, 100}}));
@@ -236,7 +232,7 @@ TEST(LinkLine, DraggingASegmentHandleMovesTheSegment) {
 TEST(LinkLine, DraggingARoutePointDrawsItsNeighboursAlong) {
   TMyCAD cad;
   cad.SetZoom(1);
-  auto l = MakeLink(cad, {{0, 0}, {100, 0}, {100, 100}, {200, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {100, 100}, {200, 100}});
   l->HotId = 1;
   l->SizeChangeValue(MyPoint(100, 0), MyPoint(120, 30));
   // Point 0 follows along the horizontal segment (Y), point 2 along the vertical one (X).
@@ -247,13 +243,13 @@ TEST(LinkLine, EveryDragOfAnInnerHandleKeepsTheHandShapedRoute) {
   TMyCAD cad;
   cad.SetZoom(1);
   for (const TMyPoint& to : {MyPoint(50, 20), MyPoint(40, 50), MyPoint(60, 50), MyPoint(50, 80)}) {
-    auto l = MakeLink(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
+    auto l = Make<TMyLinkLine>(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
     l->HotId = 5;
     l->SizeChangeValue(MyPoint(50, 50), to);
     EXPECT_FALSE(l->Reroute()) << to.X << "," << to.Y;
   }
   // A drag of no distance shaped nothing.
-  auto still = MakeLink(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
+  auto still = Make<TMyLinkLine>(cad, {{0, 0}, {0, 50}, {100, 50}, {100, 100}});
   still->HotId = 5;
   still->SizeChangeValue(MyPoint(50, 50), MyPoint(50, 50));
   EXPECT_TRUE(still->Reroute());
@@ -267,28 +263,28 @@ TEST(LinkLine, DraggingNextToAnAttachedStartLeavesAStub) {
 
   // The first segment: its first quarter stays at the shape, a perpendicular step joins the
   // rest, which moves.
-  auto l = MakeLink(cad, {{40, 20}, {140, 20}, {140, 100}, {240, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{40, 20}, {140, 20}, {140, 100}, {240, 100}});
   l->CreateSrcLink(box->ShapeNo, 0);
   ASSERT_EQ(l->InWhichHot(Point(90, 20)), 4);
   l->SizeChangeValue(MyPoint(90, 20), MyPoint(90, 50));
   EXPECT_EQ(PointsOf(*l), (TArrMyPoint{{40, 20}, {65, 20}, {65, 50}, {140, 50}, {140, 100}, {240, 100}}));
 
   // Point 1: the stub is half the first segment.
-  auto p = MakeLink(cad, {{40, 20}, {140, 20}, {140, 100}, {240, 100}});
+  auto p = Make<TMyLinkLine>(cad, {{40, 20}, {140, 20}, {140, 100}, {240, 100}});
   p->CreateSrcLink(box->ShapeNo, 0);
   p->HotId = 1;
   p->SizeChangeValue(MyPoint(140, 20), MyPoint(140, 50));
   EXPECT_EQ(PointsOf(*p), (TArrMyPoint{{40, 20}, {90, 20}, {90, 50}, {140, 50}, {140, 100}, {240, 100}}));
 
   // The same at an attached end: the last quarter stays.
-  auto e = MakeLink(cad, {{240, 100}, {140, 100}, {140, 20}, {40, 20}});
+  auto e = Make<TMyLinkLine>(cad, {{240, 100}, {140, 100}, {140, 20}, {40, 20}});
   e->CreateDestLink(box->ShapeNo, 0);
   e->HotId = 4 + 2;
   e->SizeChangeValue(MyPoint(90, 20), MyPoint(90, 50));
   EXPECT_EQ(PointsOf(*e), (TArrMyPoint{{240, 100}, {140, 100}, {140, 50}, {65, 50}, {65, 20}, {40, 20}}));
 
   // Free ends: the segment moves whole.
-  auto f = MakeLink(cad, {{40, 20}, {140, 20}, {140, 100}, {240, 100}});
+  auto f = Make<TMyLinkLine>(cad, {{40, 20}, {140, 20}, {140, 100}, {240, 100}});
   f->HotId = 4;
   f->SizeChangeValue(MyPoint(90, 20), MyPoint(90, 50));
   EXPECT_EQ(PointsOf(*f), (TArrMyPoint{{40, 50}, {140, 50}, {140, 100}, {240, 100}}));
@@ -298,7 +294,7 @@ TEST(LinkLine, FreeStyleMovesPointsOnly) {
   TMyCAD cad;
   cad.SetZoom(1);
   cad.SetLinkLineDrawStyle(TLinkLineDrawStyle::lldsFree);
-  auto l = MakeLink(cad, {{0, 0}, {100, 40}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 40}});
   l->HotId = 2;  // the segment handle does nothing
   l->SizeChangeValue(MyPoint(50, 20), MyPoint(50, 60));
   EXPECT_EQ(PointsOf(*l), (TArrMyPoint{{0, 0}, {100, 40}}));
@@ -311,7 +307,7 @@ TEST(LinkLine, FreeStyleMovesPointsOnly) {
 
 TEST(LinkLine, SwitchingToFreeKeepsTheEnds) {
   TMyCAD cad;
-  auto l = MakeLink(cad, {{0, 0}, {100, 0}, {100, 100}, {200, 100}});
+  auto l = Make<TMyLinkLine>(cad, {{0, 0}, {100, 0}, {100, 100}, {200, 100}});
   l->SetReroute(false);
   l->SetLinkLineDrawStyle(TLinkLineDrawStyle::lldsFree);
   EXPECT_EQ(l->LinkLineDrawStyle(), TLinkLineDrawStyle::lldsFree);
@@ -326,7 +322,7 @@ TEST(LinkLine, ConnectionPointsFollowTheAttachedShapes) {
   TMyCAD cad;
   cad.SetZoom(2);
   TMyRectangle* box = AddBoxWithLinkPoint(cad);
-  auto l = MakeLink(cad, {{50, 20}, {100, 20}, {100, 70}});
+  auto l = Make<TMyLinkLine>(cad, {{50, 20}, {100, 20}, {100, 70}});
   EXPECT_EQ(l->GetStartPoint(), MyPoint(100, 40));
   EXPECT_EQ(l->GetEndPoint(), MyPoint(200, 140));
   l->CreateSrcLink(box->ShapeNo, 0);
@@ -345,7 +341,7 @@ TEST(LinkLine, ConnectionPointsFollowTheAttachedShapes) {
 
 TEST(LinkLine, AssignCopiesEndsAndStyle) {
   TMyCAD cad;
-  auto a = MakeLink(cad, {{1, 2}, {3, 4}});
+  auto a = Make<TMyLinkLine>(cad, {{1, 2}, {3, 4}});
   a->CreateSrcLink(4, 1);
   a->CreateDestLink(6, 2);
   a->SetLinkLineDrawStyle(TLinkLineDrawStyle::lldsFree);
@@ -537,7 +533,7 @@ TEST(LinkLine, LinkPointDrawsACross) {
 TEST(LinkLineRecord, RoundTripOfAllThreeClasses) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
-  auto l = MakeLink(cad, {{1.5f, 2}, {100, 2}, {100, 70.25f}});
+  auto l = Make<TMyLinkLine>(cad, {{1.5f, 2}, {100, 2}, {100, 70.25f}});
   l->SetName(QStringLiteral("Shape9"));
   l->CreateSrcLink(3, 1);
   l->CreateDestLink(7, 2);
@@ -588,7 +584,7 @@ TEST(LinkLineRecord, RoundTripOfAllThreeClasses) {
 TEST(LinkLineRecord, NewestRecordByteForByte) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
-  auto l = MakeLink(cad, {{1, 2}, {3, 4}});
+  auto l = Make<TMyLinkLine>(cad, {{1, 2}, {3, 4}});
   l->CreateSrcLink(-1, -1);
   l->CreateDestLink(258, 1);
   l->SetLinkLineDrawStyle(TLinkLineDrawStyle::lldsFree);
@@ -647,7 +643,7 @@ TEST(LinkLineRecord, StyleByteOnlyFromZK5On) {
 TEST(LinkLineRecord, TruncatedRecordsThrow) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
-  auto l = MakeLink(cad, {{1, 2}, {3, 4}});
+  auto l = Make<TMyLinkLine>(cad, {{1, 2}, {3, 4}});
   l->CreateDestLink(5, 0);
   const QByteArray full = Saved(*l);
   for (int cut : {1, 2, 6, 17}) {

@@ -3,15 +3,11 @@
 #include <memory>
 
 using namespace cad;
+using testing_support::Make;
 using testing_support::Near;
 
 namespace {
 
-std::unique_ptr<TMyPolyBezier> Make(TMyCAD& Cad, std::initializer_list<TMyPoint> Pts) {
-  auto s = std::make_unique<TMyPolyBezier>(&Cad);
-  s->Points = Pts;
-  return s;
-}
 
 // A click while the shape is being drawn, as the surface feeds it.
 bool Click(TMyPolyBezier& S, const TPoint& P) {
@@ -21,7 +17,7 @@ bool Click(TMyPolyBezier& S, const TPoint& P) {
 
 // A seven-point curve along y = 0: joints at 0, 3 and 6.
 std::unique_ptr<TMyPolyBezier> Straight(TMyCAD& Cad) {
-  return Make(Cad, {{0, 0}, {20, 0}, {40, 0}, {60, 0}, {80, 0}, {100, 0}, {120, 0}});
+  return Make<TMyPolyBezier>(Cad, {{0, 0}, {20, 0}, {40, 0}, {60, 0}, {80, 0}, {100, 0}, {120, 0}});
 }
 
 }  // namespace
@@ -68,7 +64,7 @@ TEST(PolyBezier, DrawsWholeSegmentsOnly) {
   TMyCAD cad;
   cad.SetZoom(1);
   // Collinear control points make each segment a straight run along y = 20.
-  auto s = Make(cad, {{10, 20}, {40, 20}, {70, 20}, {100, 20}, {130, 20}});
+  auto s = Make<TMyPolyBezier>(cad, {{10, 20}, {40, 20}, {70, 20}, {100, 20}, {130, 20}});
   auto render = [&] {
     TBitmap b(200, 40);
     s->Draw(b.Canvas());
@@ -88,7 +84,7 @@ TEST(PolyBezier, EditingKeepsJointsSmooth) {
   // Control point 2 turned 90 degrees about joint 3: point 4 turns with it, keeping its distance
   // and staying opposite, so the curve stays smooth through the joint.
   auto diagonal = [&] {
-    return Make(cad, {{0, 0}, {20, 20}, {40, 40}, {60, 60}, {80, 80}, {100, 100}, {120, 120}});
+    return Make<TMyPolyBezier>(cad, {{0, 0}, {20, 20}, {40, 40}, {60, 60}, {80, 80}, {100, 100}, {120, 120}});
   };
   auto s = diagonal();
   s->HotId = 2;
@@ -128,14 +124,14 @@ TEST(PolyBezier, HitsTheControlPolygonNotTheCurve) {
   TMyCAD cad;
   cad.SetZoom(1);
   // The curve passes (100, 150) at its middle, 50 pixels inside the polygon.
-  auto s = Make(cad, {{0, 0}, {0, 200}, {200, 200}, {200, 0}});
+  auto s = Make<TMyPolyBezier>(cad, {{0, 0}, {0, 200}, {200, 200}, {200, 0}});
   EXPECT_FALSE(s->IsClickedMe(nullptr, Point(100, 150)));
   EXPECT_TRUE(s->IsClickedMe(nullptr, Point(100, 195)));
   EXPECT_TRUE(s->IsClickedMe(nullptr, Point(-6, 100)));
   EXPECT_FALSE(s->IsClickedMe(nullptr, Point(100, 0)));  // the polygon is open
 
   // Every point is a hot point; the later of two overlapping squares wins.
-  auto h = Make(cad, {{0, 0}, {5, 0}, {50, 50}, {100, 0}});
+  auto h = Make<TMyPolyBezier>(cad, {{0, 0}, {5, 0}, {50, 50}, {100, 0}});
   EXPECT_EQ(h->InWhichHot(Point(3, 0)), 1);
   EXPECT_EQ(h->HotId, 1);
   EXPECT_EQ(h->InWhichHot(Point(50, 50)), 2);

@@ -7,8 +7,7 @@ using namespace cad;
 namespace {
 
 std::unique_ptr<TMyRuleLine> Make(TMyCAD& Cad, std::initializer_list<TMyPoint> Pts) {
-  auto s = std::make_unique<TMyRuleLine>(&Cad);
-  s->Points = Pts;
+  auto s = testing_support::Make<TMyRuleLine>(Cad, Pts);
   s->CenterPoint = s->ComputeCenterPoint();
   return s;
 }
