@@ -52,6 +52,13 @@ struct TRendered {
   QRect Ink() const;
 };
 
+// The shape's stream record, as it writes it.
+inline QByteArray RecordOf(cad::TMyShape& S) {
+  cad::TMemoryStream m;
+  S.SaveToStream(m);
+  return m.Data();
+}
+
 inline ::testing::AssertionResult Near(const cad::TMyPoint& a, const cad::TMyPoint& b, float eps = 1e-4f) {
   if (std::fabs(a.X - b.X) <= eps && std::fabs(a.Y - b.Y) <= eps) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "(" << a.X << "," << a.Y << ") vs (" << b.X << "," << b.Y << ")";

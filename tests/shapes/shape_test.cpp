@@ -192,8 +192,8 @@ TEST(Shape, AssignCopiesAllButIdentityOfTheComponent) {
   EXPECT_EQ(b.Info(), QStringLiteral("info"));
   EXPECT_EQ(b.Caption(), QStringLiteral("cap"));
   EXPECT_EQ(b.Name(), QStringLiteral("B"));
-  EXPECT_TRUE(b.Visible());
-  EXPECT_TRUE(b.CaptionShow());
+  EXPECT_FALSE(b.Visible());      // stored with the shape, so it travels with the copy
+  EXPECT_TRUE(b.CaptionShow());   // not stored: the copy keeps its own
   EXPECT_EQ(b.Pen()->Color(), clRed);
   EXPECT_EQ(b.ChildShapes, (TMyShapeNo{3, 4}));
   EXPECT_EQ(b.ParentNo, 2);

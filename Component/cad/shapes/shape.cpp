@@ -81,11 +81,17 @@ void detail::ReportTrackedChange(TMyShape* Owner, TTrackedKind Kind) {
 
 void TMyShape::Changed() {
   ++FRevision;
-  if (FSlot.Surface && !FSlot.Queued) FSlot.Surface->ShapeChanged(this);
+  if (!FSlot.Surface) return;
+  // A redo step puts back the drawing as it was before its undo: a change made since (a setter,
+  // a host's edit) would be thrown away by it, so the change ends redo.
+  FSlot.Surface->DropRedo();
+  if (!FSlot.Queued) FSlot.Surface->ShapeChanged(this);
 }
 
 void TMyShape::RelationsChanged() {
-  if (FSlot.Surface) FSlot.Surface->ShapeRelationsChanged();
+  if (!FSlot.Surface) return;
+  FSlot.Surface->DropRedo();
+  FSlot.Surface->ShapeRelationsChanged();
 }
 
 void TMyShape::SetAngleValue(float Value) {
@@ -282,6 +288,10 @@ void TMyShape::Sizing(TCanvas*, const TPoint&, const TPoint&) {}
 void TMyShape::AddPointByMouse(const TPoint& P) { AddPoint(PtToMyPt(P)); }
 
 void TMyShape::CopyCommon(TMyShape* Source, bool WithRelations) {
+  // A copy takes the source's own style; it does not hand it on to the members it has (which
+  // keep their own styles, restored by their own copies when the copy is an undo).
+  const bool wasCopying = FCopying;
+  FCopying = true;
   SetTag(Source->Tag());
   SetCaption(Source->Caption());
   ShapeId = Source->ShapeId;
@@ -294,6 +304,7 @@ void TMyShape::CopyCommon(TMyShape* Source, bool WithRelations) {
   FIsFlipHorz = Source->FIsFlipHorz;
   FIsFlipVert = Source->FIsFlipVert;
   FLocked = Source->FLocked;
+  FVisible = Source->FVisible;
   FInfo = Source->FInfo;
   FPen.Assign(Source->FPen);
   FBrush.Assign(Source->FBrush);
@@ -310,6 +321,7 @@ void TMyShape::CopyCommon(TMyShape* Source, bool WithRelations) {
   CenterPoint = ComputeCenterPoint();
   TextPoint = Source->TextPoint;
   FUserData->Assign(Source->FUserData.get());
+  FCopying = wasCopying;
   Changed();
 }
 
@@ -598,16 +610,23 @@ void TMyShape::SizeChangeValueByScale(double SX, double SY, const TMyPoint& A, c
 }
 
 void TMyShape::DoPenBrushChange(TGraphicsObject*) {
-  if (!MyCAD || MyCAD->Loading() || !HasChildShapes()) return;
+  if (!MyCAD || MyCAD->Loading() || FCopying || !HasChildShapes()) return;
+  // Member numbers are positions in the list that holds the group: a shape outside the
+  // surface's list (a block or clipboard copy, an undo record) cannot resolve them there.
+  if (FSlot.Surface != MyCAD) return;
+  TArrMyShape members;
+  MyCAD->CollectShapeTree(this, TMyCAD::TWalk::ShapeFirst, false, members);
+  HandStyleTo(members);
+}
+
+void TMyShape::HandStyleTo(const TArrMyShape& Members) {
   // The whole member tree takes the style in one walk; the members' own change handlers, which
   // the setters below call, have nothing left to do meanwhile. So a cycle of member numbers
   // (from a damaged file) ends, and a deep nesting does not recurse once per level.
   static bool handingDown = false;
   if (handingDown) return;
   handingDown = true;
-  TArrMyShape members;
-  MyCAD->CollectShapeTree(this, TMyCAD::TWalk::ShapeFirst, false, members);
-  for (TMyShape* child : members) {
+  for (TMyShape* child : Members) {
     if (child == this) continue;
     child->SetPen(&FPen);
     child->SetBrush(&FBrush);
@@ -699,6 +718,18 @@ void TMyShape::SetIsFlipVert(bool Value) {
   RebuildGradient();
 }
 
+void TMyShape::SetCaption(const QString& Value) {
+  if (Value == FCaption) return;
+  FCaption = Value;
+  Changed();
+}
+
+void TMyShape::SetTag(int32_t Value) {
+  if (Value == FTag) return;
+  FTag = Value;
+  Changed();
+}
+
 void TMyShape::SetCaptionShow(bool Value) {
   if (Value == FCaptionShow) return;
   FCaptionShow = Value;
@@ -719,6 +750,7 @@ void TMyShape::SetVisible(bool Value) {
 
 void TMyShape::SetUserData(std::unique_ptr<TUserData> Value) {
   FUserData = Value ? std::move(Value) : std::make_unique<TUserData>();
+  Changed();
 }
 
 void TMyShape::SetLocked(bool Value) {

@@ -133,6 +133,9 @@ public:
   virtual void SizeChangeValue(const TMyPoint& P1, const TMyPoint& P2);
   virtual void Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2);
   virtual void AddPointByMouse(const TPoint& P);
+  // Copies everything the shape's record stores except its name (callers name copies
+  // themselves), and the lock; each kind adds its own fields. A copy does not restyle the
+  // members a group copy names. AssignWithoutRelation keeps this shape's relations.
   virtual void Assign(TMyShape* Source);
   virtual void AssignWithoutRelation(TMyShape* Source);
   virtual void Draw(TCanvas* Canvas);
@@ -232,8 +235,12 @@ public:
   // The frame SizeChangeValueByScale scales in: Angle brought into (-pi/2, pi/2) by quarter turns.
   float ScaleFrameAngle() const;
 
-  // Change handler of the pen and brush: a group hands its style down to its members.
+  // Change handler of the pen and brush: a group in its surface's list hands its style down to
+  // its members.
   void DoPenBrushChange(TGraphicsObject* Sender);
+  // Gives Members this shape's pen, brush, font and gradient (the hand-down itself; callers
+  // that hold shapes outside a list resolve the member numbers among those shapes).
+  void HandStyleTo(const TArrMyShape& Members);
 
   // ---- Published properties ----
   float Angle() const { return FAngle; }
@@ -241,7 +248,7 @@ public:
   TBrush* Brush() { return &FBrush; }
   void SetBrush(const TBrush* Value);
   QString Caption() const { return FCaption; }
-  void SetCaption(const QString& Value) { FCaption = Value; }
+  void SetCaption(const QString& Value);
   bool CaptionShow() const { return FCaptionShow; }
   void SetCaptionShow(bool Value);
   TColor ColorBegin() const { return FColorBegin; }
@@ -263,7 +270,7 @@ public:
   TPen* Pen() { return &FPen; }
   void SetPen(const TPen* Value);
   int32_t Tag() const { return FTag; }
-  void SetTag(int32_t Value) { FTag = Value; }
+  void SetTag(int32_t Value);
   // The shape's own key/value list, changed in place by hosts. Setting it hands a list over
   // to the shape, which frees the one it had; null gives the shape a new empty list.
   TUserData* UserData() const { return FUserData.get(); }
@@ -332,6 +339,8 @@ private:
   // The info text's size in device pixels, measured once per text and font.
   TPoint InfoTextExtent();
 
+  // Set while Assign copies another shape into this one.
+  bool FCopying = false;
   TArrPoint FOutline;
   uint64_t FOutlineRevision = 0;
   double FOutlineZoom = 0;

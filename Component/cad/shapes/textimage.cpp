@@ -35,6 +35,20 @@ bool VersionIsOneOf(const QString& Version, std::initializer_list<const char*> V
 
 QString TMyText::GetInfo() { return Info(); }
 
+void TMyText::Assign(TMyShape* Source) {
+  if (!Source || Source == this) return;
+  TMyRectangle::Assign(Source);
+  if (auto* t = dynamic_cast<TMyText*>(Source)) {
+    FHAlignment = t->FHAlignment;
+    FIsBorder = t->FIsBorder;
+    FIsSolid = t->FIsSolid;
+    FLines = t->FLines;
+    FVAlignment = t->FVAlignment;
+    FWordWrap = t->FWordWrap;
+    Changed();
+  }
+}
+
 QStringList TMyText::WrapLines(const QStringList& Lines, int Width, const QFontMetrics& Metrics) {
   QStringList out;
   for (const QString& line : Lines) {
@@ -175,7 +189,11 @@ void TMyText::SetIsBorder(bool Value) {
   FIsBorder = Value;
   Changed();
 }
-void TMyText::SetIsSolid(bool Value) { FIsSolid = Value; }
+void TMyText::SetIsSolid(bool Value) {
+  if (Value == FIsSolid) return;
+  FIsSolid = Value;
+  Changed();
+}
 void TMyText::SetLines(const QStringList& Value) {
   FLines = Value;
   Changed();
@@ -261,12 +279,28 @@ void TMyImage::SetTransparent(bool Value) {
   Changed();
 }
 
+void TMyImage::SetBorder(bool Value) {
+  if (Value == FBorder) return;
+  FBorder = Value;
+  Changed();
+}
+
+void TMyImage::SetGrayScale(bool Value) {
+  if (Value == FGrayScale) return;
+  FGrayScale = Value;
+  Changed();
+}
+
 void TMyImage::SetBrightness(int32_t Value) {
-  if (Value >= -255 && Value <= 255) FBrightness = Value;
+  if (Value < -255 || Value > 255 || Value == FBrightness) return;
+  FBrightness = Value;
+  Changed();
 }
 
 void TMyImage::SetContrast(int32_t Value) {
-  if (Value >= -255 && Value <= 255) FContrast = Value;
+  if (Value < -255 || Value > 255 || Value == FContrast) return;
+  FContrast = Value;
+  Changed();
 }
 
 const QImage& TMyImage::Drawable() {

@@ -23,6 +23,9 @@ public:
 
   // The Info text as it is: a text block describes no area.
   QString GetInfo() override;
+  // Copies the lines, both alignments and the border, solid and wrap settings when the source
+  // is a text block too.
+  void Assign(TMyShape* Source) override;
   // The box (with IsBorder), then each line placed by the alignments; without lines the Info
   // text, centred. The text is drawn in the shape's font and turned with the box.
   void Draw(TCanvas* Canvas) override;
@@ -108,9 +111,9 @@ public:
   // Border, gray scale, brightness and contrast travel with the shape through copies and files;
   // painting does not apply them.
   bool Border() const { return FBorder; }
-  void SetBorder(bool Value) { FBorder = Value; }
+  void SetBorder(bool Value);
   bool GrayScale() const { return FGrayScale; }
-  void SetGrayScale(bool Value) { FGrayScale = Value; }
+  void SetGrayScale(bool Value);
   // Both accept -255 .. 255 and ignore other values.
   int32_t Brightness() const { return FBrightness; }
   void SetBrightness(int32_t Value);

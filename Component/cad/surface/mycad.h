@@ -36,11 +36,18 @@ class TMyLinkLine;
 // One record of the undo list: a copy of a shape as it was before a step, under the step's
 // number and action name ("ACT_ADD", "ACT_DELETE", "ACT_CHANGE", "ACT_GROUP", "ACT_UNGROUP",
 // "ACT_BRINGTOFRONT", "ACT_BRINGTOFRONTBYSTEP", "ACT_SENDTOBACK", "ACT_SENDTOBACKBYSTEP").
+// A record also names the group the shape belonged to and, for a connector, the shapes its two
+// ends were attached to, by id (numbers move while later steps are done and undone; ids do
+// not), so that undoing the step puts the shape back into its group and its ends where they
+// were.
 struct TSavedShape {
   int32_t Step = 0;
   QString ShapeName;
   std::unique_ptr<TMyShape> Shape;
   QString Action;
+  int32_t ParentShapeId = -1;
+  int32_t StartShapeId = -1;
+  int32_t EndShapeId = -1;
 };
 
 struct LayerRec {
@@ -826,7 +833,9 @@ private:
   TRedoStepPtr CaptureRedoStep(int32_t Step);
   void ApplyRedoStep(TRedoStep& Step);
   void RecreateDeletedShapes(std::vector<TSavedShape*>& Kept);
-  void ReattachRestoredEnds(TMyShape* Shape, TMyShape* Copy);
+  // Puts a restored connector's ends back on the shapes its record names (by id), and keeps
+  // the link lists of the shapes it leaves and joins in step.
+  void RestoreConnectorEnds(TMyShape* Shape, const TSavedShape& Record);
   // Moves shapes to new list positions (NewPos[old position], a permutation) and rewrites
   // every relation number to match.
   void PermuteShapes(const std::vector<int32_t>& NewPos);

@@ -208,7 +208,9 @@ bool TMyCAD::DeleteSelectedShapes() {
 }
 
 void TMyCAD::DeleteAllShapes() {
-  DropRedo();
+  // Ids start again from 0, so the undo and redo records (which find their shapes by id) would
+  // act on the new shapes that take the old ids: they go with the shapes.
+  ClearAllUndoStuff();
   ClearWorkingList();
   SetCurrentShape(nullptr);
   FClickedChildShape = nullptr;
@@ -262,6 +264,9 @@ int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
 
 void TMyCAD::UnGroupShape(TMyShape* Shape, bool RecordUndo) {
   if (!Shape || !Shape->HasChildShapes() || Shape->HasParentShape() || dynamic_cast<TMyCombine*>(Shape)) return;
+  // A locked group cannot be deleted, so it cannot be taken apart either (it would stay behind
+  // empty, and undoing would group its members a second time).
+  if (Shape->Locked()) return;
   const bool wasBusy = FBusy;
   FBusy = true;
   ClearWorkingList();

@@ -136,6 +136,7 @@ bool TMyCAD::MergeLayers(int32_t TargetId, int32_t SourceId) {
     return std::any_of(FLayers.begin(), FLayers.end(), [id](const LayerRec& l) { return l.LayerId == id; });
   };
   if (!has(TargetId) || !has(SourceId)) return false;
+  DropRedo();
   for (TMyShape* s : FMyShapes)
     if (s->LayerId == SourceId) s->LayerId = TargetId;
   FCurrentLayerId = TargetId;

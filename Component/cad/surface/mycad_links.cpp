@@ -223,7 +223,14 @@ void TMyCAD::RerouteConnectorsOf(TMyShape* S) {
     if (!line || line == S) continue;
     if (line->GetPointsCount() <= 3) line->SetReroute(true);
     if (line->Reroute()) {
-      RoutePath(nullptr, line, line->GetStartShape(), line->GetStartPoint(), line->GetEndShape(), line->GetEndPoint());
+      const TMyPoint from = line->GetStartPoint(), to = line->GetEndPoint();
+      if (!RoutePath(nullptr, line, line->GetStartShape(), from, line->GetEndShape(), to)) {
+        // The link points came too close to route between: straight from one to the other, so
+        // that both ends stay on their link points.
+        RemoveAllPoints(line);
+        line->AddPoint(from);
+        line->AddPoint(to);
+      }
       continue;
     }
     // A hand-shaped route: only the part at S is routed again, up to the route's next corner.
@@ -353,7 +360,8 @@ TMyLinkLine* TMyCAD::SplitOffTail(TMyLinkLine* OldLine, const TMyPoint& P, int32
   }
   tail->CreateDestLink(OldLine->EndSpNo(), OldLine->EndSpPtId());
   if (TMyShape* end = GetShapeByNo(OldLine->EndSpNo())) {
-    RemoveLinklineShape(end, OldLine->ShapeNo);
+    // The old line leaves the end shape's list unless its start is on that shape too.
+    if (OldLine->StartSpNo() != OldLine->EndSpNo()) RemoveLinklineShape(end, OldLine->ShapeNo);
     AddLinklineShape(end, tail->ShapeNo);
   }
   PushtoUndoRedoShapeList(TArrMyShape{tail}, QStringLiteral("ACT_ADD"));

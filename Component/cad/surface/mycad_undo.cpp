@@ -13,6 +13,7 @@
 #include "../shapes/linkline.h"
 #include "mycad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,7 +58,13 @@ void TMyCAD::AppendSavedShape(int32_t Step, TMyShape* Shape, const QString& Acti
   if (!copy) return;
   copy->Assign(Shape);
   copy->LinkShapes.clear();
-  FUndoList.push_back(TSavedShape{Step, Shape->Name(), std::move(copy), Action});
+  TSavedShape rec{Step, Shape->Name(), std::move(copy), Action};
+  if (TMyShape* p = GetShapeByNo(Shape->ParentNo); p && p != Shape) rec.ParentShapeId = p->ShapeId;
+  if (auto* line = dynamic_cast<TMyLinkLine*>(Shape)) {
+    if (TMyShape* s = line->GetStartShape()) rec.StartShapeId = s->ShapeId;
+    if (TMyShape* e = line->GetEndShape()) rec.EndShapeId = e->ShapeId;
+  }
+  FUndoList.push_back(std::move(rec));
 }
 
 void TMyCAD::DropOldestUndoStep() {
@@ -90,7 +97,23 @@ void TMyCAD::PushtoUndoRedoShapeList(const TArrMyShape& Shapes, const QString& A
     step = FUndoList.empty() ? 0 : FUndoList.back().Step + 1;
     FUndoGroupOpen = FUndoGroupDepth > 0;
   }
-  if (Action == kDelete || Action == kChange) {
+  if (Action == kDelete) {
+    // The connectors of the shapes going away are detached by the deletion: they are recorded
+    // too, so that undoing it attaches them again.
+    std::unordered_set<const TMyShape*> gone;
+    std::vector<TMyShape*> detached;
+    for (auto it = Shapes.rbegin(); it != Shapes.rend(); ++it)
+      WalkShapeTree(*it, TWalk::ShapeFirst, [&](TMyShape* s) {
+        AppendSavedShape(step, s, Action);
+        gone.insert(s);
+      });
+    for (const TMyShape* s : gone)
+      for (int32_t no : s->LinkShapes)
+        if (TMyShape* l = GetShapeByNo(no); l && !gone.count(l)) detached.push_back(l);
+    std::sort(detached.begin(), detached.end(), [](const TMyShape* a, const TMyShape* b) { return a->ShapeNo < b->ShapeNo; });
+    detached.erase(std::unique(detached.begin(), detached.end()), detached.end());
+    for (TMyShape* l : detached) AppendSavedShape(step, l, kChange);
+  } else if (Action == kChange) {
     for (auto it = Shapes.rbegin(); it != Shapes.rend(); ++it)
       WalkShapeTree(*it, TWalk::ShapeFirst, [&](TMyShape* s) { AppendSavedShape(step, s, Action); });
   } else if (Action == kAdd) {
@@ -136,12 +159,15 @@ void TMyCAD::PopFromUndoRedoShapeList() {
   while (first > 0 && FUndoList[first - 1].Step == step) --first;
   TArrMyShape regroup;
   std::vector<TSavedShape*> deleted;
+  // Connectors whose ends go back where they were once every shape of the step is back.
+  std::vector<TSavedShape*> ends;
   bool processed = false;
   for (size_t i = FUndoList.size(); i-- > first;) {
     TSavedShape& rec = FUndoList[i];
     TMyShape* copy = rec.Shape.get();
     if (rec.Action == kDelete) {
       deleted.push_back(&rec);
+      if (dynamic_cast<TMyLinkLine*>(copy)) ends.push_back(&rec);
       processed = true;
       continue;
     }
@@ -159,7 +185,7 @@ void TMyCAD::PopFromUndoRedoShapeList() {
         continue;
       }
       s->AssignWithoutRelation(copy);
-      ReattachRestoredEnds(s, copy);
+      if (dynamic_cast<TMyLinkLine*>(s)) ends.push_back(&rec);
       ChangeLinkShapes(s);
     } else if (rec.Action == kGroup) {
       UnGroupShape(s, false);
@@ -177,59 +203,73 @@ void TMyCAD::PopFromUndoRedoShapeList() {
   }
   if (!regroup.empty()) GroupShapes(regroup, false);
   if (!deleted.empty()) RecreateDeletedShapes(deleted);
+  for (TSavedShape* rec : ends)
+    if (TMyShape* s = GetShapeByID(rec->Shape->ShapeId)) RestoreConnectorEnds(s, *rec);
 
   redo->Records.assign(std::make_move_iterator(FUndoList.begin() + static_cast<std::ptrdiff_t>(first)),
                        std::make_move_iterator(FUndoList.end()));
   FUndoList.erase(FUndoList.begin() + static_cast<std::ptrdiff_t>(first), FUndoList.end());
   FRedoList.push_back(std::move(redo));
   while (static_cast<int32_t>(FRedoList.size()) > FUndoRedoSize) FRedoList.erase(FRedoList.begin());
-  FUndoing = false;
   FModified = true;
   SetCurrentShape(nullptr);
+  // The repaint is part of the undo: what it tidies (connector routes) must not end redo.
   if (processed) Repaint();
+  FUndoing = false;
 }
 
-void TMyCAD::ReattachRestoredEnds(TMyShape* Shape, TMyShape* Copy) {
-  // A connector whose shape went away within the step (a split undone removes the joint it was
-  // cut at) comes back with its old route but detached. Its old end is taken again when the
-  // shape the record names still stands there with that link point where the route ends.
+void TMyCAD::RestoreConnectorEnds(TMyShape* Shape, const TSavedShape& Record) {
   auto* line = dynamic_cast<TMyLinkLine*>(Shape);
-  auto* was = dynamic_cast<TMyLinkLine*>(Copy);
-  if (!line || !was || line->GetPointsCount() < 2) return;
-  auto fits = [this](int32_t No, int32_t Pt, const TMyPoint& End) {
-    TMyShape* s = GetShapeByNo(No);
-    if (!s || Pt < 0 || Pt >= s->GetLinkPointsCount()) return static_cast<TMyShape*>(nullptr);
-    const TMyPoint p = s->GetLinkPoint(Pt);
-    return std::fabs(p.X - End.X) < 0.5f && std::fabs(p.Y - End.Y) < 0.5f ? s : nullptr;
+  auto* was = dynamic_cast<TMyLinkLine*>(Record.Shape.get());
+  if (!line || !was) return;
+  const int32_t no = line->ShapeNo;
+  // The shapes the record names, by id, when they still stand with that link point.
+  auto target = [&](int32_t Id, int32_t Pt) -> TMyShape* {
+    TMyShape* t = Id >= 0 ? GetShapeByID(Id) : nullptr;
+    return t && t != line && Pt >= 0 && Pt < t->GetLinkPointsCount() ? t : nullptr;
   };
-  if (line->StartSpNo() < 0 && was->StartSpNo() >= 0)
-    if (TMyShape* s = fits(was->StartSpNo(), was->StartSpPtId(), line->Points.front())) {
-      line->CreateSrcLink(s->ShapeNo, was->StartSpPtId());
-      AddLinklineShape(s, line->ShapeNo);
-    }
-  if (line->EndSpNo() < 0 && was->EndSpNo() >= 0)
-    if (TMyShape* e = fits(was->EndSpNo(), was->EndSpPtId(), line->Points.back())) {
-      line->CreateDestLink(e->ShapeNo, was->EndSpPtId());
-      AddLinklineShape(e, line->ShapeNo);
-    }
+  TMyShape* const oldStart = line->GetStartShape();
+  TMyShape* const oldEnd = line->GetEndShape();
+  TMyShape* const start = target(Record.StartShapeId, was->StartSpPtId());
+  TMyShape* const end = target(Record.EndShapeId, was->EndSpPtId());
+  if (start) line->CreateSrcLink(start->ShapeNo, was->StartSpPtId());
+  else line->RemoveSrcLink();
+  if (end) line->CreateDestLink(end->ShapeNo, was->EndSpPtId());
+  else line->RemoveDestLink();
+  // A shape lists the connector while either end is on it.
+  for (TMyShape* s : {oldStart, oldEnd})
+    if (s && s != start && s != end) RemoveLinklineShape(s, no);
+  for (TMyShape* s : {start, end})
+    if (s) AddLinklineShape(s, no);
 }
 
 void TMyCAD::RecreateDeletedShapes(std::vector<TSavedShape*>& Kept) {
-  // The copies come back at the end of the list, in the order kept; their numbers among
-  // themselves are mapped to the new places. Numbers that point outside the set are dropped,
-  // and connectors come back detached.
+  // The copies come back at the end of the list, in the order kept. Their numbers among
+  // themselves are mapped to the new places; a shape the records name that is still here (a
+  // locked member the deletion passed over) keeps its place. Other numbers are dropped: the
+  // shapes go back into groups that stayed, and connectors get their ends back, by id.
   std::unordered_map<int32_t, int32_t> renumber;
-  const int32_t base = GetShapesCount();
-  for (size_t i = 0; i < Kept.size(); ++i) renumber.emplace(Kept[i]->Shape->ShapeNo, base + static_cast<int32_t>(i));
+  std::unordered_set<int32_t> ids;
+  std::vector<TSavedShape*> back;
+  int32_t next = GetShapesCount();
+  for (TSavedShape* rec : Kept) {
+    const TMyShape* copy = rec->Shape.get();
+    if (!ids.insert(copy->ShapeId).second) continue;  // recorded twice in one step
+    if (const TMyShape* live = GetShapeByID(copy->ShapeId)) {
+      renumber.emplace(copy->ShapeNo, live->ShapeNo);
+      continue;
+    }
+    renumber.emplace(copy->ShapeNo, next++);
+    back.push_back(rec);
+  }
   auto mapped = [&renumber](int32_t No) {
     auto it = renumber.find(No);
     return it == renumber.end() ? -1 : it->second;
   };
-  for (TSavedShape* rec : Kept) {
+  for (TSavedShape* rec : back) {
     TMyShape* copy = rec->Shape.get();
-    if (GetShapeByID(copy->ShapeId)) continue;  // already back (recorded twice in one step)
     TMyShape* s = CreateShapeByName(copy->ClassName(), this);
-    if (!s) continue;
+    if (!s) return;
     s->Assign(copy);
     s->SetName(rec->ShapeName);
     TShapeRelations r;
@@ -238,8 +278,28 @@ void TMyCAD::RecreateDeletedShapes(std::vector<TSavedShape*>& Kept) {
     for (int32_t c : std::as_const(copy->ChildShapes))
       if (const int32_t m = mapped(c); m >= 0) r.ChildShapes.push_back(m);
     s->SetRelations(r);
-    if (!AddShape(s, false, true)) delete s;
+    // Back on its own layer, whichever layer is current now. (Only a surface without layers
+    // refuses, and then it refuses every shape.)
+    if (!AddShape(s, true, true)) {
+      delete s;
+      return;
+    }
   }
+  for (TSavedShape* rec : back) {
+    TMyShape* s = GetShapeByID(rec->Shape->ShapeId);
+    if (!s) continue;
+    // Members that stayed belong to their group again.
+    for (int32_t c : std::as_const(s->ChildShapes))
+      if (TMyShape* m = GetShapeByNo(c); m && m != s && m->ParentNo < 0) m->ParentNo = s->ShapeNo;
+    // A member whose group stayed goes back into it.
+    if (s->ParentNo < 0 && rec->ParentShapeId >= 0)
+      if (TMyShape* p = GetShapeByID(rec->ParentShapeId); p && p != s && !ids.count(p->ShapeId)) {
+        s->ParentNo = p->ShapeNo;
+        if (std::find(p->ChildShapes.begin(), p->ChildShapes.end(), s->ShapeNo) == p->ChildShapes.end())
+          p->ChildShapes.push_back(s->ShapeNo);
+      }
+  }
+  ShapeRelationsChanged();
 }
 
 // ---- Redoing ----
@@ -286,7 +346,6 @@ void TMyCAD::Redo() {
   ClearWorkingList();
   SetCurrentShape(nullptr);
   ApplyRedoStep(*redo);
-  FUndoing = false;
 
   // The step's records are undoable again, as the newest step.
   MakeRoomForUndoStep();
@@ -297,6 +356,7 @@ void TMyCAD::Redo() {
   }
   FModified = true;
   Repaint();
+  FUndoing = false;
 }
 
 void TMyCAD::ApplyRedoStep(TRedoStep& Step) {
