@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
+#include <limits>
 #include <random>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -715,4 +716,187 @@ TEST(Blocks, AFailedBlockChangesNothing) {
   }
   EXPECT_EQ(Snap(cad), before);
   EXPECT_EQ(cad.GetShapeByNo(0)->Name(), "Shape0");
+}
+
+namespace {
+
+// A surface with a layer "A" (id 1) and, after many layers came and went, a hidden layer "B"
+// whose id (257) ends in the same byte, with a rectangle on each.
+void LayersSharingALowByte(TMyCAD& Cad) {
+  Cad.NewLayer(QStringLiteral("A"), true);
+  AddShape(Cad, "TMyRectangle", 0, 0, 10, 10);
+  while (Cad.NewLayer(QStringLiteral("passing"), true) < 256) Cad.DeleteLayerByName(QStringLiteral("passing"));
+  Cad.DeleteLayerByName(QStringLiteral("passing"));
+  ASSERT_EQ(Cad.NewLayer(QStringLiteral("B"), false), 257);
+  AddShape(Cad, "TMyEllipse", 20, 0, 30, 10);
+}
+
+}  // namespace
+
+TEST(Blocks, AGroupInABlockStylesOnlyItsOwnMembers) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("group.vorn"));
+  {
+    TMyCAD block;
+    TMyShape* a = AddShape(block, "TMyRectangle", 0, 0, 10, 10);
+    TMyShape* b = AddShape(block, "TMyEllipse", 20, 0, 30, 10);
+    TMyShape* g = block.GetShapeByID(block.GroupShapes({a, b}, false));
+    g->Pen()->SetColor(clRed);
+    g->Brush()->SetColor(clYellow);
+    ASSERT_EQ(b->Pen()->Color(), clRed);
+    ASSERT_TRUE(block.SaveToFile(path));
+  }
+  for (TBlockLayerMode mode : {TBlockLayerMode::Merge, TBlockLayerMode::Append, TBlockLayerMode::Import}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    TMyCAD cad;
+    for (int i = 0; i < 4; ++i) {
+      TMyShape* s = AddShape(cad, "TMyRectangle", i * 20.f, 50, i * 20.f + 10, 60);
+      s->Pen()->SetColor(clBlue);
+      s->Brush()->SetColor(clLime);
+    }
+    ASSERT_TRUE(cad.AddBlockfromVORNFile(path, mode));
+    ASSERT_EQ(cad.GetShapesCount(), 7);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(cad.GetShapeByNo(i)->Pen()->Color(), clBlue) << i;
+      EXPECT_EQ(cad.GetShapeByNo(i)->Brush()->Color(), clLime) << i;
+    }
+    for (int i = 4; i < 7; ++i) {
+      EXPECT_EQ(cad.GetShapeByNo(i)->Pen()->Color(), clRed) << i;
+      EXPECT_EQ(cad.GetShapeByNo(i)->Brush()->Color(), clYellow) << i;
+    }
+  }
+}
+
+TEST(Blocks, ZoomSizeAndPageStayTogether) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("wide.vorn"));
+  {
+    TMyCAD block;
+    block.SetWidth(1000);
+    block.SetHeight(300);
+    AddShape(block, "TMyRectangle", 900, 0, 990, 10);
+    ASSERT_TRUE(block.SaveToFile(path));
+  }
+  TMyCAD cad;  // A4 at 96 pixels per inch: 793.7 x 1122.5 pixels
+  cad.SetZoom(2);
+  ASSERT_TRUE(cad.AddBlockfromVORNFile(path, TBlockLayerMode::Merge));
+  // The zoom stays; the drawing grew to the block's width (and kept its height).
+  EXPECT_EQ(cad.Zoom(), 2.0);
+  EXPECT_EQ(cad.Width(), 2000);
+  EXPECT_EQ(cad.Height(), 2245);
+  EXPECT_EQ(cad.PageWidth(), 265u);  // 1000 pixels are 264.6 mm
+  EXPECT_EQ(cad.PageHeight(), 297u);
+  const QByteArray saved = Saved(cad);
+  TMemoryStream m(saved);
+  m.SetPosition(222);
+  EXPECT_EQ(m.ReadLE<int32_t>(), 1000);
+  EXPECT_EQ(m.ReadLE<int32_t>(), 1122);  // 1122.5 to even
+  cad.SetZoom(1);
+  EXPECT_EQ(cad.Width(), 1000);
+}
+
+TEST(Blocks, AFailedBlockLeavesTheModifiedFlag) {
+  QTemporaryDir dir;
+  const QString notDrawing = dir.filePath(QStringLiteral("text.vorn"));
+  QFile f(notDrawing);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(QByteArray(100, 'x'));
+  f.close();
+  const QString good = dir.filePath(QStringLiteral("good.vorn"));
+  {
+    TMyCAD block;
+    AddShape(block, "TMyRectangle", 0, 0, 10, 10);
+    ASSERT_TRUE(block.SaveToFile(good));
+  }
+  TMyCAD cad;
+  ASSERT_FALSE(cad.Modified());
+  EXPECT_FALSE(cad.AddBlockfromVORNFile(notDrawing, TBlockLayerMode::Merge));
+  EXPECT_FALSE(cad.Modified());
+  // Nowhere to put the shapes: no layer on the surface, and Merge makes none.
+  cad.DeleteAllLayers();
+  EXPECT_FALSE(cad.AddBlockfromVORNFile(good, TBlockLayerMode::Merge));
+  EXPECT_FALSE(cad.Modified());
+  EXPECT_EQ(cad.GetShapesCount(), 0);
+  EXPECT_TRUE(cad.AddBlockfromVORNFile(good, TBlockLayerMode::Append));
+  EXPECT_TRUE(cad.Modified());
+}
+
+TEST(Blocks, LayersAreTellApartByTheirWholeIdExceptOnImport) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("layers.vorn"));
+  {
+    TMyCAD block;
+    LayersSharingALowByte(block);
+    ASSERT_TRUE(block.SaveToFile(path));
+  }
+  TMyCAD appended;
+  ASSERT_TRUE(appended.AddBlockfromVORNFile(path, TBlockLayerMode::Append));
+  ASSERT_EQ(appended.GetShapesCount(), 2);
+  EXPECT_EQ(appended.GetShapeByNo(0)->LayerId, appended.GetLayerIdByName(QStringLiteral("BlockA")));
+  EXPECT_EQ(appended.GetShapeByNo(1)->LayerId, appended.GetLayerIdByName(QStringLiteral("BlockB")));
+  // Import compares the low bytes, so both land on the layer at A's place.
+  TMyCAD imported;
+  ASSERT_TRUE(imported.AddBlockfromVORNFile(path, TBlockLayerMode::Import));
+  EXPECT_EQ(imported.GetShapeByNo(0)->LayerId, imported.GetShapeByNo(1)->LayerId);
+  // A plain load keeps each layer's own name and visibility.
+  TMyCAD loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(path));
+  EXPECT_EQ(loaded.GetLayerNameByID(257), QStringLiteral("B"));
+  EXPECT_EQ(loaded.GetLayerNameByID(1), QStringLiteral("A"));
+  EXPECT_FALSE(loaded.IsVisibleLayerByID(257));
+  EXPECT_EQ(loaded.GetLayerNoById(257), 2);
+  EXPECT_EQ(loaded.GetLayerNoByName(QStringLiteral("B")), 2);
+}
+
+TEST(DrawingFile, ASizeGivenInPixelsIsKeptThroughZooming) {
+  TMyCAD source;
+  source.SetWidth(400);
+  source.SetHeight(300);
+  TMyCAD cad;
+  ASSERT_TRUE(Load(cad, Saved(source)));
+  for (double z : {2.0, 1.5, 0.3, 7.0, 1.0}) cad.SetZoom(z);
+  EXPECT_EQ(cad.Width(), 400);
+  EXPECT_EQ(cad.Height(), 300);
+  cad.SetZoom(1.5);
+  EXPECT_EQ(cad.Width(), 600);
+  EXPECT_EQ(cad.Height(), 450);
+  const QByteArray saved = Saved(cad);
+  TMemoryStream m(saved);
+  m.SetPosition(222);
+  EXPECT_EQ(m.ReadLE<int32_t>(), 400);
+  EXPECT_EQ(m.ReadLE<int32_t>(), 300);
+  // The page follows in whole millimetres (105.8 x 79.4); a page size set in millimetres
+  // sizes the drawing from then on.
+  EXPECT_EQ(cad.PageWidth(), 106u);
+  EXPECT_EQ(cad.PageHeight(), 79u);
+  cad.SetPageStyle(TPageStyle::A5);
+  cad.SetZoom(1);
+  EXPECT_EQ(cad.Width(), 559);  // 148 mm
+  EXPECT_EQ(cad.Height(), 794);  // 210 mm
+}
+
+TEST(DrawingFile, ShapeIdsAHostSetAreRepairedOnLoad) {
+  TMyCAD cad;
+  TMyShape* a = AddShape(cad, "TMyRectangle", 0, 0, 10, 10);
+  TMyShape* b = AddShape(cad, "TMyEllipse", 20, 0, 30, 10);
+  TMyShape* c = AddShape(cad, "TMyRectangle", 40, 0, 50, 10);
+  TMyShape* d = AddShape(cad, "TMyEllipse", 60, 0, 70, 10);
+  ASSERT_GE(cad.GroupShapes({c, d}, false), 0);
+  a->ShapeId = 1 << 30;
+  b->ShapeId = -5;
+  c->ShapeId = std::numeric_limits<int32_t>::max();
+  d->ShapeId = 3;
+  TMyCAD other;
+  ASSERT_TRUE(Load(other, Saved(cad)));
+  ASSERT_EQ(other.GetShapesCount(), 5);
+  // Sound ids stay (3 and the group's 4); the others follow the largest, in list order.
+  std::vector<int32_t> ids;
+  for (int32_t i = 0; i < 5; ++i) ids.push_back(other.GetShapeByNo(i)->ShapeId);
+  EXPECT_EQ(ids, (std::vector<int32_t>{5, 6, 7, 3, 4}));
+  EXPECT_EQ(other.NextShapeId(), 8);
+  EXPECT_EQ(other.GetShapeByNo(4)->ChildShapes, (std::vector<int32_t>{2, 3}));
+  // What was repaired saves and loads as it is.
+  TMyCAD again;
+  ASSERT_TRUE(Load(again, Saved(other)));
+  EXPECT_EQ(Saved(again), Saved(other));
 }

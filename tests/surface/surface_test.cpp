@@ -242,9 +242,14 @@ TEST(Surface, ZoomPageSizeAndResize) {
     EXPECT_EQ(cad.PageWidth(), static_cast<uint32_t>(Round(1000 * 25.4L / (75 * 2))));
     EXPECT_EQ(cad.PageHeight(), static_cast<uint32_t>(Round(1200 * 25.4L / (75 * 2))));
     EXPECT_EQ(cad.PageStyle(), TPageStyle::CustomerPage);
-    // The control then takes the size of that page in whole millimetres: 169 x 203 mm.
-    EXPECT_EQ(cad.width(), Round(75 * 169 * 2 / 25.4L));
-    EXPECT_EQ(cad.height(), Round(75 * 203 * 2 / 25.4L));
+    // The control keeps the size it was given (not the page's whole millimetres), also through
+    // a zoom out and in again.
+    EXPECT_EQ(cad.width(), 1000);
+    EXPECT_EQ(cad.height(), 1200);
+    cad.SetZoom(0.7);
+    cad.SetZoom(2);
+    EXPECT_EQ(cad.width(), 1000);
+    EXPECT_EQ(cad.height(), 1200);
 
     cad.SetZoom(1);
     cad.SetPageStyle(TPageStyle::A4);

@@ -77,7 +77,8 @@ TEST_F(KestrafelTool, RenderWritesThePageAtTheZoom) {
   const TRun r = Tool({QStringLiteral("render"), Drawing, png, QStringLiteral("--zoom"), QStringLiteral("2")});
   ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
   const QImage image(png, "PNG");
-  ASSERT_EQ(image.size(), QSize(1587, 2245));
+  // The drawing's 794 x 1123 pixels, twice.
+  ASSERT_EQ(image.size(), QSize(1588, 2246));
   EXPECT_EQ(image.pixelColor(141, 101), QColor(Qt::red));
   EXPECT_EQ(image.pixelColor(701, 701), QColor(Qt::white));  // the hidden layer's box
   for (const char* zoom : {"0", "65", "x"}) {
@@ -85,6 +86,18 @@ TEST_F(KestrafelTool, RenderWritesThePageAtTheZoom) {
     EXPECT_EQ(bad.Exit, 2) << zoom;
     EXPECT_TRUE(bad.Err.contains(QStringLiteral("Usage:"))) << zoom;
   }
+}
+
+TEST_F(KestrafelTool, ASizeInPixelsIsToldAndRenderedAsItIs) {
+  TMyCAD cad;
+  cad.SetWidth(400);
+  cad.SetHeight(300);
+  const QString small = Path("small.vorn"), png = Path("small.png");
+  ASSERT_TRUE(cad.SaveToFile(small));
+  const TRun info = Tool({QStringLiteral("info"), small});
+  EXPECT_TRUE(info.Out.split('\n').contains(QStringLiteral("drawing: 400 x 300 pixels at zoom 1"))) << info.Out.toStdString();
+  ASSERT_EQ(Tool({QStringLiteral("render"), small, png}).Exit, 0);
+  EXPECT_EQ(QImage(png, "PNG").size(), QSize(400, 300));
 }
 
 TEST_F(KestrafelTool, RenderDrawsPicturesArcsAndText) {

@@ -128,9 +128,12 @@ public:
   // ---- Control geometry ----
   int Width() const { return QWidget::width(); }
   int Height() const { return QWidget::height(); }
+  // The control's size in pixels at the zoom shown. The drawing keeps it exactly at zoom 1 (a
+  // zoom in and out again gives it back) and the page follows it in whole millimetres.
   void SetWidth(int W);
   void SetHeight(int H);
-  // Called when the control's size changed from outside: the page size follows the control.
+  // Called when the control's size changed from outside: the drawing takes that size and the
+  // page follows it.
   virtual void Resize();
 
   // ---- Shape list ----
@@ -163,8 +166,10 @@ public:
   uint8_t GetLayersCount() const { return static_cast<uint8_t>(FLayers.size()); }
   int32_t GetLayerIdByName(const QString& Name) const;
   int32_t GetLayerIdByNo(int32_t No) const;
-  QString GetLayerNameByID(uint8_t Id) const;
-  int32_t GetLayerNoById(uint8_t Id) const;
+  // Layer ids are whole 32-bit numbers (a drawing may hold ids above 255): they are compared
+  // whole, so one layer never answers for another.
+  QString GetLayerNameByID(int32_t Id) const;
+  int32_t GetLayerNoById(int32_t Id) const;
   uint8_t GetLayerNoByName(const QString& Name) const;
   int32_t GetMaxLayerId() const;
   int32_t CurrentLayerId() const { return FCurrentLayerId; }
@@ -653,9 +658,22 @@ private:
   // The page size (and style) that the control's size gives at the zoom; the control keeps its
   // size.
   void PageFollowsControl();
-  // Sets the control size from the page size and zoom, without feeding back into the page.
+  // Sets the control size from the drawing's size and the zoom, without feeding back into the
+  // page.
   void ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo);
   int PageMmToPixels(uint32_t Mm) const;
+  // The control's size at a zoom: each axis from its exact size at zoom 1 when it has one, else
+  // from the page's millimetres.
+  QSize ControlSizeAt(double Zoom) const;
+  void ResizeControl(int W, int H);
+  // The drawing's size at zoom 1; setting it keeps it exact, sizes the control and moves the
+  // page to it.
+  long double UnzoomedWidth() const;
+  long double UnzoomedHeight() const;
+  void SetUnzoomedSize(long double W, long double H);
+  // Grows the axes where W or H is larger than the drawing.
+  void GrowUnzoomedSize(long double W, long double H);
+  void ApplyUnzoomedSize();
   // Makes the back buffer cover the visible part of the control; true when it was rebuilt.
   bool EnsureBuffer();
   QRect WantedBufferArea() const;
@@ -855,6 +873,10 @@ private:
   bool FDirty = true;
   // The size the surface last gave itself; a resize event reporting it is our own echo.
   QSize FOwnSize;
+  // The drawing's width and height at zoom 1 when they were given in pixels (by a drawing
+  // read, the host or a resize from outside); below 0 while the axis follows the page's
+  // millimetres. Page millimetres are whole numbers, so a pixel size cannot live in them.
+  long double FExactWidth = -1, FExactHeight = -1;
 };
 
 }  // namespace cad

@@ -31,8 +31,9 @@ constexpr int kVersionOffset = 128;
 constexpr int kTagSize = 16;
 // The smallest layer record: name count, id, visible flag.
 constexpr int64_t kMinLayerRecord = 12;
-// Shape ids and layer ids of a sound drawing stay far below this; a larger one is damage, and
-// refusing it keeps "largest id + 1" from overflowing.
+// Shape ids and layer ids of a sound drawing stay far below this. A larger layer id is damage
+// and refused; a shape id out of range is given a new one (RepairShapeIds). Both keep "largest
+// id + 1" from overflowing.
 constexpr int32_t kMaxStoredId = 1 << 30;
 
 // Trims characters with codes 0 to 32 at both ends.
@@ -114,15 +115,19 @@ void RepairRelations(const std::vector<TMyShape*>& Shapes) {
   }
 }
 
-// Gives every shape an id of its own: ids that another shape already has get new ones after
-// the largest. Returns the largest id (-1 for none).
+// Gives every shape an id of its own in 0 .. kMaxStoredId - 1 where it can: an id that another
+// shape already has, or one out of that range (a host may set any id, and the file keeps it),
+// is replaced by the next id after the largest sound one, in list order. Relations are shape
+// numbers, so nothing else changes. Returns the largest id (-1 for none).
 int32_t RepairShapeIds(const std::vector<TMyShape*>& Shapes) {
+  const auto sound = [](int32_t Id) { return Id >= 0 && Id < kMaxStoredId; };
   int32_t largest = -1;
-  for (const TMyShape* s : Shapes) largest = std::max(largest, s->ShapeId);
+  for (const TMyShape* s : Shapes)
+    if (sound(s->ShapeId)) largest = std::max(largest, s->ShapeId);
   std::unordered_set<int32_t> seen;
   seen.reserve(Shapes.size());
   for (TMyShape* s : Shapes)
-    if (!seen.insert(s->ShapeId).second) s->ShapeId = ++largest;
+    if (!sound(s->ShapeId) || !seen.insert(s->ShapeId).second) s->ShapeId = ++largest;
   return largest;
 }
 
@@ -175,7 +180,6 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
     std::unique_ptr<TMyShape> s(TMyCAD::CreateShapeByName(tag, Cad));
     if (!s) throw EReadError(QStringLiteral("Unknown shape class \"%1\"").arg(tag).toStdString());
     s->LoadFromStream(Stream);
-    if (s->ShapeId < 0 || s->ShapeId >= kMaxStoredId) throw EReadError("Invalid shape id");
     s->CenterPoint = s->ComputeCenterPoint();
     D.Shapes.push_back(std::move(s));
   }
@@ -220,10 +224,8 @@ bool TMyCAD::LoadFromStream(TStream& Stream) {
 
   FDiskFileVersion = d.Version;
   FColorOfBackGround = d.Background;
-  // The page follows from the drawing's size.
-  SetWidth(d.Width);
-  SetHeight(d.Height);
-  PageFollowsControl();
+  // The drawing's size, exactly as stored; the page follows from it.
+  SetUnzoomedSize(d.Width, d.Height);
   FTheUNIT = d.Unit;
   SetBkBitmap(d.BkBitmap.get());
   FBkBitmapMode = d.BkMode;
@@ -314,8 +316,8 @@ bool TMyCAD::SaveToStream(TStream& Stream) {
     // 63 spaces in a 64-byte field: the last byte is the text's terminating zero.
     if (!WriteStrBuffer(Stream, QString(63, QLatin1Char(' ')), 64)) throw EWriteError("Stream write error");
     Stream.WriteLE<int32_t>(FColorOfBackGround);
-    Stream.WriteLE<int32_t>(Round(static_cast<long double>(Width()) / FZoom));
-    Stream.WriteLE<int32_t>(Round(static_cast<long double>(Height()) / FZoom));
+    Stream.WriteLE<int32_t>(Round(UnzoomedWidth()));
+    Stream.WriteLE<int32_t>(Round(UnzoomedHeight()));
     Stream.WriteLE<uint8_t>(static_cast<uint8_t>(FTheUNIT));
     if (!WriteBitmapBuffer(Stream, FBkBitmap.Empty() ? nullptr : &FBkBitmap)) throw EWriteError("Stream write error");
     Stream.WriteLE<int32_t>(static_cast<int32_t>(FBkBitmapMode));
@@ -361,7 +363,6 @@ bool TMyCAD::SaveToFile(const QString& FileName) {
 // ---- Blocks ----
 
 bool TMyCAD::AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode) {
-  FModified = true;
   if (!IsVORNFile(FileName)) return false;
   bool ok = false;
   try {
@@ -377,30 +378,62 @@ bool TMyCAD::AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode)
   if (ok) {
     for (TMyShape* s : FMemShapes) delete s;
     FMemShapes.clear();
+    FModified = true;
   }
   return ok;
 }
 
+namespace {
+
+// Groups of a block hand their style to their members once, as when it is set. The block's
+// member numbers are positions in the block, so the members are looked up there: the drawing's
+// own shapes at those positions are no business of the block.
+void HandDownBlockStyles(const TArrMyShape& Block) {
+  const int32_t n = static_cast<int32_t>(Block.size());
+  std::vector<uint32_t> seen(Block.size(), 0);
+  uint32_t stamp = 0;
+  TArrMyShape members;
+  std::vector<int32_t> todo;
+  for (int32_t g = 0; g < n; ++g) {
+    if (!Block[static_cast<size_t>(g)]->HasChildShapes()) continue;
+    ++stamp;
+    members.clear();
+    todo.assign(1, g);
+    seen[static_cast<size_t>(g)] = stamp;
+    while (!todo.empty()) {
+      TMyShape* s = Block[static_cast<size_t>(todo.back())];
+      todo.pop_back();
+      members.push_back(s);
+      const auto& children = std::as_const(s->ChildShapes).Items();
+      for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (*it >= 0 && *it < n && seen[static_cast<size_t>(*it)] != stamp) {
+          seen[static_cast<size_t>(*it)] = stamp;
+          todo.push_back(*it);
+        }
+    }
+    Block[static_cast<size_t>(g)]->HandStyleTo(members);
+  }
+}
+
+}  // namespace
+
 bool TMyCAD::LoadFromStreamforBlock(TStream& Stream, TBlockLayerMode Mode) {
   TDrawing d;
   if (!ReadDrawingSafely(this, Stream, d)) return false;
-  // Shapes are added to the current layer or to layers made here; without any layer there is
-  // nowhere to put them in the merge mode.
-  if (Mode == TBlockLayerMode::Merge && FLayers.empty()) return false;
+  // Shapes are added to the current layer or to layers made here from the block's; with no
+  // layer on either side there is nowhere to put them, and the surface stays as it was.
+  if (FLayers.empty() && (Mode == TBlockLayerMode::Merge || d.Layers.empty())) return false;
 
   for (TMyShape* s : FMemShapes) delete s;
   FMemShapes.clear();
-  FZoom = 1.0;
   DeSelectedAllShapesByCode();
   RemoveAllWorkingShapes();
 
   FDiskFileVersion = d.Version;
   FColorOfBackGround = d.Background;
-  if (d.Width > Width() || d.Height > Height()) {
-    SetWidth(std::max(Width(), d.Width));
-    SetHeight(std::max(Height(), d.Height));
-    PageFollowsControl();
-  }
+  // The drawing grows to hold the block, never shrinks; the zoom stays as it is.
+  if (d.Width > UnzoomedWidth() || d.Height > UnzoomedHeight())
+    GrowUnzoomedSize(d.Width, d.Height);
   FTheUNIT = d.Unit;
   SetBkBitmap(d.BkBitmap.get());
   FBkBitmapMode = d.BkMode;
@@ -423,11 +456,14 @@ bool TMyCAD::LoadFromStreamforBlock(TStream& Stream, TBlockLayerMode Mode) {
   } else if (Mode == TBlockLayerMode::Append) {
     for (int32_t k = 0; k < blockLayers; ++k) target[static_cast<size_t>(k)] = makeLayer(d.Layers[static_cast<size_t>(k)]);
   }
-  // A shape's block layer is found by comparing layer ids as bytes; a shape whose layer the
-  // block does not list goes to the current layer.
-  auto blockLayerPos = [&d](int32_t LayerId) {
-    for (size_t k = 0; k < d.Layers.size(); ++k)
-      if (static_cast<uint8_t>(d.Layers[k].LayerId) == static_cast<uint8_t>(LayerId)) return static_cast<int32_t>(k);
+  // A shape's block layer: Import compares layer ids as bytes, Append whole. A shape whose layer
+  // the block does not list goes to the current layer.
+  const bool bytes = Mode == TBlockLayerMode::Import;
+  auto blockLayerPos = [&d, bytes](int32_t LayerId) {
+    for (size_t k = 0; k < d.Layers.size(); ++k) {
+      const int32_t id = d.Layers[k].LayerId;
+      if (bytes ? static_cast<uint8_t>(id) == static_cast<uint8_t>(LayerId) : id == LayerId) return static_cast<int32_t>(k);
+    }
     return -1;
   };
 
@@ -445,8 +481,7 @@ bool TMyCAD::LoadFromStreamforBlock(TStream& Stream, TBlockLayerMode Mode) {
     FMemShapes.push_back(s);
   }
   ClearAllUndoStuff();
-  // Groups of the block hand their style to their members once, as when it is set.
-  for (TMyShape* s : FMemShapes) s->DoPenBrushChange(nullptr);
+  HandDownBlockStyles(FMemShapes);
   return true;
 }
 

@@ -26,13 +26,13 @@ int32_t TMyCAD::GetLayerIdByNo(int32_t No) const {
   return FLayers[static_cast<size_t>(No)].LayerId;
 }
 
-QString TMyCAD::GetLayerNameByID(uint8_t Id) const {
+QString TMyCAD::GetLayerNameByID(int32_t Id) const {
   for (auto it = FLayers.rbegin(); it != FLayers.rend(); ++it)
     if (it->LayerId == Id) return it->LayerName;
   return QString();
 }
 
-int32_t TMyCAD::GetLayerNoById(uint8_t Id) const {
+int32_t TMyCAD::GetLayerNoById(int32_t Id) const {
   for (int32_t i = static_cast<int32_t>(FLayers.size()) - 1; i >= 0; --i)
     if (FLayers[static_cast<size_t>(i)].LayerId == Id) return i;
   return -1;
@@ -42,7 +42,7 @@ uint8_t TMyCAD::GetLayerNoByName(const QString& Name) const {
   const int32_t id = GetLayerIdByName(Name);
   // An unknown name reads as 255, the byte that -1 becomes.
   if (id < 0) return 255;
-  return static_cast<uint8_t>(GetLayerNoById(static_cast<uint8_t>(id)));
+  return static_cast<uint8_t>(GetLayerNoById(id));
 }
 
 int32_t TMyCAD::GetMaxLayerId() const { return FLayers.empty() ? -1 : FLayers.back().LayerId; }

@@ -19,36 +19,81 @@ int TMyCAD::PageMmToPixels(uint32_t Mm) const {
   return Round(static_cast<long double>(ScreenPixelsPerInch()) * Mm * FZoom / 25.4L);
 }
 
+QSize TMyCAD::ControlSizeAt(double Zoom) const {
+  // An axis whose size was given in pixels keeps exactly that size at zoom 1; one that follows
+  // the page is the page's millimetres at the screen's resolution.
+  const auto axis = [&](long double Exact, uint32_t Mm) {
+    if (Exact >= 0) return Round(Exact * Zoom);
+    return Round(static_cast<long double>(ScreenPixelsPerInch()) * Mm * Zoom / 25.4L);
+  };
+  return QSize(std::max(0, axis(FExactWidth, FPageWidth)), std::max(0, axis(FExactHeight, FPageHeight)));
+}
+
 void TMyCAD::ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo) {
-  if (SetHeightToo) SetHeight(PageMmToPixels(FPageHeight));
-  if (SetWidthToo) SetWidth(PageMmToPixels(FPageWidth));
+  const QSize s = ControlSizeAt(FZoom);
+  ResizeControl(SetWidthToo ? s.width() : width(), SetHeightToo ? s.height() : height());
+}
+
+void TMyCAD::ResizeControl(int W, int H) {
+  FOwnSize = QSize(std::max(0, W), std::max(0, H));
+  resize(FOwnSize);
+}
+
+long double TMyCAD::UnzoomedWidth() const {
+  return FExactWidth >= 0 ? FExactWidth : static_cast<long double>(Width()) / FZoom;
+}
+
+long double TMyCAD::UnzoomedHeight() const {
+  return FExactHeight >= 0 ? FExactHeight : static_cast<long double>(Height()) / FZoom;
+}
+
+void TMyCAD::GrowUnzoomedSize(long double W, long double H) {
+  // Only an axis that grows takes the size in pixels; the other keeps following what it did.
+  if (W > UnzoomedWidth()) FExactWidth = W;
+  if (H > UnzoomedHeight()) FExactHeight = H;
+  ApplyUnzoomedSize();
+}
+
+void TMyCAD::SetUnzoomedSize(long double W, long double H) {
+  FExactWidth = std::max(0.0L, W);
+  FExactHeight = std::max(0.0L, H);
+  ApplyUnzoomedSize();
+}
+
+void TMyCAD::ApplyUnzoomedSize() {
+  const bool wasBusy = FBusy;
+  FBusy = true;
+  ApplyPageSizeToControl(true, true);
+  PageFollowsControl();
+  FBusy = wasBusy;
 }
 
 void TMyCAD::SetWidth(int W) {
-  W = std::max(0, W);
-  FOwnSize = QSize(W, height());
-  resize(FOwnSize);
+  // A size given in pixels is the drawing's size at the zoom shown; it is kept unrounded at
+  // zoom 1, so zooming in and out never moves it, and the page follows it.
+  const long double z = FZoom > 0 ? FZoom : 1.0;
+  SetUnzoomedSize(std::max(0, W) / z, UnzoomedHeight());
 }
 
 void TMyCAD::SetHeight(int H) {
-  H = std::max(0, H);
-  FOwnSize = QSize(width(), H);
-  resize(FOwnSize);
+  const long double z = FZoom > 0 ? FZoom : 1.0;
+  SetUnzoomedSize(UnzoomedWidth(), std::max(0, H) / z);
 }
 
 void TMyCAD::Resize() {
   if (FBusy || !(FZoom > 0)) return;
+  // The control was sized from outside: that size is the drawing's now, and the page follows.
+  FExactWidth = static_cast<long double>(Width()) / FZoom;
+  FExactHeight = static_cast<long double>(Height()) / FZoom;
   PageFollowsControl();
-  SetPageHeight(FPageHeight);
-  SetPageWidth(FPageWidth);
-  FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
 }
 
 void TMyCAD::PageFollowsControl() {
   if (!(FZoom > 0)) return;
-  const long double k = 25.4L / (static_cast<long double>(ScreenPixelsPerInch()) * FZoom);
-  FPageHeight = static_cast<uint32_t>(std::max(0, Round(Height() * k)));
-  FPageWidth = static_cast<uint32_t>(std::max(0, Round(Width() * k)));
+  // An axis sized in millimetres already has its page size.
+  const long double k = 25.4L / static_cast<long double>(ScreenPixelsPerInch());
+  if (FExactHeight >= 0) FPageHeight = static_cast<uint32_t>(std::max(0, Round(FExactHeight * k)));
+  if (FExactWidth >= 0) FPageWidth = static_cast<uint32_t>(std::max(0, Round(FExactWidth * k)));
   FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
 }
 
@@ -62,8 +107,9 @@ void TMyCAD::SetPageStyle(TPageStyle Value) {
     FPageHeight = p.H;
   }
   if (FPageOrientation == TPrinterOrientation::poLandscape) std::swap(FPageWidth, FPageHeight);
-  SetWidth(PageMmToPixels(FPageWidth));
-  SetHeight(PageMmToPixels(FPageHeight));
+  // The size follows the page in millimetres from here on.
+  FExactWidth = FExactHeight = -1;
+  ApplyPageSizeToControl(true, true);
   FBusy = wasBusy;
 }
 
@@ -77,6 +123,7 @@ void TMyCAD::SetPageWidth(uint32_t Value) {
   const bool wasBusy = FBusy;
   FBusy = true;
   FPageWidth = Value;
+  FExactWidth = -1;
   ApplyPageSizeToControl(true, false);
   FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
   FBusy = wasBusy;
@@ -86,6 +133,7 @@ void TMyCAD::SetPageHeight(uint32_t Value) {
   const bool wasBusy = FBusy;
   FBusy = true;
   FPageHeight = Value;
+  FExactHeight = -1;
   ApplyPageSizeToControl(false, true);
   FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
   FBusy = wasBusy;

@@ -86,7 +86,7 @@ QImage TMyCAD::RenderToImage(double AZoom) {
     // The size is checked before the control takes it: a page at a high zoom is refused
     // without ever being laid out.
     FZoom = AZoom;
-    if (!Renderable(QSize(PageMmToPixels(FPageWidth), PageMmToPixels(FPageHeight)))) return QImage();
+    if (!Renderable(ControlSizeAt(AZoom))) return QImage();
     ApplyPageSizeToControl(true, true);
     // A host's size limits on the control may give it another size than the page; the picture
     // covers the control, as a paint does.
