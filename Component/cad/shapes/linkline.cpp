@@ -365,6 +365,21 @@ bool TMyLinkLine::EditRoute(TArrMyPoint& W, int32_t H, const TMyPoint& D, int32_
     W[i] = Plus(W[i], D);
     Lo = static_cast<int32_t>(i >= 1 ? i - 1 : i);
     Hi = static_cast<int32_t>(std::min(i + 1, W.size() - 1));
+    // A dragged end whose segment runs neither across nor down (a straight route between close
+    // link points) turns a corner, so the route stays right-angled: across from its neighbour
+    // when the neighbour's other segment runs down, else down.
+    const bool atStart = i == 0, atEnd = i + 1 == W.size();
+    if ((atStart || atEnd) && W.size() >= 2) {
+      const size_t k = atStart ? 1 : i - 1;
+      if (W[i].X != W[k].X && W[i].Y != W[k].Y) {
+        const bool hasOther = atStart ? k + 1 < W.size() : k >= 1;
+        const bool otherAcross = hasOther && IsLineHV(W[atStart ? k + 1 : k - 1], W[k]) == 1;
+        const TMyPoint corner = otherAcross ? TMyPoint{W[k].X, W[i].Y} : TMyPoint{W[i].X, W[k].Y};
+        W.insert(W.begin() + static_cast<std::ptrdiff_t>(atStart ? 1 : i), corner);
+        Lo = atStart ? 0 : std::min(Lo, static_cast<int32_t>(k));
+        Hi = atStart ? std::min(Hi + 1, static_cast<int32_t>(W.size()) - 1) : static_cast<int32_t>(W.size()) - 1;
+      }
+    }
     return true;
   }
   // A segment handle: the segment moves across its axis as a whole.
