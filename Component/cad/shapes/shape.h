@@ -224,7 +224,9 @@ public:
 
   // ---- Drawing ----
   void DrawInfo(TCanvas* Canvas);
-  void DrawGradient();
+  // Makes GradientBitmap for the gradient style and colours; true when that took a new picture
+  // rather than the one another shape with the same gradient holds.
+  bool DrawGradient();
   TMyPoint ZoomedValuePt(const TMyPoint& P) const;
 
   // ---- Scaling: fixed point A, rotation centre C; D is accepted and not used ----
