@@ -73,8 +73,8 @@ def png_picture():
 
 
 def png_blank(side):
-    """A side x side picture of one bit per pixel, all black: a few hundred bytes for a million
-    pixels."""
+    """A side x side picture of one bit per pixel, all black: a few hundred bytes for a quarter
+    million pixels at side 512."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
     raw = (b"\0" + bytes((side + 7) // 8)) * side
@@ -207,12 +207,13 @@ def drawings(pts):
     with open(os.path.join("corpus-drawing", "empty"), "wb") as out:
         out.write(bytes([0]) + drawing("ZK.a", []))
     # Few bytes that claim much, record after record: point lists counted without coordinates,
-    # gradients of different colours, pictures of a million pixels in a few hundred bytes.
+    # more gradients of different colours than are kept, pictures of a quarter million pixels in
+    # a few hundred bytes. (Few enough that the fuzzer still runs them quickly.)
     claims = {
         "ZK.2-claims": ("ZK.2", [("TMyRectangle", record("ZK.2", "TMyRectangle", [], counts=65536))] * 40),
         "ZK.a-gradients": ("ZK.a", [("TMyRectangle", record("ZK.a", "TMyRectangle", pts["TMyRectangle"], gradient=0,
-                                                           colors=(i, 0xFFFFFF - i))) for i in range(40)]),
-        "ZK.a-pictures": ("ZK.a", [("TMyImage", record("ZK.a", "TMyImage", pts["TMyImage"], picture=png_blank(1024)))] * 3),
+                                                           colors=(i, 0xFFFFFF - i))) for i in range(12)]),
+        "ZK.a-pictures": ("ZK.a", [("TMyImage", record("ZK.a", "TMyImage", pts["TMyImage"], picture=png_blank(512)))] * 3),
     }
     for name, (version, shapes) in claims.items():
         with open(os.path.join("corpus-drawing", name), "wb") as out:
