@@ -96,6 +96,7 @@ void TMemoryStream::SetSize(int64_t NewSize) {
 void TMemoryStream::Clear() {
   FData.clear();
   FPosition = 0;
+  ForgetClaims();
 }
 
 void TMemoryStream::LoadFromStream(TStream& Source) {
@@ -104,6 +105,7 @@ void TMemoryStream::LoadFromStream(TStream& Source) {
   if (n > MaxSize) throw EReadError("Stream read error: too large for memory");
   FData.resize(static_cast<qsizetype>(n));
   FPosition = 0;
+  ForgetClaims();
   Source.ReadBuffer(FData.data(), n);
 }
 

@@ -83,7 +83,7 @@ public:
   //   Pixels  kPixelsPerByte per byte of the stream, and kPixelsFloor (one picture of the
   //           largest size) besides
   // Readers read on between claims, so a claim made where the last one was, or before it,
-  // starts a new reading, with the full allowances again.
+  // starts a new reading, with the full allowances again; so do new contents.
   enum class TClaim : uint8_t { Points, Pixels };
   static constexpr int64_t kPointsFloor = 65536;
   static constexpr int64_t kPixelsFloor = int64_t{64} * 1024 * 1024;
@@ -92,6 +92,15 @@ public:
   int64_t ClaimLeft(TClaim Kind) const;
   // Takes Count from the allowance; EReadError when less is left.
   void Claim(TClaim Kind, int64_t Count);
+
+protected:
+  // For streams given new contents: what was claimed of the old ones is forgotten.
+  void ForgetClaims() {
+    FClaimPosition = -1;
+    FClaimed[0] = FClaimed[1] = 0;
+  }
+
+public:
 
   void ReadBuffer(void* Buffer, int64_t Count);
   void WriteBuffer(const void* Buffer, int64_t Count);

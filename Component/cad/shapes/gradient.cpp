@@ -89,7 +89,7 @@ struct TMadeGradient {
 };
 constexpr size_t kKeptGradients = 8;
 
-bool TMyShape::DrawGradient() {
+bool TMyShape::DrawGradient(int64_t MaxNewPixels) {
   const Pattern p = PatternOf(FGradientStyle);
   if (!p.Index) return false;
   const TColor begin = ColorToRGB(FColorBegin), end = ColorToRGB(FColorEnd);
@@ -100,6 +100,10 @@ bool TMyShape::DrawGradient() {
       GradientBitmap.SetImage(m.Image);
       return false;
     }
+  if (int64_t{p.W} * p.H > MaxNewPixels) {
+    GradientBitmap.SetSize(0, 0);
+    return false;
+  }
   const Ramp ramp = BuildRamp(begin, end);
   QImage image(p.W, p.H, QImage::Format_RGB32);
   for (int y = 0; y < p.H; ++y) {

@@ -230,8 +230,10 @@ void TMyShape::LoadFromStream(TStream& Stream) {
 
   FGradientStyle = EnumFromStored(Stream.ReadLE<uint8_t>(), TGradientStyle::gsNone, TGradientStyle::gsNone);
   // A gradient picture is made from a byte of the record; those a stream makes draw on its
-  // allowance of pixels (shapes with the same gradient share one picture and take nothing).
-  if (DrawGradient()) Stream.Claim(TStream::TClaim::Pixels, int64_t{GradientBitmap.Width()} * GradientBitmap.Height());
+  // allowance of pixels (shapes with the same gradient share one picture and take nothing). One
+  // the allowance cannot hold is not made, like a picture that does not decode.
+  if (DrawGradient(Stream.ClaimLeft(TStream::TClaim::Pixels)))
+    Stream.Claim(TStream::TClaim::Pixels, int64_t{GradientBitmap.Width()} * GradientBitmap.Height());
   if (l.TwoExtraBytes) Stream.ReadLE<uint16_t>();
 
   SetInfo(ReadStreamText(Stream));
