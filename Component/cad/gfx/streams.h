@@ -93,15 +93,6 @@ public:
   // Takes Count from the allowance; EReadError when less is left.
   void Claim(TClaim Kind, int64_t Count);
 
-protected:
-  // For streams given new contents: what was claimed of the old ones is forgotten.
-  void ForgetClaims() {
-    FClaimPosition = -1;
-    FClaimed[0] = FClaimed[1] = 0;
-  }
-
-public:
-
   void ReadBuffer(void* Buffer, int64_t Count);
   void WriteBuffer(const void* Buffer, int64_t Count);
   // Copies Count bytes from Source (all of it from its start when Count is 0).
@@ -131,6 +122,13 @@ public:
   float ReadSingle();
   void WriteDouble(double Value);
   double ReadDouble();
+
+protected:
+  // For streams given new contents: what was claimed of the old ones is forgotten.
+  void ForgetClaims() {
+    FClaimPosition = -1;
+    FClaimed[0] = FClaimed[1] = 0;
+  }
 
 private:
   int64_t FClaimPosition = -1;

@@ -78,8 +78,6 @@ Pattern PatternOf(TGradientStyle s) {
   return {0, 0, nullptr};
 }
 
-}  // namespace
-
 // Shapes mostly share a few gradients. The pictures made last are kept, and a shape whose
 // gradient is among them shares that picture's pixels instead of making its own.
 struct TMadeGradient {
@@ -88,6 +86,8 @@ struct TMadeGradient {
   QImage Image;
 };
 constexpr size_t kKeptGradients = 8;
+
+}  // namespace
 
 bool TMyShape::DrawGradient(int64_t MaxNewPixels) {
   const Pattern p = PatternOf(FGradientStyle);
