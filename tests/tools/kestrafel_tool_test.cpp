@@ -221,7 +221,9 @@ TEST_F(KestrafelTool, PeakMemoryFollowsTheBytesNotTheClaims) {
     f.close();
     const TPeak peak = InfoPeak(file);
     EXPECT_EQ(peak.Exit == 0, c.Loads);
+    // 32 times the file, and 8 MiB for the allocator's own keeping (the sanitizer build's
+    // red zones and quarantine among it); unbounded claims took thousands of times the file.
     const long fileKb = static_cast<long>(b.Data.size() / 1024);
-    EXPECT_LT(peak.Kb - tiny.Kb, 32 * fileKb) << "file " << fileKb << " KiB, peak " << peak.Kb << " KiB, tiny " << tiny.Kb;
+    EXPECT_LT(peak.Kb - tiny.Kb, 32 * fileKb + 8192) << "file " << fileKb << " KiB, peak " << peak.Kb << " KiB, tiny " << tiny.Kb;
   }
 }
