@@ -6,8 +6,10 @@ generation index (byte 0), the class index (byte 1), then the record laid out as
 shape-record table describes it for that generation.
 
 corpus-drawing/ (drawing_fuzz): whole drawings of every generation holding one shape of each
-class, behind the byte that picks whole drawing (0) or block mode (1 to 3). The "saved-" seeds
-there are drawings saved by the component (the host example's) and are kept.
+class, behind the byte that picks whole drawing (0) or block mode (1 to 3), and drawings whose
+few bytes claim much (point counts without coordinates, gradients, large compressed pictures).
+The "saved-" seeds there are drawings saved by the component (the host example's) and the
+"found-" seeds inputs that fuzzing found faults with; both are kept.
 """
 import os
 import struct
@@ -70,18 +72,28 @@ def png_picture():
             + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
-def record(version, cls, points, brush=b"", picture=b""):
+def png_blank(side):
+    """A side x side picture of one bit per pixel, all black: a few hundred bytes for a quarter
+    million pixels at side 512."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    raw = (b"\0" + bytes((side + 7) // 8)) * side
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 1, 0, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def record(version, cls, points, brush=b"", picture=b"", counts=None, gradient=9, colors=(0xFFFFFF, 0)):
     extended = version in ("ZK.3", "ZK.4", "ZK.5")
     counts_only = version == "ZK.2"
     coord = ext if extended else f32
     r = text("Shape1") + i32(1) + i32(0) + i32(0) + i32(-1)
     r += i32(1) + i32(3)  # one child number
     r += i32(0)  # no links
-    r += i32(len(points))
+    r += i32(len(points) if counts is None else counts)
     if not counts_only:
         for x, y in points:
             r += coord(x) + coord(y)
-    r += i32(1)  # one link point
+    r += i32(1 if counts is None else counts)  # one link point
     if not counts_only:
         r += coord(5) + coord(6)
     if counts_only:
@@ -90,11 +102,11 @@ def record(version, cls, points, brush=b"", picture=b""):
         r += coord(50) + coord(60) + i32(7) + coord(0.5)
     r += struct.pack("<q", len(brush)) + brush  # the brush picture, if any
     r += i32(0xFFFFFF) + bytes([0])
-    r += text("cap") + i32(0xFFFFFF) + i32(0)
+    r += text("cap") + i32(colors[0]) + i32(colors[1])
     r += text("DejaVu Sans") + bytes([1]) + i32(0) + i32(-11) + i32(8) + bytes([0]) + i32(0) + bytes([1])
     if version != "ZK.7":
         r += i32(0) + i32(0)
-    r += bytes([9])  # a linear gradient
+    r += bytes([gradient])  # a linear gradient unless asked otherwise
     if counts_only or extended:
         r += bytes(2)
     r += text("info") + i32(0xFF) + bytes([4, 0]) + i32(2)
@@ -154,6 +166,11 @@ def main():
                 data = bytes([vi, ci]) + record(version, cls, pts[cls], picture)
                 with open(os.path.join("corpus", f"{version}-{cls}-{name}-brush"), "wb") as out:
                     out.write(data)
+    # Claims without bytes behind them: the most points a ZK.2 list may count, a radial gradient.
+    with open(os.path.join("corpus", "ZK.2-TMyRectangle-claims"), "wb") as out:
+        out.write(bytes([0, 0]) + record("ZK.2", "TMyRectangle", [], counts=65536))
+    with open(os.path.join("corpus", "ZK.a-TMyRectangle-radial"), "wb") as out:
+        out.write(bytes([8, 0]) + record("ZK.a", "TMyRectangle", pts["TMyRectangle"], gradient=0, colors=(0xFF, 0xFF00)))
     drawings(pts)
 
 
@@ -179,7 +196,7 @@ def drawings(pts):
     os.makedirs("corpus-drawing", exist_ok=True)
     # Seeds whose names start with "saved-" were written by the component itself and are kept.
     for f in os.listdir("corpus-drawing"):
-        if not f.startswith("saved-"):
+        if not f.startswith(("saved-", "found-")):
             os.remove(os.path.join("corpus-drawing", f))
     for vi, version in enumerate(VERSIONS):
         shapes = [(cls, record(version, cls, pts[cls], picture=png_picture() if cls == "TMyImage" else b""))
@@ -189,6 +206,18 @@ def drawings(pts):
             out.write(bytes([vi % 4]) + data)
     with open(os.path.join("corpus-drawing", "empty"), "wb") as out:
         out.write(bytes([0]) + drawing("ZK.a", []))
+    # Few bytes that claim much, record after record: point lists counted without coordinates,
+    # more gradients of different colours than are kept, pictures of a quarter million pixels in
+    # a few hundred bytes. (Few enough that the fuzzer still runs them quickly.)
+    claims = {
+        "ZK.2-claims": ("ZK.2", [("TMyRectangle", record("ZK.2", "TMyRectangle", [], counts=65536))] * 40),
+        "ZK.a-gradients": ("ZK.a", [("TMyRectangle", record("ZK.a", "TMyRectangle", pts["TMyRectangle"], gradient=0,
+                                                           colors=(i, 0xFFFFFF - i))) for i in range(12)]),
+        "ZK.a-pictures": ("ZK.a", [("TMyImage", record("ZK.a", "TMyImage", pts["TMyImage"], picture=png_blank(512)))] * 3),
+    }
+    for name, (version, shapes) in claims.items():
+        with open(os.path.join("corpus-drawing", name), "wb") as out:
+            out.write(bytes([0]) + drawing(version, shapes))
 
 
 if __name__ == "__main__":

@@ -388,3 +388,72 @@ TEST(ShapeRecord, DamagedRecordsFailCleanly) {
                      QByteArray(100, '\0'));
   EXPECT_THROW(t.LoadFromStream(huge), EReadError);
 }
+
+TEST(ShapeRecord, ClaimsWithoutBytesShareOneAllowancePerStream) {
+  TMyCAD cad;
+  // ZK.2 point counts carry no bytes: all the records of a stream together may claim one point
+  // per byte of the stream, and at least 65536.
+  struct Case {
+    std::vector<int32_t> Claims;
+    int Padding;  // bytes after the records, which make the stream's allowance larger
+    int Loaded;
+  };
+  for (const Case& c : {Case{{40000, 25536}, 0, 2}, Case{{40000, 25537}, 0, 1}, Case{{65536, 65536, 65536, 65536}, 200000, 3}}) {
+    cad.SetDiskFileVersion(QStringLiteral("ZK.2"));
+    QByteArray data;
+    for (int32_t n : c.Claims) data += testing_support::Zk2Record(n, 0);
+    TMemoryStream m(data + QByteArray(c.Padding, '\0'));
+    int loaded = 0;
+    for (int pass = 0; pass < 2; ++pass) {  // a second reading from the start gets the allowance anew
+      m.SetPosition(0);
+      loaded = 0;
+      try {
+        for (int32_t n : c.Claims) {
+          TMyShape s(&cad);
+          s.LoadFromStream(m);
+          EXPECT_EQ(s.Points.size(), static_cast<size_t>(n));
+          ++loaded;
+        }
+      } catch (const EReadError&) {
+      }
+      EXPECT_EQ(loaded, c.Loaded) << c.Claims.size() << " records, pass " << pass;
+    }
+  }
+
+  // Pixels made from a few bytes, a brush pattern's or a gradient's, draw on the stream's pixel
+  // allowance, and are not made beyond it (the record loads on); shapes with a gradient that is
+  // already made share it and take nothing.
+  cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
+  TMyShape patterned(&cad);
+  TBitmap pattern(10, 10);
+  patterned.Brush()->SetBitmap(&pattern);
+  TMyShape graded(&cad);
+  graded.SetColorBegin(RGB(1, 2, 3));
+  graded.SetColorEnd(RGB(4, 5, 6));
+  graded.SetGradientStyle(TGradientStyle::gsLinearV);  // 256 x 1
+  const QByteArray patternRecord = Saved(patterned), gradientRecord = Saved(graded);
+  struct PixelCase {
+    const QByteArray* Record;
+    int64_t Left;  // pixels the stream still allows when the record is read
+    bool Fresh;    // other gradients were made since, so that this one is made anew
+    bool Picture;  // the record's picture is made
+  };
+  for (const PixelCase& c : {PixelCase{&patternRecord, 99, true, false}, PixelCase{&patternRecord, 100, true, true},
+                             PixelCase{&gradientRecord, 255, true, false}, PixelCase{&gradientRecord, 256, true, true},
+                             PixelCase{&gradientRecord, 0, false, true}}) {
+    if (c.Fresh) {
+      TMyShape other(&cad);
+      other.SetGradientStyle(TGradientStyle::gsLinearV);
+      for (int i = 0; i < 8; ++i) other.SetColorEnd(RGB(200, 0, i));
+    }
+    TMemoryStream m(*c.Record);
+    m.Claim(TStream::TClaim::Pixels, m.ClaimLeft(TStream::TClaim::Pixels) - c.Left);
+    TMyShape s(&cad);
+    ASSERT_NO_THROW(s.LoadFromStream(m)) << c.Left;
+    const bool picture = c.Record == &patternRecord ? !s.Brush()->Bitmap().isNull() : s.GradientBitmap.Width() == 256;
+    EXPECT_EQ(picture, c.Picture) << c.Left;
+    if (c.Picture && c.Left > 0) {
+      EXPECT_EQ(m.ClaimLeft(TStream::TClaim::Pixels), 0) << c.Left;
+    }
+  }
+}

@@ -22,31 +22,10 @@
 using namespace cad;
 using testing_support::Bytes;
 using testing_support::DefaultStyleFields;
+using testing_support::Header;
+using testing_support::Settings;
 
 namespace {
-
-// The header of a drawing of the given generation, as the format table lays it out.
-Bytes Header(const char* Version) {
-  Bytes b;
-  auto field = [&b](const char* Text, int Width) {
-    b.chars(Text);
-    b.Data.append(Width - static_cast<int>(std::strlen(Text)), ' ');
-  };
-  field("Travemo Component", 64);
-  field("VORN for Kivendoria", 64);
-  field(Version, 16);
-  field("20040831", 10);
-  b.Data.append(63, ' ');
-  b.u8(0);
-  return b;
-}
-
-// Settings after the header: white background, the size, mm, no picture, centred, ratio 1.
-Bytes& Settings(Bytes& b, int32_t W, int32_t H) {
-  b.i32(0xFFFFFF).i32(W).i32(H).u8(1).i64(0).i32(2);
-  b.raw({0, 0, 0, 0, 0, 0, 0xF0, 0x3F});  // 1.0
-  return b;
-}
 
 QByteArray Saved(TMyCAD& Cad) {
   TMemoryStream m;
@@ -284,15 +263,27 @@ void Ext(Bytes& b, double v) {
   else ADD_FAILURE() << "no extended bytes for " << v;
 }
 
+// A picture of 2 x 1 pixels, red and blue, as a 24-bit BMP: file header, information header,
+// one row of blue-green-red triples padded to four bytes.
+QByteArray RedBlueBmp() {
+  return Bytes()
+      .chars("BM").i32(62).i32(0).i32(54)
+      .i32(40).i32(2).i32(1).raw({1, 0, 24, 0}).i32(0).i32(8).i32(2835).i32(2835).i32(0).i32(0)
+      .raw({0, 0, 0xFF, 0xFF, 0, 0, 0, 0})
+      .Data;
+}
+
 // A drawing of one generation holding one rectangle (id 5) with the corners (10, 20) and
-// (20, 10) given twice, written from the record table of that generation.
-QByteArray OldDrawing(const QString& V) {
+// (20, 10) given twice, written from the record table of that generation; or, as Image says,
+// a picture shape with the same common fields holding RedBlueBmp, transparent, with a border
+// where the generation has one.
+QByteArray OldDrawing(const QString& V, bool Image = false) {
   Bytes b = Header(V.toLatin1().constData());
   Settings(b, 400, 300);
   b.i32(1).str("Base").i32(3).i32(1).i32(3).i32(1);
-  b.chars("TMyRectangle    ");
+  b.chars(Image ? "TMyImage        " : "TMyRectangle    ");
   b.str("Old").i32(5).i32(0).i32(3).i32(-1).i32(0).i32(0);
-  const bool ext = V == "ZK.4";
+  const bool ext = V == "ZK.3" || V == "ZK.4";
   if (V == "ZK.2") {
     b.i32(4).i32(0);  // counts only
     Ext(b, 0.5);
@@ -308,16 +299,23 @@ QByteArray OldDrawing(const QString& V) {
   b.i64(0).i32(0x0000FF).u8(0).str("").i32(0).i32(0).str("Arial").u8(0).i32(0).i32(-11).i32(8).u8(0).i32(0).u8(0);
   if (V != "ZK.7") b.i32(0).i32(0);
   b.u8(23);
-  if (V == "ZK.2" || V == "ZK.4") b.raw({0, 0});
+  if (V == "ZK.2" || ext) b.raw({0, 0});
   b.str("").i32(0).u8(4).u8(0).i32(2);
   if (V == "ZK.9") b.i32(1).str("key").str("value").u8(1).u8(0).u8(1);
+  if (Image) {
+    const QByteArray bmp = RedBlueBmp();
+    b.i64(bmp.size()).Data.append(bmp);
+    b.u8(1);
+    if (V == "ZK.7" || V == "ZK.8" || V == "ZK.9") b.u8(1);
+    if (V == "ZK.9") b.u8(0).i32(0).i32(0);
+  }
   return b.Data;
 }
 
 }  // namespace
 
 TEST(DrawingFile, OlderGenerationsLoadAsWritten) {
-  for (const char* v : {"ZK.2", "ZK.4", "ZK.7", "ZK.9"}) {
+  for (const char* v : {"ZK.2", "ZK.3", "ZK.4", "ZK.6", "ZK.7", "ZK.9"}) {
     SCOPED_TRACE(v);
     const QString ver = QLatin1String(v);
     TMyCAD cad;
@@ -349,6 +347,31 @@ TEST(DrawingFile, OlderGenerationsLoadAsWritten) {
     ASSERT_TRUE(Load(again, Saved(cad)));
     EXPECT_EQ(again.DiskFileVersion(), "ZK.a");
     EXPECT_EQ(again.GetShapeByNo(0)->Points, s->Points);
+  }
+}
+
+TEST(DrawingFile, OlderPictureRecordsLoadTheirPicture) {
+  // Extended reals (ZK.3), singles with the reserved pair (ZK.6), no reserved pair but the border
+  // flag (ZK.7): the picture after the common fields is read from the right place in each.
+  for (const char* v : {"ZK.3", "ZK.6", "ZK.7"}) {
+    SCOPED_TRACE(v);
+    const QString ver = QLatin1String(v);
+    TMyCAD cad;
+    ASSERT_TRUE(Load(cad, OldDrawing(ver, true)));
+    ASSERT_EQ(cad.GetShapesCount(), 1);
+    auto* image = dynamic_cast<TMyImage*>(cad.GetShapeByNo(0));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetPoint(1), MyPoint(20, 10));
+    EXPECT_EQ(image->Tag(), 7);
+    EXPECT_EQ(image->Pen()->Width(), 2);
+    ASSERT_EQ(image->Bitmap().Width(), 2);
+    ASSERT_EQ(image->Bitmap().Height(), 1);
+    EXPECT_EQ(image->Bitmap().Pixel(0, 0), clRed);
+    EXPECT_EQ(image->Bitmap().Pixel(1, 0), clBlue);
+    EXPECT_TRUE(image->Transparent());
+    EXPECT_EQ(image->Border(), ver == "ZK.7");
+    // The picture goes back as the bytes it came as.
+    EXPECT_TRUE(Saved(cad).contains(RedBlueBmp()));
   }
 }
 

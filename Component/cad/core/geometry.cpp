@@ -20,6 +20,10 @@ void OffsetMyRect(TMyRect& R, long double DX, long double DY) {
   R.Bottom = static_cast<float>(R.Bottom + DY);
 }
 
+TPoint MovedPt(const TPoint& P, int64_t DX, int64_t DY) {
+  return TPoint{Round(static_cast<long double>(P.X) + DX), Round(static_cast<long double>(P.Y) + DY)};
+}
+
 TRect ExpandRect(const TRect& R, int32_t D) {
   const int64_t l = int64_t{R.Left} - D, t = int64_t{R.Top} - D, r = int64_t{R.Right} + D, b = int64_t{R.Bottom} + D;
   constexpr int64_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();

@@ -46,6 +46,9 @@ inline int32_t Round(long double v) {
 TMyPoint MyPoint(float X, float Y);
 TPoint MyPtToPt(const TMyPoint& P);
 TMyPoint PtToMyPt(const TPoint& P);
+// P moved by (DX, DY) in device pixels, computed wide and saturating at the 32-bit range like
+// Round, so that shapes whose zoomed pixels sit at that range still draw without overflow.
+TPoint MovedPt(const TPoint& P, int64_t DX, int64_t DY);
 TRect myRecttoRect(const TMyRect& R);
 void OffsetMyRect(TMyRect& R, long double DX, long double DY);
 TRect ExpandRect(const TRect& R, int32_t D);

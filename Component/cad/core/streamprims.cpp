@@ -143,6 +143,12 @@ QByteArray ReadBitmapBlob(TStream& Stream) {
   return data;
 }
 
+bool LoadBlobPicture(TStream& Stream, const QByteArray& Blob, TBitmap& Bitmap) {
+  if (!Bitmap.LoadFromData(Blob, Stream.ClaimLeft(TStream::TClaim::Pixels))) return false;
+  Stream.Claim(TStream::TClaim::Pixels, int64_t{Bitmap.Width()} * Bitmap.Height());
+  return true;
+}
+
 bool ReadBitmapBuffer(TStream& Stream, std::unique_ptr<TBitmap>& Bitmap) {
   try {
     const int64_t count = Stream.ReadLE<int64_t>();
@@ -153,7 +159,7 @@ bool ReadBitmapBuffer(TStream& Stream, std::unique_ptr<TBitmap>& Bitmap) {
     if (count > Stream.Remaining()) return false;
     QByteArray data(static_cast<qsizetype>(count), '\0');
     Stream.ReadBuffer(data.data(), count);
-    return Bitmap->LoadFromData(data);
+    return LoadBlobPicture(Stream, data, *Bitmap);
   } catch (...) {
     return false;
   }

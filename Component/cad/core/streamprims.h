@@ -88,6 +88,10 @@ bool ReadBitmapBuffer(TStream& Stream, std::unique_ptr<TBitmap>& Bitmap);
 // The blob's bytes: empty for a zero count. Throws EReadError for a negative count or one
 // the stream cannot hold; on success the stream stands after the blob.
 QByteArray ReadBitmapBlob(TStream& Stream);
+// Decodes a blob read from Stream into Bitmap within what the stream's pixel allowance still
+// holds, and takes the picture's pixels from it. False (Bitmap unchanged) when the bytes are no
+// picture or a larger one than the allowance left.
+bool LoadBlobPicture(TStream& Stream, const QByteArray& Blob, TBitmap& Bitmap);
 
 // ---- Library signatures (the first 10 bytes of a library file) ----
 // A file that cannot be opened raises EFOpenError; a file shorter than 10 bytes is no library.

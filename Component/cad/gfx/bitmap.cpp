@@ -136,8 +136,8 @@ bool TBitmap::SaveToFile(const QString& FileName, const char* Format) const {
   return CommitSaveFile(f);
 }
 
-bool TBitmap::LoadFromData(const QByteArray& Data) {
-  const QImage img = DecodePicture(Data);
+bool TBitmap::LoadFromData(const QByteArray& Data, qint64 MaxPixels) {
+  const QImage img = DecodePicture(Data, nullptr, nullptr, MaxPixels);
   if (img.isNull()) return false;
   SetImage(img);
   FEncoded = Data;
@@ -184,7 +184,11 @@ bool BmpRowsPresent(const QByteArray& D) {
 
 }  // namespace
 
-QImage DecodePicture(const QByteArray& Data, QString* Why, const char* Format) {
+// A stream may always hold one picture of the largest size.
+static_assert(TStream::kPixelsFloor == kMaxPicturePixels);
+
+QImage DecodePicture(const QByteArray& Data, QString* Why, const char* Format, qint64 MaxPixels) {
+  MaxPixels = std::min(MaxPixels, kMaxPicturePixels);
   auto refuse = [Why](const QString& Reason) {
     if (Why) *Why = Reason;
     return QImage();
@@ -202,14 +206,14 @@ QImage DecodePicture(const QByteArray& Data, QString* Why, const char* Format) {
   const QSize s = reader.size();
   if (s.isValid()) {
     const qint64 pixels = static_cast<qint64>(s.width()) * s.height();
-    if (pixels > kMaxPicturePixels) return refuse(QStringLiteral("the picture is too large (%1 x %2)").arg(s.width()).arg(s.height()));
+    if (pixels > MaxPixels) return refuse(QStringLiteral("the picture is too large (%1 x %2)").arg(s.width()).arg(s.height()));
     if (pixels > static_cast<qint64>(Data.size()) * kMaxPixelsPerByte || (format == "bmp" && !BmpRowsPresent(Data)))
       return refuse(QStringLiteral("the picture declares more pixels than its data holds"));
   }
   QImage img = reader.read();
   if (img.isNull()) return refuse(reader.errorString());
   // A decoder that could not tell the size beforehand is held to the same limit afterwards.
-  if (static_cast<qint64>(img.width()) * img.height() > kMaxPicturePixels) return refuse(QStringLiteral("the picture is too large"));
+  if (static_cast<qint64>(img.width()) * img.height() > MaxPixels) return refuse(QStringLiteral("the picture is too large"));
   return img;
 }
 

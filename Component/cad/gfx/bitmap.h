@@ -27,9 +27,11 @@ inline constexpr qint64 kMaxPixelsPerByte = 16384;
 inline constexpr qint64 kMaxPictureFileBytes = 512ll * 1024 * 1024;
 
 // Decodes a picture under those rules. Format names the only format to accept (for example
-// "ico"); without it the format is told from the bytes. A refused or broken picture gives a null
-// image, and the reason in Why.
-QImage DecodePicture(const QByteArray& Data, QString* Why = nullptr, const char* Format = nullptr);
+// "ico"); without it the format is told from the bytes. MaxPixels may lower the size limit (for
+// a reader whose stream has less of its allowance left). A refused or broken picture gives a
+// null image, and the reason in Why.
+QImage DecodePicture(const QByteArray& Data, QString* Why = nullptr, const char* Format = nullptr,
+                     qint64 MaxPixels = kMaxPicturePixels);
 // The bytes of a picture file, within the size limit; false and the reason otherwise.
 bool ReadPictureFile(const QString& FileName, QByteArray& Data, QString* Why = nullptr);
 
@@ -84,7 +86,7 @@ public:
   // that it is stored again as it was read: a JPEG stays a JPEG, a BMP keeps its exact header.
   void LoadFromFile(const QString& FileName);
   bool SaveToFile(const QString& FileName, const char* Format = "BMP") const;
-  bool LoadFromData(const QByteArray& Data);
+  bool LoadFromData(const QByteArray& Data, qint64 MaxPixels = kMaxPicturePixels);
   QByteArray SaveToData(const char* Format = "BMP") const;
   // The encoded bytes the picture was loaded from, while it is unchanged; empty otherwise.
   // Every change (size, pixels, a new picture, asking for the canvas) drops them.

@@ -33,6 +33,22 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   return Count;
 }
 
+int64_t TStream::ClaimLeft(TClaim Kind) const {
+  const int64_t size = Size();
+  const int64_t allowance = Kind == TClaim::Points ? std::max(size, kPointsFloor) : kPixelsFloor + size * kPixelsPerByte;
+  const int64_t claimed = Position() <= FClaimPosition ? 0 : FClaimed[static_cast<size_t>(Kind)];
+  return std::max<int64_t>(0, allowance - claimed);
+}
+
+void TStream::Claim(TClaim Kind, int64_t Count) {
+  if (Count <= 0) return;
+  if (Count > ClaimLeft(Kind)) throw EReadError("The stream claims more than its bytes can justify");
+  const int64_t at = Position();
+  if (at <= FClaimPosition) FClaimed[0] = FClaimed[1] = 0;
+  FClaimPosition = at;
+  FClaimed[static_cast<size_t>(Kind)] += Count;
+}
+
 void TStream::WriteSingle(float Value) { WriteLE(std::bit_cast<uint32_t>(Value)); }
 float TStream::ReadSingle() { return std::bit_cast<float>(ReadLE<uint32_t>()); }
 void TStream::WriteDouble(double Value) { WriteLE(std::bit_cast<uint64_t>(Value)); }
@@ -80,6 +96,7 @@ void TMemoryStream::SetSize(int64_t NewSize) {
 void TMemoryStream::Clear() {
   FData.clear();
   FPosition = 0;
+  ForgetClaims();
 }
 
 void TMemoryStream::LoadFromStream(TStream& Source) {
@@ -88,6 +105,7 @@ void TMemoryStream::LoadFromStream(TStream& Source) {
   if (n > MaxSize) throw EReadError("Stream read error: too large for memory");
   FData.resize(static_cast<qsizetype>(n));
   FPosition = 0;
+  ForgetClaims();
   Source.ReadBuffer(FData.data(), n);
 }
 

@@ -75,6 +75,24 @@ public:
   // Bytes between the position and the end: the most any count read from here can justify.
   int64_t Remaining() const { return std::max<int64_t>(0, Size() - Position()); }
 
+  // Some things readers build are claimed by a few bytes and not carried by them: points stored
+  // as a count alone, the pixels of a compressed picture or of a shape's gradient. Each kind
+  // draws on an allowance that covers one reading of the whole stream, so that a claim repeated
+  // record after record cannot make the readers allocate without bound:
+  //   Points  one per byte of the stream, and at least kPointsFloor
+  //   Pixels  kPixelsPerByte per byte of the stream, and kPixelsFloor (one picture of the
+  //           largest size) besides
+  // Readers read on between claims, so a claim made where the last one was, or before it,
+  // starts a new reading, with the full allowances again; so do new contents.
+  enum class TClaim : uint8_t { Points, Pixels };
+  static constexpr int64_t kPointsFloor = 65536;
+  static constexpr int64_t kPixelsFloor = int64_t{64} * 1024 * 1024;
+  static constexpr int64_t kPixelsPerByte = 64;
+  // What is left of the allowance at the current position.
+  int64_t ClaimLeft(TClaim Kind) const;
+  // Takes Count from the allowance; EReadError when less is left.
+  void Claim(TClaim Kind, int64_t Count);
+
   void ReadBuffer(void* Buffer, int64_t Count);
   void WriteBuffer(const void* Buffer, int64_t Count);
   // Copies Count bytes from Source (all of it from its start when Count is 0).
@@ -104,6 +122,17 @@ public:
   float ReadSingle();
   void WriteDouble(double Value);
   double ReadDouble();
+
+protected:
+  // For streams given new contents: what was claimed of the old ones is forgotten.
+  void ForgetClaims() {
+    FClaimPosition = -1;
+    FClaimed[0] = FClaimed[1] = 0;
+  }
+
+private:
+  int64_t FClaimPosition = -1;
+  int64_t FClaimed[2] = {0, 0};
 };
 
 class TMemoryStream : public TStream {

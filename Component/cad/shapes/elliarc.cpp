@@ -39,8 +39,6 @@ bool FloatCircle(const TMyPoint& A, const TMyPoint& B, const TMyPoint& C, long d
   return CircleCentre<long double>(A.X, A.Y, B.X, B.Y, C.X, C.Y, CX, CY);
 }
 
-TPoint Moved(const TPoint& P, int64_t DX, int64_t DY) { return TPoint{Round(P.X + DX), Round(P.Y + DY)}; }
-
 }  // namespace
 
 // ---- Properties, copy, record ----
@@ -230,7 +228,7 @@ void TMyElliArc::Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   const int64_t dx = int64_t{P2.X} - P1.X, dy = int64_t{P2.Y} - P1.Y;
   TPoint a, b, c;
   PaintPoints(a, b, c);
-  PaintThrough(Canvas, Moved(a, dx, dy), Moved(b, dx, dy), Moved(c, dx, dy));
+  PaintThrough(Canvas, MovedPt(a, dx, dy), MovedPt(b, dx, dy), MovedPt(c, dx, dy));
 }
 
 void TMyElliArc::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {
@@ -244,7 +242,7 @@ void TMyElliArc::Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   if (!Canvas || HotId < 0 || HotId >= GetPointsCount()) return;
   TPoint p[3];
   PaintPoints(p[0], p[1], p[2]);
-  if (HotId < 3) p[HotId] = Moved(p[HotId], int64_t{P2.X} - P1.X, int64_t{P2.Y} - P1.Y);
+  if (HotId < 3) p[HotId] = MovedPt(p[HotId], int64_t{P2.X} - P1.X, int64_t{P2.Y} - P1.Y);
   PaintThrough(Canvas, p[0], p[1], p[2]);
 }
 

@@ -78,17 +78,42 @@ Pattern PatternOf(TGradientStyle s) {
   return {0, 0, nullptr};
 }
 
+// Shapes mostly share a few gradients. The pictures made last are kept, and a shape whose
+// gradient is among them shares that picture's pixels instead of making its own.
+struct TMadeGradient {
+  TGradientStyle Style = TGradientStyle::gsNone;
+  TColor Begin = 0, End = 0;
+  QImage Image;
+};
+constexpr size_t kKeptGradients = 8;
+
 }  // namespace
 
-void TMyShape::DrawGradient() {
+bool TMyShape::DrawGradient(int64_t MaxNewPixels) {
   const Pattern p = PatternOf(FGradientStyle);
-  if (!p.Index) return;
-  const Ramp ramp = BuildRamp(FColorBegin, FColorEnd);
-  GradientBitmap.SetSize(p.W, p.H);
+  if (!p.Index) return false;
+  const TColor begin = ColorToRGB(FColorBegin), end = ColorToRGB(FColorEnd);
+  thread_local std::array<TMadeGradient, kKeptGradients> made;
+  thread_local size_t next = 0;
+  for (const TMadeGradient& m : made)
+    if (!m.Image.isNull() && m.Style == FGradientStyle && m.Begin == begin && m.End == end) {
+      GradientBitmap.SetImage(m.Image);
+      return false;
+    }
+  if (int64_t{p.W} * p.H > MaxNewPixels) {
+    GradientBitmap.SetSize(0, 0);
+    return false;
+  }
+  const Ramp ramp = BuildRamp(begin, end);
+  QImage image(p.W, p.H, QImage::Format_RGB32);
   for (int y = 0; y < p.H; ++y) {
-    QRgb* line = GradientBitmap.ScanLine(y);
+    QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < p.W; ++x) line[x] = ramp[static_cast<size_t>(std::clamp(p.Index(x, y), 0, 255))];
   }
+  made[next] = TMadeGradient{FGradientStyle, begin, end, image};
+  next = (next + 1) % kKeptGradients;
+  GradientBitmap.SetImage(image);
+  return true;
 }
 
 }  // namespace cad

@@ -13,8 +13,6 @@ namespace cad {
 namespace {
 // Half-width of the band around a segment that still counts as a click on it, in pixels.
 constexpr int32_t kHitBand = 8;
-
-TPoint Shifted(const TPoint& P, int32_t DX, int32_t DY) { return TPoint{P.X + DX, P.Y + DY}; }
 }  // namespace
 
 // ---- TMyLine ----
@@ -126,15 +124,15 @@ void TMyLine::Drawing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
 
 void TMyLine::Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   if (!Canvas) return;
-  const int32_t dx = P2.X - P1.X, dy = P2.Y - P1.Y;
+  const int64_t dx = int64_t{P2.X} - P1.X, dy = int64_t{P2.Y} - P1.Y;
   for (int32_t i = 0; i + 1 < GetPointsCount(); ++i)
-    DrawSegment(Canvas, Shifted(ZoomedPixel(i), dx, dy), Shifted(ZoomedPixel(i + 1), dx, dy));
+    DrawSegment(Canvas, MovedPt(ZoomedPixel(i), dx, dy), MovedPt(ZoomedPixel(i + 1), dx, dy));
 }
 
 void TMyLine::Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   const int32_t h = HotId;
   if (!Canvas || !ValidPoint(h)) return;
-  const TPoint moved = Shifted(ZoomedPixel(h), P2.X - P1.X, P2.Y - P1.Y);
+  const TPoint moved = MovedPt(ZoomedPixel(h), int64_t{P2.X} - P1.X, int64_t{P2.Y} - P1.Y);
   if (h >= 1) DrawSegment(Canvas, moved, ZoomedPixel(h - 1));
   if (ValidPoint(h + 1)) DrawSegment(Canvas, moved, ZoomedPixel(h + 1));
 }
@@ -171,19 +169,21 @@ bool ChainBandHit(const TArrPoint& Px, const TRect& Box, const TPoint& P) {
     return false;
   for (size_t i = 0; i + 1 < Px.size(); ++i) {
     const TPoint a = Px[i], b = Px[i + 1];
-    const int32_t minX = std::min(a.X, b.X), maxX = std::max(a.X, b.X);
-    const int32_t minY = std::min(a.Y, b.Y), maxY = std::max(a.Y, b.Y);
+    // Pixels may sit at the ends of the 32-bit range: the bands are measured wide.
+    const int64_t minX = std::min(a.X, b.X), maxX = std::max(a.X, b.X);
+    const int64_t minY = std::min(a.Y, b.Y), maxY = std::max(a.Y, b.Y);
+    const auto inBand = [&P](int64_t L, int64_t T, int64_t R, int64_t B) { return P.X >= L && P.X < R && P.Y >= T && P.Y < B; };
     if (a.X == b.X) {
-      if (PtInRect(TRect{minX - kHitBand, minY, maxX + kHitBand, maxY}, P)) return true;
+      if (inBand(minX - kHitBand, minY, maxX + kHitBand, maxY)) return true;
       continue;
     }
     if (a.Y == b.Y) {
-      if (PtInRect(TRect{minX, minY - kHitBand, maxX, maxY + kHitBand}, P)) return true;
+      if (inBand(minX, minY - kHitBand, maxX, maxY + kHitBand)) return true;
       continue;
     }
     if (!PtInRect(Box, P)) continue;
     const long double ax = a.X, ay = a.Y, bx = b.X, by = b.Y;
-    if (std::abs(b.X - a.X) > std::abs(b.Y - a.Y)) {
+    if (std::abs(bx - ax) > std::abs(by - ay)) {
       const long double y0 = (by - ay) / (bx - ax) * (P.X - ax) + ay;
       if (y0 - kHitBand <= P.Y && P.Y <= y0 + kHitBand) return true;
     } else {
@@ -301,15 +301,15 @@ void TMyPolygon::SizeChangeValue(const TMyPoint& P1, const TMyPoint& P2) {
 void TMyPolygon::Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   const int32_t h = HotId, n = GetPointsCount();
   if (!Canvas || !ValidPoint(h)) return;
-  const int32_t dx = P2.X - P1.X, dy = P2.Y - P1.Y;
-  const TPoint moved = Shifted(ZoomedPixel(h), dx, dy);
+  const int64_t dx = int64_t{P2.X} - P1.X, dy = int64_t{P2.Y} - P1.Y;
+  const TPoint moved = MovedPt(ZoomedPixel(h), dx, dy);
   if (h >= 1) {
     DrawSegment(Canvas, moved, ZoomedPixel(h - 1));
-    if (h == n - 1 && n >= 2) DrawSegment(Canvas, Shifted(ZoomedPixel(0), dx, dy), ZoomedPixel(1));
+    if (h == n - 1 && n >= 2) DrawSegment(Canvas, MovedPt(ZoomedPixel(0), dx, dy), ZoomedPixel(1));
   }
   if (ValidPoint(h + 1)) {
     DrawSegment(Canvas, moved, ZoomedPixel(h + 1));
-    if (h == 0 && n >= 2) DrawSegment(Canvas, Shifted(ZoomedPixel(n - 1), dx, dy), ZoomedPixel(n - 2));
+    if (h == 0 && n >= 2) DrawSegment(Canvas, MovedPt(ZoomedPixel(n - 1), dx, dy), ZoomedPixel(n - 2));
   }
 }
 

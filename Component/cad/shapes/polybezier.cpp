@@ -185,7 +185,7 @@ void TMyPolyBezier::Sizing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) 
 void TMyPolyBezier::Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   if (!Canvas) return;
   TArrPoint q = ZoomedPixels();
-  for (TPoint& p : q) p = TPoint{p.X + (P2.X - P1.X), p.Y + (P2.Y - P1.Y)};
+  for (TPoint& p : q) p = MovedPt(p, int64_t{P2.X} - P1.X, int64_t{P2.Y} - P1.Y);
   DrawSegments(Canvas, std::move(q));
 }
 

@@ -96,8 +96,8 @@ void TMyRuleLine::Draw(TCanvas* Canvas) {
   if (FTickStyle == TTickStyle::tsLine) {
     for (const TMyPoint& e : {f.A, f.B}) {
       const TPoint r = MyPtToPt(e);
-      const TPoint t0 = MyPtToPt(RotateAPoint(MyPoint(r.X, r.Y - kTickHalf), f.C, f.Angle));
-      const TPoint t1 = MyPtToPt(RotateAPoint(MyPoint(r.X, r.Y + kTickHalf), f.C, f.Angle));
+      const TPoint t0 = MyPtToPt(RotateAPoint(PtToMyPt(MovedPt(r, 0, -kTickHalf)), f.C, f.Angle));
+      const TPoint t1 = MyPtToPt(RotateAPoint(PtToMyPt(MovedPt(r, 0, kTickHalf)), f.C, f.Angle));
       Canvas->MoveTo(t0.X, t0.Y);
       Canvas->LineTo(t1.X, t1.Y);
     }

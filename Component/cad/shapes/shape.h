@@ -227,7 +227,10 @@ public:
 
   // ---- Drawing ----
   void DrawInfo(TCanvas* Canvas);
-  void DrawGradient();
+  // Makes GradientBitmap for the gradient style and colours; true when that took a new picture
+  // rather than the one another shape with the same gradient holds. A new picture of more than
+  // MaxNewPixels is not made: GradientBitmap is left empty then.
+  bool DrawGradient(int64_t MaxNewPixels = std::numeric_limits<int64_t>::max());
   TMyPoint ZoomedValuePt(const TMyPoint& P) const;
 
   // ---- Scaling: fixed point A, rotation centre C; D is accepted and not used ----

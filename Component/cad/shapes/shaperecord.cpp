@@ -49,12 +49,16 @@ RecordLayout LayoutOf(const QString& Version) {
 constexpr int32_t kMaxUnbackedPoints = 1 << 16;
 
 // A count followed by items of ItemSize bytes each: refused when negative or when the rest of
-// the stream cannot hold that many items.
+// the stream cannot hold that many items. Items without bytes (ItemSize 0) are taken from the
+// stream's allowance of points, which all the records of the stream share.
 int32_t ReadCount(TStream& Stream, int64_t ItemSize) {
   const int32_t n = Stream.ReadLE<int32_t>();
   if (n < 0 || (ItemSize > 0 && static_cast<int64_t>(n) * ItemSize > Stream.Remaining()))
     throw EReadError("Invalid count in shape record");
-  if (ItemSize == 0 && n > kMaxUnbackedPoints) throw EReadError("Invalid count in shape record");
+  if (ItemSize == 0) {
+    if (n > kMaxUnbackedPoints) throw EReadError("Invalid count in shape record");
+    Stream.Claim(TStream::TClaim::Points, n);
+  }
   return n;
 }
 
@@ -199,7 +203,7 @@ void TMyShape::LoadFromStream(TStream& Stream) {
   const QByteArray blob = ReadBitmapBlob(Stream);
   if (!blob.isEmpty()) {
     TBitmap pattern;
-    if (pattern.LoadFromData(blob)) FBrush.SetBitmap(&pattern);
+    if (LoadBlobPicture(Stream, blob, pattern)) FBrush.SetBitmap(&pattern);
   }
   FBrush.SetColor(Stream.ReadLE<int32_t>());
   FBrush.SetStyle(EnumFromStored(Stream.ReadLE<uint8_t>(), TBrushStyle::bsDiagCross, TBrushStyle::bsSolid));
@@ -225,7 +229,11 @@ void TMyShape::LoadFromStream(TStream& Stream) {
   }
 
   FGradientStyle = EnumFromStored(Stream.ReadLE<uint8_t>(), TGradientStyle::gsNone, TGradientStyle::gsNone);
-  DrawGradient();
+  // A gradient picture is made from a byte of the record; those a stream makes draw on its
+  // allowance of pixels (shapes with the same gradient share one picture and take nothing). One
+  // the allowance cannot hold is not made, like a picture that does not decode.
+  if (DrawGradient(Stream.ClaimLeft(TStream::TClaim::Pixels)))
+    Stream.Claim(TStream::TClaim::Pixels, int64_t{GradientBitmap.Width()} * GradientBitmap.Height());
   if (l.TwoExtraBytes) Stream.ReadLE<uint16_t>();
 
   SetInfo(ReadStreamText(Stream));

@@ -378,7 +378,7 @@ void TMyImage::LoadFromStream(TStream& Stream) {
   // A blob the stream cannot hold is refused before anything is allocated for it; bytes that
   // are no picture leave the shape without one.
   const QByteArray blob = ReadBitmapBlob(Stream);
-  if (!blob.isEmpty()) FBitmap.LoadFromData(blob);
+  if (!blob.isEmpty()) LoadBlobPicture(Stream, blob, FBitmap);
   FTransparent = Stream.ReadLE<uint8_t>() != 0;
   FBitmap.SetTransparent(FTransparent);
   if (FTransparent) FBitmap.SetTransparentMode(TTransparentMode::tmAuto);

@@ -154,7 +154,7 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
   if (!picture.isEmpty()) {
     // A background that does not decode is dropped; the drawing loads without it.
     D.BkBitmap = std::make_unique<TBitmap>();
-    if (!D.BkBitmap->LoadFromData(picture)) D.BkBitmap.reset();
+    if (!LoadBlobPicture(Stream, picture, *D.BkBitmap)) D.BkBitmap.reset();
   }
   D.BkMode = EnumFromStored(static_cast<uint8_t>(Stream.ReadLE<int32_t>() & 0xFF), TBkBitmapMode::LeftTop, TBkBitmapMode::Center);
   D.Ratio = Stream.ReadDouble();
