@@ -81,37 +81,63 @@ TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
 }
 
 // Text measured and drawn right after a font change uses the new font, whichever way the font
-// changes, and laid-out text draws the same glyphs as plain text.
+// changes, and laid-out text draws the same pixels as plain text, its filled box included.
 TEST(Canvas, TextFollowsEveryFontChange) {
   QImage image = Blank();
   TCanvas c(&image);
-  auto inkHeight = [&](auto&& draw) {
+  auto drawn = [&](auto&& draw) {
     image.fill(Qt::white);
     draw();
     c.Release();
+    return image.copy();
+  };
+  auto inkHeight = [&](auto&& draw) {
+    const QImage shot = drawn(draw);
     int top = -1, bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (qGray(image.pixel(x, y)) < 128) {
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if (qGray(shot.pixel(x, y)) < 128) {
           if (top < 0) top = y;
           bottom = y;
         }
     return top < 0 ? 0 : bottom - top + 1;
   };
+  // The same font built here, at the pixel size the canvas font's point size gives at 96 pixels
+  // per inch.
+  auto advance = [&c](int Pixels, bool Bold, const QString& Text) {
+    QFont f(c.Font()->Name());
+    f.setPixelSize(Pixels);
+    f.setBold(Bold);
+    return QFontMetrics(f).horizontalAdvance(Text);
+  };
   c.Brush()->SetStyle(TBrushStyle::bsClear);
   c.Font()->SetSize(8);
   const TPoint small = c.TextExtent(QStringLiteral("MM"));
+  EXPECT_EQ(small.X, advance(11, false, QStringLiteral("MM")));
   const int smallInk = inkHeight([&] { c.TextOutF(10, 10, QStringLiteral("MM")); });
   c.Font()->SetSize(24);
-  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, 2 * small.X);
+  const TPoint large = c.TextExtent(QStringLiteral("MM"));
+  EXPECT_EQ(large.X, advance(32, false, QStringLiteral("MM")));
   const int largeInk = inkHeight([&] { c.TextOutF(10, 10, QStringLiteral("MM")); });
   EXPECT_GT(largeInk, 2 * smallInk);
+  // Bold glyphs of the same size are wider.
   c.Font()->SetStyle(fsBold);
-  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, c.TextExtent(QStringLiteral("M")).X);
+  EXPECT_EQ(c.TextExtent(QStringLiteral("MM")).X, advance(32, true, QStringLiteral("MM")));
+  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, large.X);
   TFont other;
   other.SetSize(8);
   c.SetFont(other);
   EXPECT_EQ(c.TextExtent(QStringLiteral("MM")), small);
-  QStaticText laid(QStringLiteral("MM"));
+  TShapedText laid(QStringLiteral("MM"));
   EXPECT_EQ(inkHeight([&] { c.TextOutF(10, 10, laid); }), smallInk);
+  // On a solid brush, drawn first in one font and then in another: the box is filled in the
+  // font the text is drawn in each time.
+  c.Brush()->SetStyle(TBrushStyle::bsSolid);
+  c.Brush()->SetColor(clYellow);
+  TShapedText label(QStringLiteral("    79."));
+  for (int size : {8, 20, 8}) {
+    c.Font()->SetSize(size);
+    EXPECT_EQ(drawn([&] { c.TextOutF(10, 10, label); }), drawn([&] { c.TextOutF(10, 10, QStringLiteral("    79.")); }))
+        << size;
+  }
 }

@@ -80,6 +80,13 @@ QImage DrawableImage(const TBitmap& b) {
   return img;
 }
 
+void TShapedText::SetText(const QString& Text, QStaticText::PerformanceHint Hint) {
+  FShaped.setText(Text);
+  FShaped.setTextFormat(Qt::PlainText);
+  FShaped.setPerformanceHint(Hint);
+  FMeasured = false;
+}
+
 TCanvas::TCanvas() = default;
 
 TCanvas::TCanvas(QPaintDevice* device, QPoint origin) : FDevice(device), FOrigin(origin) {}
@@ -391,9 +398,17 @@ void TCanvas::TextOutF(double X, double Y, const QString& Text) {
   Changed(area);
 }
 
-void TCanvas::TextOutF(double X, double Y, const QStaticText& Text) {
+void TCanvas::TextOutF(double X, double Y, const TShapedText& Text) {
+  // The text is laid out in the painter's font only when it is drawn, so its own size may still
+  // be that of another font: its box is measured here, as plain text is, once per font.
+  const QFontMetrics& fm = FText.Of(FFont);
+  if (!Text.FMeasured || Text.FMeasuredIn != FText.Font()) {
+    Text.FWidth = fm.horizontalAdvance(Text.Text());
+    Text.FMeasuredIn = FText.Font();
+    Text.FMeasured = true;
+  }
   QRect area;
-  if (QPainter* p = BeginText(X, Y, Text.size().width(), area)) p->drawStaticText(QPointF(X, Y), Text);
+  if (QPainter* p = BeginText(X, Y, Text.FWidth, area)) p->drawStaticText(QPointF(X, Y), Text.FShaped);
   Changed(area);
 }
 

@@ -31,6 +31,26 @@ class TBitmap;
 // The bitmap as it is painted: with its transparent colour keyed out when it is transparent.
 QImage DrawableImage(const TBitmap& Bitmap);
 
+// A text laid out once and drawn many times without shaping it again. A canvas measures it in
+// the font it draws it in, once per font, so that a filled background covers it exactly.
+class TShapedText {
+public:
+  TShapedText() = default;
+  explicit TShapedText(const QString& Text, QStaticText::PerformanceHint Hint = QStaticText::ModerateCaching) {
+    SetText(Text, Hint);
+  }
+  QString Text() const { return FShaped.text(); }
+  void SetText(const QString& Text, QStaticText::PerformanceHint Hint = QStaticText::ModerateCaching);
+
+private:
+  friend class TCanvas;
+  QStaticText FShaped;
+  // The width in the font it was last drawn in; kept by the canvas that draws it.
+  mutable QFont FMeasuredIn;
+  mutable int FWidth = 0;
+  mutable bool FMeasured = false;
+};
+
 class TCanvas {
 public:
   TCanvas();
@@ -95,7 +115,7 @@ public:
   // The same at a fractional position (rotated text lands between pixels).
   void TextOutF(double X, double Y, const QString& Text);
   // The same for a text laid out once and kept by the caller (drawn again without shaping).
-  void TextOutF(double X, double Y, const QStaticText& Text);
+  void TextOutF(double X, double Y, const TShapedText& Text);
   int TextWidth(const QString& Text);
   int TextHeight(const QString& Text);
   TPoint TextExtent(const QString& Text);

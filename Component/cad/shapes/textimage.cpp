@@ -74,7 +74,7 @@ const std::vector<TMyText::TLaidLine>& TMyText::LaidOutLines() {
   if (FLines.isEmpty()) {
     if (!Info().isEmpty()) {
       const long double w = fm.horizontalAdvance(Info()), h = fm.height();
-      FLaid.push_back({Info(), static_cast<double>((b - w) / 2), static_cast<double>((d - h) / 2), QStaticText()});
+      FLaid.push_back({Info(), static_cast<double>((b - w) / 2), static_cast<double>((d - h) / 2), TShapedText()});
     }
   } else {
     const QStringList lines = FWordWrap ? WrapLines(FLines, static_cast<int>(std::clamp<long double>(b, INT_MIN, INT_MAX)), fm) : FLines;
@@ -92,14 +92,10 @@ const std::vector<TMyText::TLaidLine>& TMyText::LaidOutLines() {
         case TVAlignment::vaMiddle: y = (d - h * n) / 2 + h * i; break;
         case TVAlignment::vaBottom: y = d - (n - i) * h; break;
       }
-      FLaid.push_back({lines[i], static_cast<double>(x), static_cast<double>(y), QStaticText()});
+      FLaid.push_back({lines[i], static_cast<double>(x), static_cast<double>(y), TShapedText()});
     }
   }
-  for (TLaidLine& l : FLaid) {
-    l.Shaped.setText(l.Text);
-    l.Shaped.setTextFormat(Qt::PlainText);
-    l.Shaped.setPerformanceHint(QStaticText::AggressiveCaching);
-  }
+  for (TLaidLine& l : FLaid) l.Shaped.SetText(l.Text, QStaticText::AggressiveCaching);
   FLaidRevision = Revision();
   FLaidZoom = z;
   return FLaid;

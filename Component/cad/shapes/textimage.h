@@ -7,7 +7,6 @@
 
 #include <QFontMetrics>
 #include <QImage>
-#include <QStaticText>
 #include <QStringList>
 #include <array>
 #include <vector>
@@ -57,7 +56,7 @@ public:
   struct TLaidLine {
     QString Text;
     double DX = 0, DY = 0;
-    QStaticText Shaped;  // the text laid out once for painting
+    TShapedText Shaped;  // the text laid out once for painting
   };
   // The lines as they are painted at the current zoom (the wrapped Lines, or the Info text when
   // there are none). Kept until the text, the font, the box or the zoom changes.
