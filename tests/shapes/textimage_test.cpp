@@ -79,7 +79,11 @@ TEST(TextShape, WrapKeepsTheBreaksOfTheOneCharacterRuleAndEnds) {
   const QFontMetrics& fm = MetricsOf(font);
   const QString line = QStringLiteral("The quick brown fox jumps over the lazy dog, twice over and once more");
   ASSERT_GT(fm.horizontalAdvance(line), 250);
-  const QStringList lines{line, QStringLiteral("short"), QString()};
+  // Runs of narrow and wide letters make each piece much longer or shorter than the one before,
+  // which the search for the next cut starts from.
+  QString mixed;
+  for (int run = 1; run <= 12; ++run) mixed += QString(run * 3, QLatin1Char(run % 2 ? 'i' : 'W'));
+  const QStringList lines{line, QStringLiteral("short"), QString(), mixed};
   for (int width : {100, 37, 1, 0, -5}) {
     SCOPED_TRACE(width);
     const QStringList wrapped = TMyText::WrapLines(lines, width, fm);

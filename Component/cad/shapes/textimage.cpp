@@ -14,7 +14,7 @@ namespace cad {
 namespace {
 
 // A cut at Pos that would split a surrogate pair moves before the pair.
-qsizetype WholeCharacters(const QString& S, qsizetype Pos) {
+qsizetype WholeCharacters(QStringView S, qsizetype Pos) {
   if (Pos > 0 && Pos < S.size() && S[Pos].isLowSurrogate() && S[Pos - 1].isHighSurrogate()) --Pos;
   return Pos;
 }
@@ -42,24 +42,50 @@ QStringList TMyText::WrapLines(const QStringList& Lines, int Width, const QFontM
       out.append(line);
       continue;
     }
-    QString s = line;
-    for (;;) {
-      // The shortest prefix wider than the box, found by halving: prefix widths grow with the
-      // prefix, so the cut lands where measuring one character more at a time would put it.
-      qsizetype lo = 1, hi = s.size() + 1;  // the answer lies in [lo, hi); hi means none
+    // What is left of the line starts at `from`. Prefix widths grow with the prefix, so the
+    // shortest prefix wider than the box is where measuring one character more at a time would
+    // cut. Pieces of one line are much alike, so the search starts at the length of the last one
+    // and gallops outwards, then halves the bracket it found: each piece costs measurements about
+    // as long as itself, not as long as the rest of the line.
+    qsizetype from = 0, guess = 1;
+    while (from < line.size()) {
+      const qsizetype left = line.size() - from;
+      auto wider = [&](qsizetype n) { return Metrics.horizontalAdvance(line.mid(from, n)) > Width; };
+      qsizetype lo = 1, hi = left + 1;  // the answer lies in [lo, hi); hi = left + 1 means none
+      const qsizetype start = std::clamp<qsizetype>(guess + 1, 1, left);
+      if (wider(start)) {
+        hi = start;
+        for (qsizetype step = 1; hi - step >= lo; step *= 2) {
+          if (!wider(hi - step)) {
+            lo = hi - step + 1;
+            break;
+          }
+          hi -= step;
+        }
+      } else {
+        lo = start + 1;
+        for (qsizetype step = 1; lo + step - 1 <= left; step *= 2) {
+          if (wider(lo + step - 1)) {
+            hi = lo + step - 1;
+            break;
+          }
+          lo += step;
+        }
+      }
       while (lo < hi) {
         const qsizetype mid = lo + (hi - lo) / 2;
-        if (Metrics.horizontalAdvance(s.left(mid)) > Width) hi = mid;
+        if (wider(mid)) hi = mid;
         else lo = mid + 1;
       }
-      if (lo > s.size()) break;  // what is left fits
-      qsizetype take = WholeCharacters(s, lo - 1);
-      if (take <= 0) take = WholeCharacters(s, std::min<qsizetype>(s.size(), s[0].isHighSurrogate() ? 2 : 1));
-      out.append(s.left(take));
-      s.remove(0, take);
-      if (s.isEmpty()) break;
+      if (lo > left) break;  // what is left fits
+      const QStringView rest = QStringView(line).mid(from);
+      qsizetype take = WholeCharacters(rest, lo - 1);
+      if (take <= 0) take = WholeCharacters(rest, std::min<qsizetype>(left, rest[0].isHighSurrogate() ? 2 : 1));
+      out.append(line.mid(from, take));
+      from += take;
+      guess = take;
     }
-    if (!s.isEmpty()) out.append(s);
+    if (from < line.size()) out.append(line.mid(from));
   }
   return out;
 }
