@@ -294,6 +294,68 @@ TEST(ImageShape, PlaceholderPictureAndTurnedPlacement) {
   EXPECT_EQ(zoomed.Image.Pixel(135, 95), clBlue);
 }
 
+TEST(ImageShape, EmptyPicturesKeepTheBoxAndFlipsKeepThePictureInIt) {
+  TMyCAD cad;
+  cad.SetZoom(1);
+  // A 40 x 20 picture, red on its left half and blue on its right.
+  TBitmap picture(40, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) picture.SetPixel(x, y, x < 20 ? clRed : clBlue);
+
+  // A picture the loader cannot read (or none) leaves the box as it was.
+  TBitmap unreadable;
+  EXPECT_FALSE(unreadable.LoadFromData(QByteArray("not a picture")));
+  const int32_t id = cad.AddImageShapeByCode(QStringLiteral("Picture"), TPoint{30, 30}, &picture);
+  ASSERT_GE(id, 0);
+  TMyShape* onSurface = cad.GetShapeByID(id);
+  const TArrMyPoint box{{30, 30}, {70, 30}, {70, 50}, {30, 50}};
+  ASSERT_EQ(onSurface->Points, box);
+  for (const TBitmap* none : {static_cast<const TBitmap*>(&unreadable), static_cast<const TBitmap*>(nullptr)}) {
+    ASSERT_TRUE(cad.SetMyImage(id, none));
+    EXPECT_EQ(onSurface->Points, box);
+  }
+  // Made by code without a picture, it has no box to keep: it stays at its corner.
+  const int32_t bare = cad.AddImageShapeByCode(QStringLiteral("Bare"), TPoint{5, 6}, &unreadable);
+  ASSERT_GE(bare, 0);
+  EXPECT_EQ(cad.GetShapeByID(bare)->Points, (TArrMyPoint{{5, 6}, {5, 6}, {5, 6}, {5, 6}}));
+
+  // Flipped one way, the other, or both, upright or turned a quarter: the picture covers the
+  // box and nothing beyond, and an upright one still reads from left to right.
+  for (float angle : {0.0f, static_cast<float>(M_PI / 2)}) {
+    for (int flips : {1, 2, 3}) {
+      SCOPED_TRACE(testing::Message() << "angle " << angle << ", flips " << flips);
+      auto p = MakeBox<TMyImage>(cad, 30, 30, 31, 31);
+      p->SetBitmap(&picture);
+      p->SetAngle(angle);
+      const QRect before = Render(*p, 120, 120).Ink();
+      if (flips & 1) p->FlipHoriz();
+      if (flips & 2) p->FlipVert();
+      const Render after(*p, 120, 120);
+      const QRect ink = after.Ink();
+      EXPECT_NEAR(ink.left(), before.left(), 1);
+      EXPECT_NEAR(ink.top(), before.top(), 1);
+      EXPECT_NEAR(ink.right(), before.right(), 1);
+      EXPECT_NEAR(ink.bottom(), before.bottom(), 1);
+      if (angle == 0) {
+        EXPECT_EQ(after.Image.Pixel(35, 40), clRed);
+        EXPECT_EQ(after.Image.Pixel(65, 40), clBlue);
+      }
+    }
+  }
+
+  // A record whose corners an older flip left mirrored (corner 0 on the right) loads, saves and
+  // paints as it did: from corner 0 along the box's angle.
+  cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
+  auto old = MakeBox<TMyImage>(cad, 30, 30, 31, 31);
+  old->SetBitmap(&picture);
+  old->Points = {{70, 30}, {30, 30}, {30, 50}, {70, 50}};
+  old->CenterPoint = old->ComputeCenterPoint();
+  const QByteArray record = Saved(*old);
+  auto loaded = Loaded<TMyImage>(cad, record, "ZK.a");
+  EXPECT_EQ(Saved(*loaded), record);
+  EXPECT_EQ(Render(*loaded, 160, 120).Ink(), QRect(70, 30, 40, 20));
+}
+
 TEST(ImageShape, SettingsCopiesAndRecords) {
   TMyCAD cad;
   auto img = MakeBox<TMyImage>(cad, 0, 0, 8, 4);

@@ -153,27 +153,9 @@ TShapeReach TMyText::GetReach() {
   return r;
 }
 
-void TMyText::FlipHoriz() {
-  TMyShape::FlipHoriz();
-  if (Points.size() >= 4) {
-    auto& p = Points.Edit();
-    std::swap(p[0], p[1]);
-    std::swap(p[2], p[3]);
-  }
-  if (Angle() != 0) SetAngleValue(static_cast<float>(Angle() + PiL));
-  Changed();
-}
+void TMyText::FlipHoriz() { FlipKeepingCornerOrder(true); }
 
-void TMyText::FlipVert() {
-  TMyShape::FlipVert();
-  if (Points.size() >= 4) {
-    auto& p = Points.Edit();
-    std::swap(p[0], p[3]);
-    std::swap(p[1], p[2]);
-  }
-  if (Angle() != 0) SetAngleValue(static_cast<float>(Angle() + 2 * PiL));
-  Changed();
-}
+void TMyText::FlipVert() { FlipKeepingCornerOrder(false); }
 
 void TMyText::reCaclpoints(TCanvas* Canvas) {
   if (Points.size() < 4 || !Canvas) return;
@@ -260,13 +242,18 @@ void TMyImage::Assign(TMyShape* Source) {
   Changed();
 }
 
+void TMyImage::FlipHoriz() { FlipKeepingCornerOrder(true); }
+
+void TMyImage::FlipVert() { FlipKeepingCornerOrder(false); }
+
 void TMyImage::SetBitmap(const TBitmap* Value) {
   if (Value) FBitmap.Assign(*Value);
   else FBitmap.Clear();
   FBitmap.SetTransparent(FTransparent);
   if (FTransparent) FBitmap.SetTransparentMode(TTransparentMode::tmAuto);
   FDrawableValid = false;
-  if (!Points.empty()) {
+  // No picture (or one the loader could not read) has no size to give the box: the box stays.
+  if (!Points.empty() && !FBitmap.Empty()) {
     const TMyPoint p0 = Points[0];
     const float w = static_cast<float>(FBitmap.Width()), h = static_cast<float>(FBitmap.Height());
     Points = {p0, {p0.X + w, p0.Y}, {p0.X + w, p0.Y + h}, {p0.X, p0.Y + h}};

@@ -89,17 +89,22 @@ public:
   void SizeChangeValue(const TMyPoint& P1, const TMyPoint& P2) override;
   // Copies the picture and the image settings when the source is an image too.
   void Assign(TMyShape* Source) override;
+  // Mirror the box and keep the corner order, as a text block does: the picture stays inside
+  // the box and is not mirrored.
+  void FlipHoriz() override;
+  void FlipVert() override;
   // The picture stretched over the box and turned with it; a grey box with its diagonals while
   // there is no picture.
   void Draw(TCanvas* Canvas) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
-  // The picture is laid from point 0 along the turned box; after a flip that can leave the
-  // corners.
+  // The picture is laid from point 0 along the turned box; in records whose corners an older
+  // flip left mirrored, that leaves the corners.
   TShapeReach GetReach() override;
 
   const TBitmap& Bitmap() const { return FBitmap; }
-  // Copies the picture (null clears it) and makes the box the picture's size from point 0.
+  // Copies the picture (null clears it) and makes the box the picture's size from point 0; an
+  // empty picture leaves the box as it is.
   void SetBitmap(const TBitmap* Value);
   bool Transparent() const { return FTransparent; }
   // Also sets the picture's transparency, with the transparent colour taken from the picture.
