@@ -201,6 +201,38 @@ TEST(TextShape, FlipsKeepTheCornerOrder) {
   EXPECT_NEAR(std::remainder(r->Angle() + 0.5, 2 * M_PI), 0, 1e-5);
 }
 
+TEST(TextShape, ReachCoversWrappedLinesAtEveryZoom) {
+  // A box narrower on the screen than a line is tall wraps its text into a column that leaves
+  // the box far behind; whatever it paints must lie within its reach (the box at the zoom,
+  // widened by the margin in pixels), the reach being measured once for every zoom.
+  struct Case {
+    double Zoom;
+    TVAlignment Align;
+    float Angle;
+  };
+  for (const Case& c : {Case{0.25, TVAlignment::vaTop, 0}, Case{1, TVAlignment::vaBottom, 0},
+                        Case{4, TVAlignment::vaMiddle, 0}, Case{1, TVAlignment::vaTop, static_cast<float>(M_PI / 2)}}) {
+    SCOPED_TRACE(testing::Message() << "zoom " << c.Zoom << ", alignment " << static_cast<int>(c.Align) << ", angle " << c.Angle);
+    TMyCAD cad;
+    cad.SetZoom(c.Zoom);
+    // 2 x 20 units with its top-left corner at device (600, 600), in the middle of the picture.
+    const float x = static_cast<float>(600 / c.Zoom), y = static_cast<float>(600 / c.Zoom);
+    auto t = MakeBox<TMyText>(cad, x, y, x + 2, y + 20);
+    t->SetLines({QString(40, QLatin1Char('i')), QStringLiteral("Wrap")});
+    t->SetVAlignment(c.Align);
+    t->SetAngle(c.Angle);
+    const TShapeReach reach = t->GetReach();
+    ASSERT_TRUE(reach.Bounded);
+    const QRect ink = Render(*t, 1200, 1200).Ink();
+    ASSERT_TRUE(QRect(1, 1, 1198, 1198).contains(ink));  // all of it is on the picture
+    const double m = reach.Margin + 1;  // a pixel for rounding
+    EXPECT_GE(ink.left(), reach.Box.Left * c.Zoom - m);
+    EXPECT_GE(ink.top(), reach.Box.Top * c.Zoom - m);
+    EXPECT_LE(ink.right(), reach.Box.Right * c.Zoom + m);
+    EXPECT_LE(ink.bottom(), reach.Box.Bottom * c.Zoom + m);
+  }
+}
+
 TEST(TextShape, RecordInEveryGeneration) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));

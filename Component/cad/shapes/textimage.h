@@ -31,7 +31,7 @@ public:
   void FlipVert() override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
-  // Lines wider or more than the box fits overflow it.
+  // Lines wider or more than the box fits overflow it, wrapped lines included, at any zoom.
   TShapeReach GetReach() override;
 
   // Resizes the box, with point 0 fixed in the unturned frame, to the extent of the Info text.
