@@ -66,6 +66,50 @@ TEST(Canvas, RepeatedArcsPaintWhatArcsPaint) {
   EXPECT_EQ(stamped, before);
 }
 
+TEST(Canvas, FlattenedBeziersPaintWhatCurvesPaint) {
+  std::mt19937 rng(7);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const TPenStyle styles[] = {TPenStyle::psSolid, TPenStyle::psDash, TPenStyle::psDot};
+  QImage direct = Blank(), flat = Blank();
+  // One canvas draws each curve as a curve, the other through its flattened lines; pens, raster
+  // modes and a clip change on the way (wide pens and closed curves are drawn as curves by both).
+  TCanvas a(&direct, QPoint(-20, -10)), b(&flat, QPoint(-20, -10));
+  for (int i = 0; i < 1500; ++i) {
+    if (i % 5 == 0) {
+      const int width = pick(0, 2);
+      const TPenStyle style = styles[pick(0, 2)];
+      const TColor color = static_cast<TColor>(pick(0, 0xFFFFFF));
+      const TPenMode mode = pick(0, 3) == 0 ? TPenMode::pmXor : TPenMode::pmCopy;
+      for (TCanvas* c : {&a, &b}) {
+        c->Pen()->SetWidth(width);
+        c->Pen()->SetStyle(style);
+        c->Pen()->SetColor(color);
+        c->Pen()->SetMode(mode);
+      }
+    }
+    if (i == 750) {
+      a.SetClipRect(TRect{0, 0, 90, 70});
+      b.SetClipRect(TRect{0, 0, 90, 70});
+    }
+    // One to three segments (and a point that completes none), small and large, partly off the
+    // image, some ending where they start.
+    const int reach = pick(0, 1) ? 20 : 200, x0 = pick(-30, 170), y0 = pick(-20, 130);
+    TArrPoint points;
+    const int count = 3 * pick(1, 3) + 1 + pick(0, 1);
+    for (int k = 0; k < count; ++k) points.push_back(TPoint{x0 + pick(-reach, reach), y0 + pick(-reach, reach)});
+    if (i % 6 == 0) points[(count - 1) / 3 * 3] = points[0];
+    TFlatBezier curve;
+    TCanvas::FlattenBezier(points, curve);
+    a.PolyBezier(points);
+    b.PolyBezier(curve);
+    if (i % 10 == 9) {
+      a.Release();
+      b.Release();
+      ASSERT_EQ(flat, direct) << "after curve " << i;
+    }
+  }
+}
+
 TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
   // Damaged drawings put shapes there; the changed area the canvas reports must not overflow
   // (the sanitizer build catches it), and nothing reaches the picture from that far out.

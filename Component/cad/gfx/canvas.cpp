@@ -269,18 +269,92 @@ void TCanvas::Polyline(const TPoint* Points, size_t Count) {
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
 
+void TCanvas::StrokePath(const QPainterPath& Path, const TArrPoint& Points) {
+  if (QPainter* p = Painter()) {
+    const QBrush saved = p->brush();
+    p->setBrush(Qt::NoBrush);
+    p->drawPath(Path);
+    p->setBrush(saved);
+  }
+  Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
+}
+
 void TCanvas::PolyBezier(const TArrPoint& Points) {
   if (Points.size() < 4) return;
   QPainterPath path(QPointF(Points[0].X, Points[0].Y));
   for (size_t i = 1; i + 2 < Points.size(); i += 3)
     path.cubicTo(Points[i].X, Points[i].Y, Points[i + 1].X, Points[i + 1].Y, Points[i + 2].X, Points[i + 2].Y);
-  if (QPainter* p = Painter()) {
-    const QBrush saved = p->brush();
-    p->setBrush(Qt::NoBrush);
-    p->drawPath(path);
-    p->setBrush(saved);
+  StrokePath(path, Points);
+}
+
+namespace {
+
+struct TPointF {
+  double X, Y;
+};
+
+// The curve (P[3] to P[0], backwards) cut in halves: P[6] .. P[3] and P[3] .. P[0].
+void SplitCubic(TPointF* P) {
+  P[6] = P[3];
+  const TPointF c1 = P[1], c2 = P[2];
+  const TPointF a{(P[0].X + c1.X) * 0.5, (P[0].Y + c1.Y) * 0.5};
+  const TPointF b{(P[3].X + c2.X) * 0.5, (P[3].Y + c2.Y) * 0.5};
+  const TPointF c{(c1.X + c2.X) * 0.5, (c1.Y + c2.Y) * 0.5};
+  P[1] = a;
+  P[5] = b;
+  P[2] = TPointF{(a.X + c.X) * 0.5, (a.Y + c.Y) * 0.5};
+  P[4] = TPointF{(b.X + c.X) * 0.5, (b.Y + c.Y) * 0.5};
+  P[3] = TPointF{(P[2].X + P[4].X) * 0.5, (P[2].Y + P[4].Y) * 0.5};
+}
+
+// The rasterizer's test and order for one-pixel pens: a piece whose control points lie within
+// about a quarter pixel of its chord is drawn as a line; others are halved, at most Level more
+// times. The pieces' ends go to Out from the start of the curve to its end.
+void Subdivide(TPointF* P, int Level, QPainterPath& Out) {
+  if (Level > 0) {
+    const double dx = P[3].X - P[0].X, dy = P[3].Y - P[0].Y;
+    const double len = 0.25 * (std::fabs(dx) + std::fabs(dy));
+    if (std::fabs(dx * (P[0].Y - P[2].Y) - dy * (P[0].X - P[2].X)) >= len ||
+        std::fabs(dx * (P[0].Y - P[1].Y) - dy * (P[0].X - P[1].X)) >= len) {
+      SplitCubic(P);
+      Subdivide(P + 3, Level - 1, Out);
+      Subdivide(P, Level - 1, Out);
+      return;
+    }
   }
-  Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
+  Out.lineTo(P[0].X, P[0].Y);
+}
+
+}  // namespace
+
+void TCanvas::FlattenBezier(const TArrPoint& Points, TFlatBezier& Out) {
+  Out.Points.clear();
+  Out.Lines.clear();
+  if (Points.size() < 4) return;
+  Out.Points.assign(Points.begin(), Points.begin() + static_cast<std::ptrdiff_t>((Points.size() - 1) / 3 * 3 + 1));
+  Out.Lines.moveTo(Points[0].X, Points[0].Y);
+  constexpr int kLevels = 6;
+  TPointF work[3 * kLevels + 4];
+  for (size_t i = 1; i + 2 < Out.Points.size(); i += 3) {
+    const TArrPoint& p = Out.Points;
+    work[3] = TPointF{static_cast<double>(p[i - 1].X), static_cast<double>(p[i - 1].Y)};
+    work[2] = TPointF{static_cast<double>(p[i].X), static_cast<double>(p[i].Y)};
+    work[1] = TPointF{static_cast<double>(p[i + 1].X), static_cast<double>(p[i + 1].Y)};
+    work[0] = TPointF{static_cast<double>(p[i + 2].X), static_cast<double>(p[i + 2].Y)};
+    Subdivide(work, kLevels, Out.Lines);
+  }
+}
+
+void TCanvas::PolyBezier(const TFlatBezier& Curve) {
+  if (Curve.Points.size() < 4) return;
+  // Wide pens are stroked along the curve itself, other devices get the curve, a turned world
+  // cuts it up after turning it, and a closed outline has its last pixel placed from the
+  // direction it ends in (the last control point's, not the last piece's).
+  if (FWorldTurned || FPen.Width() > 1 || !dynamic_cast<QImage*>(FDevice) || Curve.Points.front() == Curve.Points.back()) {
+    PolyBezier(Curve.Points);
+    return;
+  }
+  StrokePath(Curve.Lines, Curve.Points);
 }
 
 std::pair<int, int> TCanvas::ArcAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {

@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QStaticText>
 #include <QRect>
 #include <QString>
@@ -49,6 +50,13 @@ private:
   mutable QFont FMeasuredIn;
   mutable int FWidth = 0;
   mutable bool FMeasured = false;
+};
+
+// Bezier segments (see TCanvas::PolyBezier) flattened once to be drawn many times: the lines the
+// painter's rasterizer cuts the curve into for a one-pixel pen, with the points they came from.
+struct TFlatBezier {
+  TArrPoint Points;    // the whole segments' points
+  QPainterPath Lines;  // from the first point through the ends of the flat pieces
 };
 
 class TCanvas {
@@ -95,8 +103,14 @@ public:
   void Polygon(const TPoint* Points, size_t Count);
   void Polyline(const TArrPoint& Points);
   void Polyline(const TPoint* Points, size_t Count);
-  // Cubic Bezier segments: points 0..3, then 3 more per further segment.
+  // Cubic Bezier segments: points 0..3, then 3 more per further segment; points past the last
+  // whole segment are left out.
   void PolyBezier(const TArrPoint& Points);
+  // The same curve, flattened by FlattenBezier. Where lines give exactly the curve's pixels (an
+  // image, a one-pixel pen, an unturned world, a curve that does not end where it starts) the
+  // lines are drawn, which spares the rasterizer cutting the curve up on every paint.
+  void PolyBezier(const TFlatBezier& Curve);
+  static void FlattenBezier(const TArrPoint& Points, TFlatBezier& Out);
   // Elliptic arc, chord and pie in the box (X1,Y1)-(X2,Y2), counter-clockwise from the ray
   // through (X3,Y3) to the ray through (X4,Y4).
   void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
@@ -158,6 +172,8 @@ private:
   // The points as the painter takes them, in a buffer that is reused.
   const QPoint* ToScratch(const TPoint* Points, size_t Count);
   void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  // Strokes the path without filling it; Points bound what it covers.
+  void StrokePath(const QPainterPath& Path, const TArrPoint& Points);
   // The toolkit's start angle and span (sixteenths of a degree) of the arc from the ray through
   // (X3,Y3) to the ray through (X4,Y4) about the centre of the box (X1,Y1)-(X2,Y2).
   static std::pair<int, int> ArcAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);

@@ -313,14 +313,22 @@ protected:
   // the shape or the zoom changes.
   template <typename Make>
   const TArrPoint& CachedOutline(Make&& M) {
+    return CachedOutline(FOutline, [&M](TArrPoint& Out) {
+      Out.clear();
+      M(Out);
+    });
+  }
+  // The same for an outline of another form, which the kind keeps in Kept; a kind keeps one
+  // outline, in one form.
+  template <typename T, typename Make>
+  const T& CachedOutline(T& Kept, Make&& M) {
     const double z = Zoom();
     if (FOutlineRevision != FRevision || FOutlineZoom != z) {
-      FOutline.clear();
-      M(FOutline);
+      M(Kept);
       FOutlineRevision = FRevision;
       FOutlineZoom = z;
     }
-    return FOutline;
+    return Kept;
   }
 
 private:
