@@ -203,8 +203,8 @@ TEST(TextShape, FlipsKeepTheCornerOrder) {
 
 TEST(TextShape, ReachCoversWrappedLinesAtEveryZoom) {
   // A box narrower on the screen than a line is tall wraps its text into a column that leaves
-  // the box far behind; whatever it paints must lie within its reach (the box at the zoom,
-  // widened by the margin in pixels), the reach being measured once for every zoom.
+  // the box far behind; whatever it paints must lie within its reach measured at that zoom (the
+  // box at the zoom, widened by the margin in pixels).
   struct Case {
     double Zoom;
     TVAlignment Align;

@@ -158,6 +158,9 @@ public:
   // Where the shape can show up (see TShapeReach). Kinds that paint beyond their points, or whose
   // hit test accepts points beyond them, widen it.
   virtual TShapeReach GetReach();
+  // Whether the reach's margin counts pixels that change with the zoom (lines a text wraps into);
+  // the surface measures such reaches again whenever its zoom changes.
+  virtual bool ReachFollowsZoom() { return false; }
   // The points in zoom, rounded to device pixels (GetPointInZoom, then MyPtToPt), made once per
   // revision and zoom.
   const TArrPoint& ZoomedPixels();

@@ -144,16 +144,13 @@ TShapeReach TMyText::GetReach() {
   TShapeReach r = TMyRectangle::GetReach();
   if (!r.Bounded) return r;
   // Text is not scaled with the zoom, so how far it can overflow the box is a matter of pixels:
-  // at most its widest line across and all its lines down, whichever way the box turns. The
-  // reach holds at every zoom, and wrapping makes more lines the narrower the box shows: in a box
-  // narrower than a character, a line becomes one line per character.
+  // at most its widest line across and all its lines down, whichever way the box turns. Wrapped
+  // pieces are no wider than their line, but there are more of them the narrower the box shows:
+  // they are counted at the current zoom.
   const QFontMetrics& fm = MetricsOf(*Font());
   float widest = static_cast<float>(fm.horizontalAdvance(Info()));
-  qsizetype lines = 0;
-  for (const QString& l : std::as_const(FLines)) {
-    widest = std::max(widest, static_cast<float>(fm.horizontalAdvance(l)));
-    lines += FWordWrap ? std::max<qsizetype>(1, l.size()) : 1;
-  }
+  for (const QString& l : std::as_const(FLines)) widest = std::max(widest, static_cast<float>(fm.horizontalAdvance(l)));
+  const qsizetype lines = ReachFollowsZoom() ? static_cast<qsizetype>(LaidOutLines().size()) : FLines.size();
   const float tall = static_cast<float>(fm.height()) * static_cast<float>(std::max<qsizetype>(1, lines));
   r.Margin = std::max(r.Margin, widest + tall + 2);
   return r;

@@ -31,8 +31,10 @@ public:
   void FlipVert() override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
-  // Lines wider or more than the box fits overflow it, wrapped lines included, at any zoom.
+  // Lines wider or more than the box fits overflow it, the lines wrapping makes at the current
+  // zoom included (so the reach follows the zoom while the text wraps).
   TShapeReach GetReach() override;
+  bool ReachFollowsZoom() override { return FWordWrap && !FLines.isEmpty(); }
 
   // Resizes the box, with point 0 fixed in the unturned frame, to the extent of the Info text.
   void reCaclpoints(TCanvas* Canvas);
