@@ -449,10 +449,9 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
   FPenPos = TPoint{X + TextWidth(Text), Y};
 }
 
-QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
+QPainter* TCanvas::BeginText(const QFontMetrics& fm, double X, double Y, double W, QRect& Area) {
   QPainter* p = Painter();
   if (!p) return nullptr;
-  const QFontMetrics& fm = FText.Of(FFont);
   // Glyphs may overhang their advance by part of the line height (italics).
   Area = Widened(QRectF(X, Y, W, fm.height()).toAlignedRect(), fm.height() / 2 + 2);
   if (FAppliedFont != FText.Serial()) {
@@ -468,7 +467,7 @@ QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
 void TCanvas::TextOutF(double X, double Y, const QString& Text) {
   QRect area;
   const QFontMetrics& fm = FText.Of(FFont);
-  if (QPainter* p = BeginText(X, Y, fm.horizontalAdvance(Text), area)) p->drawText(QPointF(X, Y + fm.ascent()), Text);
+  if (QPainter* p = BeginText(fm, X, Y, fm.horizontalAdvance(Text), area)) p->drawText(QPointF(X, Y + fm.ascent()), Text);
   Changed(area);
 }
 
@@ -482,7 +481,7 @@ void TCanvas::TextOutF(double X, double Y, const TShapedText& Text) {
     Text.FMeasured = true;
   }
   QRect area;
-  if (QPainter* p = BeginText(X, Y, Text.FWidth, area)) p->drawStaticText(QPointF(X, Y), Text.FShaped);
+  if (QPainter* p = BeginText(fm, X, Y, Text.FWidth, area)) p->drawStaticText(QPointF(X, Y), Text.FShaped);
   Changed(area);
 }
 

@@ -201,9 +201,9 @@ private:
   bool FWorldTurned = false;
   std::vector<QPoint> FScratch;
 
-  // Font, background and text colour for a text of width W at (X, Y); Area receives what it
-  // may cover. Null without a painter.
-  QPainter* BeginText(double X, double Y, double W, QRect& Area);
+  // Font, background and text colour for a text of width W at (X, Y) in the font whose metrics
+  // are given (the canvas font's); Area receives what it may cover. Null without a painter.
+  QPainter* BeginText(const QFontMetrics& Metrics, double X, double Y, double W, QRect& Area);
   // The toolkit font and metrics of Font (shapes assign their font before every text they draw,
   // mostly the same one); FAppliedFont is the cache's serial the painter has.
   TFontMetricsCache FText;

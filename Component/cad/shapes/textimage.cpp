@@ -147,12 +147,23 @@ TShapeReach TMyText::GetReach() {
   // at most its widest line across and all its lines down, whichever way the box turns. Wrapped
   // pieces are no wider than their line, but there are more of them the narrower the box shows:
   // they are counted at the current zoom.
+  // The widths are measured once per change; a new zoom wraps only a text that overflows its box
+  // there.
   const QFontMetrics& fm = MetricsOf(*Font());
-  float widest = static_cast<float>(fm.horizontalAdvance(Info()));
-  for (const QString& l : std::as_const(FLines)) widest = std::max(widest, static_cast<float>(fm.horizontalAdvance(l)));
-  const qsizetype lines = ReachFollowsZoom() ? static_cast<qsizetype>(LaidOutLines().size()) : FLines.size();
+  if (FWidthsRevision != Revision()) {
+    FWidest = fm.horizontalAdvance(Info());
+    FLongest = 0;
+    for (const QString& l : std::as_const(FLines)) {
+      const int w = fm.horizontalAdvance(l);
+      FWidest = std::max(FWidest, w);
+      FLongest = std::max(FLongest, w);
+    }
+    FWidthsRevision = Revision();
+  }
+  qsizetype lines = FLines.size();
+  if (ReachFollowsZoom() && FLongest > Round(GetMyWidth() * Zoom())) lines = static_cast<qsizetype>(LaidOutLines().size());
   const float tall = static_cast<float>(fm.height()) * static_cast<float>(std::max<qsizetype>(1, lines));
-  r.Margin = std::max(r.Margin, widest + tall + 2);
+  r.Margin = std::max(r.Margin, static_cast<float>(FWidest) + tall + 2);
   return r;
 }
 

@@ -81,6 +81,9 @@ private:
   std::vector<TLaidLine> FLaid;
   uint64_t FLaidRevision = 0;
   double FLaidZoom = 0;
+  // For the reach: the widest of the lines and the Info text, and the widest line, in pixels.
+  int FWidest = 0, FLongest = 0;
+  uint64_t FWidthsRevision = 0;
 };
 
 class TMyImage : public TMyRectangle {
