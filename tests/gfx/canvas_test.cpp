@@ -110,6 +110,27 @@ TEST(Canvas, FlattenedBeziersPaintWhatCurvesPaint) {
   }
 }
 
+TEST(Canvas, AWorldTurnedBackIsPlainAgain) {
+  // Text and pictures turn the world and turn it back; what is drawn afterwards is drawn, and
+  // recorded as drawn, where it is, as on a canvas that never turned.
+  QImage turned = Blank(), plain = Blank();
+  TCanvas a(&turned), b(&plain);
+  for (double degrees : {0.0, 30.0, -90.0}) {
+    a.RotateWorld(degrees);
+    a.RotateWorld(-degrees);
+    a.ResetDamage();
+    for (TCanvas* c : {&a, &b}) {
+      c->MoveTo(10, 10);
+      c->LineTo(70, 43);
+      c->PolyBezier(TArrPoint{{10, 60}, {40, 10}, {80, 110}, {120, 60}});
+    }
+    EXPECT_EQ(a.Damage(), QRect(QPoint(8, 8), QPoint(122, 112))) << degrees;
+  }
+  a.Release();
+  b.Release();
+  EXPECT_EQ(turned, plain);
+}
+
 TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
   // Damaged drawings put shapes there; the changed area the canvas reports must not overflow
   // (the sanitizer build catches it), and nothing reaches the picture from that far out.

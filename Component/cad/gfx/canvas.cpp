@@ -196,6 +196,7 @@ void TCanvas::Changed(const QRect& Area) {
 
 void TCanvas::Release() {
   FWorldTurned = false;
+  FWorldAngle = 0;
   if (FPainter) {
     if (FPainter->isActive()) FPainter->end();
     FPainter.reset();
@@ -209,10 +210,17 @@ void TCanvas::Stop() {
 }
 
 void TCanvas::RotateWorld(double Degrees) {
-  if (QPainter* p = Painter()) {
-    p->rotate(Degrees);
-    FWorldTurned = true;
+  QPainter* p = Painter();
+  if (!p) return;
+  FWorldAngle += Degrees;
+  // Turned back to where it started (callers turn and turn back in pairs): the plain world
+  // again, exactly, so that what follows is drawn and accounted for as unturned.
+  if (FWorldAngle == 0) {
+    ResetWorld();
+    return;
   }
+  p->rotate(Degrees);
+  FWorldTurned = true;
 }
 
 QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
@@ -224,6 +232,7 @@ QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
 
 void TCanvas::ResetWorld() {
   FWorldTurned = false;
+  FWorldAngle = 0;
   if (!FPainter) return;
   FPainter->resetTransform();
   FPainter->translate(-FOrigin.x(), -FOrigin.y());

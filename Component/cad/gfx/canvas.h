@@ -148,7 +148,8 @@ public:
   void Start();
   void Stop();
   // World rotation by degrees (positive turns clockwise on the screen), applied on top of the
-  // origin, and the inverse mapping of an owner point into the rotated coordinates.
+  // origin (turns that add up to none leave the plain world), and the inverse mapping of an
+  // owner point into the rotated coordinates.
   void RotateWorld(double Degrees);
   QPointF MapToWorld(QPointF OwnerPoint);
   void ResetWorld();
@@ -199,6 +200,7 @@ private:
   std::optional<QRect> FClip;
   QRect FDamage;
   bool FWorldTurned = false;
+  double FWorldAngle = 0;  // the sum of the turns since the world was last plain
   std::vector<QPoint> FScratch;
 
   // Font, background and text colour for a text of width W at (X, Y) in the font whose metrics
