@@ -66,6 +66,71 @@ TEST(Canvas, RepeatedArcsPaintWhatArcsPaint) {
   EXPECT_EQ(stamped, before);
 }
 
+TEST(Canvas, FlattenedBeziersPaintWhatCurvesPaint) {
+  std::mt19937 rng(7);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const TPenStyle styles[] = {TPenStyle::psSolid, TPenStyle::psDash, TPenStyle::psDot};
+  QImage direct = Blank(), flat = Blank();
+  // One canvas draws each curve as a curve, the other through its flattened lines; pens, raster
+  // modes and a clip change on the way (wide pens and closed curves are drawn as curves by both).
+  TCanvas a(&direct, QPoint(-20, -10)), b(&flat, QPoint(-20, -10));
+  for (int i = 0; i < 1500; ++i) {
+    if (i % 5 == 0) {
+      const int width = pick(0, 2);
+      const TPenStyle style = styles[pick(0, 2)];
+      const TColor color = static_cast<TColor>(pick(0, 0xFFFFFF));
+      const TPenMode mode = pick(0, 3) == 0 ? TPenMode::pmXor : TPenMode::pmCopy;
+      for (TCanvas* c : {&a, &b}) {
+        c->Pen()->SetWidth(width);
+        c->Pen()->SetStyle(style);
+        c->Pen()->SetColor(color);
+        c->Pen()->SetMode(mode);
+      }
+    }
+    if (i == 750) {
+      a.SetClipRect(TRect{0, 0, 90, 70});
+      b.SetClipRect(TRect{0, 0, 90, 70});
+    }
+    // One to three segments (and a point that completes none), small and large, partly off the
+    // image, some ending where they start.
+    const int reach = pick(0, 1) ? 20 : 200, x0 = pick(-30, 170), y0 = pick(-20, 130);
+    TArrPoint points;
+    const int count = 3 * pick(1, 3) + 1 + pick(0, 1);
+    for (int k = 0; k < count; ++k) points.push_back(TPoint{x0 + pick(-reach, reach), y0 + pick(-reach, reach)});
+    if (i % 6 == 0) points[(count - 1) / 3 * 3] = points[0];
+    TFlatBezier curve;
+    TCanvas::FlattenBezier(points, curve);
+    a.PolyBezier(points);
+    b.PolyBezier(curve);
+    if (i % 10 == 9) {
+      a.Release();
+      b.Release();
+      ASSERT_EQ(flat, direct) << "after curve " << i;
+    }
+  }
+}
+
+TEST(Canvas, AWorldTurnedBackIsPlainAgain) {
+  // Text and pictures turn the world and turn it back; what is drawn afterwards is drawn, and
+  // recorded as drawn, where it is, as on a canvas that never turned.
+  QImage turned = Blank(), plain = Blank();
+  TCanvas a(&turned), b(&plain);
+  for (double degrees : {0.0, 30.0, -90.0}) {
+    a.RotateWorld(degrees);
+    a.RotateWorld(-degrees);
+    a.ResetDamage();
+    for (TCanvas* c : {&a, &b}) {
+      c->MoveTo(10, 10);
+      c->LineTo(70, 43);
+      c->PolyBezier(TArrPoint{{10, 60}, {40, 10}, {80, 110}, {120, 60}});
+    }
+    EXPECT_EQ(a.Damage(), QRect(QPoint(8, 8), QPoint(122, 112))) << degrees;
+  }
+  a.Release();
+  b.Release();
+  EXPECT_EQ(turned, plain);
+}
+
 TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
   // Damaged drawings put shapes there; the changed area the canvas reports must not overflow
   // (the sanitizer build catches it), and nothing reaches the picture from that far out.
@@ -81,37 +146,63 @@ TEST(Canvas, CoordinatesAtTheEndsOfIntDrawWithoutOverflow) {
 }
 
 // Text measured and drawn right after a font change uses the new font, whichever way the font
-// changes, and laid-out text draws the same glyphs as plain text.
+// changes, and laid-out text draws the same pixels as plain text, its filled box included.
 TEST(Canvas, TextFollowsEveryFontChange) {
   QImage image = Blank();
   TCanvas c(&image);
-  auto inkHeight = [&](auto&& draw) {
+  auto drawn = [&](auto&& draw) {
     image.fill(Qt::white);
     draw();
     c.Release();
+    return image.copy();
+  };
+  auto inkHeight = [&](auto&& draw) {
+    const QImage shot = drawn(draw);
     int top = -1, bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (qGray(image.pixel(x, y)) < 128) {
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if (qGray(shot.pixel(x, y)) < 128) {
           if (top < 0) top = y;
           bottom = y;
         }
     return top < 0 ? 0 : bottom - top + 1;
   };
+  // The same font built here, at the pixel size the canvas font's point size gives at 96 pixels
+  // per inch.
+  auto advance = [&c](int Pixels, bool Bold, const QString& Text) {
+    QFont f(c.Font()->Name());
+    f.setPixelSize(Pixels);
+    f.setBold(Bold);
+    return QFontMetrics(f).horizontalAdvance(Text);
+  };
   c.Brush()->SetStyle(TBrushStyle::bsClear);
   c.Font()->SetSize(8);
   const TPoint small = c.TextExtent(QStringLiteral("MM"));
+  EXPECT_EQ(small.X, advance(11, false, QStringLiteral("MM")));
   const int smallInk = inkHeight([&] { c.TextOutF(10, 10, QStringLiteral("MM")); });
   c.Font()->SetSize(24);
-  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, 2 * small.X);
+  const TPoint large = c.TextExtent(QStringLiteral("MM"));
+  EXPECT_EQ(large.X, advance(32, false, QStringLiteral("MM")));
   const int largeInk = inkHeight([&] { c.TextOutF(10, 10, QStringLiteral("MM")); });
   EXPECT_GT(largeInk, 2 * smallInk);
+  // Bold glyphs of the same size are wider.
   c.Font()->SetStyle(fsBold);
-  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, c.TextExtent(QStringLiteral("M")).X);
+  EXPECT_EQ(c.TextExtent(QStringLiteral("MM")).X, advance(32, true, QStringLiteral("MM")));
+  EXPECT_GT(c.TextExtent(QStringLiteral("MM")).X, large.X);
   TFont other;
   other.SetSize(8);
   c.SetFont(other);
   EXPECT_EQ(c.TextExtent(QStringLiteral("MM")), small);
-  QStaticText laid(QStringLiteral("MM"));
+  TShapedText laid(QStringLiteral("MM"));
   EXPECT_EQ(inkHeight([&] { c.TextOutF(10, 10, laid); }), smallInk);
+  // On a solid brush, drawn first in one font and then in another: the box is filled in the
+  // font the text is drawn in each time.
+  c.Brush()->SetStyle(TBrushStyle::bsSolid);
+  c.Brush()->SetColor(clYellow);
+  TShapedText label(QStringLiteral("    79."));
+  for (int size : {8, 20, 8}) {
+    c.Font()->SetSize(size);
+    EXPECT_EQ(drawn([&] { c.TextOutF(10, 10, label); }), drawn([&] { c.TextOutF(10, 10, QStringLiteral("    79.")); }))
+        << size;
+  }
 }

@@ -79,7 +79,11 @@ TEST(TextShape, WrapKeepsTheBreaksOfTheOneCharacterRuleAndEnds) {
   const QFontMetrics& fm = MetricsOf(font);
   const QString line = QStringLiteral("The quick brown fox jumps over the lazy dog, twice over and once more");
   ASSERT_GT(fm.horizontalAdvance(line), 250);
-  const QStringList lines{line, QStringLiteral("short"), QString()};
+  // Runs of narrow and wide letters make each piece much longer or shorter than the one before,
+  // which the search for the next cut starts from.
+  QString mixed;
+  for (int run = 1; run <= 12; ++run) mixed += QString(run * 3, QLatin1Char(run % 2 ? 'i' : 'W'));
+  const QStringList lines{line, QStringLiteral("short"), QString(), mixed};
   for (int width : {100, 37, 1, 0, -5}) {
     SCOPED_TRACE(width);
     const QStringList wrapped = TMyText::WrapLines(lines, width, fm);
@@ -197,6 +201,38 @@ TEST(TextShape, FlipsKeepTheCornerOrder) {
   EXPECT_NEAR(std::remainder(r->Angle() + 0.5, 2 * M_PI), 0, 1e-5);
 }
 
+TEST(TextShape, ReachCoversWrappedLinesAtEveryZoom) {
+  // A box narrower on the screen than a line is tall wraps its text into a column that leaves
+  // the box far behind; whatever it paints must lie within its reach measured at that zoom (the
+  // box at the zoom, widened by the margin in pixels).
+  struct Case {
+    double Zoom;
+    TVAlignment Align;
+    float Angle;
+  };
+  for (const Case& c : {Case{0.25, TVAlignment::vaTop, 0}, Case{1, TVAlignment::vaBottom, 0},
+                        Case{4, TVAlignment::vaMiddle, 0}, Case{1, TVAlignment::vaTop, static_cast<float>(M_PI / 2)}}) {
+    SCOPED_TRACE(testing::Message() << "zoom " << c.Zoom << ", alignment " << static_cast<int>(c.Align) << ", angle " << c.Angle);
+    TMyCAD cad;
+    cad.SetZoom(c.Zoom);
+    // 2 x 20 units with its top-left corner at device (600, 600), in the middle of the picture.
+    const float x = static_cast<float>(600 / c.Zoom), y = static_cast<float>(600 / c.Zoom);
+    auto t = MakeBox<TMyText>(cad, x, y, x + 2, y + 20);
+    t->SetLines({QString(40, QLatin1Char('i')), QStringLiteral("Wrap")});
+    t->SetVAlignment(c.Align);
+    t->SetAngle(c.Angle);
+    const TShapeReach reach = t->GetReach();
+    ASSERT_TRUE(reach.Bounded);
+    const QRect ink = Render(*t, 1200, 1200).Ink();
+    ASSERT_TRUE(QRect(1, 1, 1198, 1198).contains(ink));  // all of it is on the picture
+    const double m = reach.Margin + 1;  // a pixel for rounding
+    EXPECT_GE(ink.left(), reach.Box.Left * c.Zoom - m);
+    EXPECT_GE(ink.top(), reach.Box.Top * c.Zoom - m);
+    EXPECT_LE(ink.right(), reach.Box.Right * c.Zoom + m);
+    EXPECT_LE(ink.bottom(), reach.Box.Bottom * c.Zoom + m);
+  }
+}
+
 TEST(TextShape, RecordInEveryGeneration) {
   TMyCAD cad;
   cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
@@ -288,6 +324,68 @@ TEST(ImageShape, PlaceholderPictureAndTurnedPlacement) {
   Render zoomed(*p, 200, 200);
   EXPECT_EQ(zoomed.Ink(), QRect(60, 60, 80, 40));
   EXPECT_EQ(zoomed.Image.Pixel(135, 95), clBlue);
+}
+
+TEST(ImageShape, EmptyPicturesKeepTheBoxAndFlipsKeepThePictureInIt) {
+  TMyCAD cad;
+  cad.SetZoom(1);
+  // A 40 x 20 picture, red on its left half and blue on its right.
+  TBitmap picture(40, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) picture.SetPixel(x, y, x < 20 ? clRed : clBlue);
+
+  // A picture the loader cannot read (or none) leaves the box as it was.
+  TBitmap unreadable;
+  EXPECT_FALSE(unreadable.LoadFromData(QByteArray("not a picture")));
+  const int32_t id = cad.AddImageShapeByCode(QStringLiteral("Picture"), TPoint{30, 30}, &picture);
+  ASSERT_GE(id, 0);
+  TMyShape* onSurface = cad.GetShapeByID(id);
+  const TArrMyPoint box{{30, 30}, {70, 30}, {70, 50}, {30, 50}};
+  ASSERT_EQ(onSurface->Points, box);
+  for (const TBitmap* none : {static_cast<const TBitmap*>(&unreadable), static_cast<const TBitmap*>(nullptr)}) {
+    ASSERT_TRUE(cad.SetMyImage(id, none));
+    EXPECT_EQ(onSurface->Points, box);
+  }
+  // Made by code without a picture, it has no box to keep: it stays at its corner.
+  const int32_t bare = cad.AddImageShapeByCode(QStringLiteral("Bare"), TPoint{5, 6}, &unreadable);
+  ASSERT_GE(bare, 0);
+  EXPECT_EQ(cad.GetShapeByID(bare)->Points, (TArrMyPoint{{5, 6}, {5, 6}, {5, 6}, {5, 6}}));
+
+  // Flipped one way, the other, or both, upright or turned a quarter: the picture covers the
+  // box and nothing beyond, and an upright one still reads from left to right.
+  for (float angle : {0.0f, static_cast<float>(M_PI / 2)}) {
+    for (int flips : {1, 2, 3}) {
+      SCOPED_TRACE(testing::Message() << "angle " << angle << ", flips " << flips);
+      auto p = MakeBox<TMyImage>(cad, 30, 30, 31, 31);
+      p->SetBitmap(&picture);
+      p->SetAngle(angle);
+      const QRect before = Render(*p, 120, 120).Ink();
+      if (flips & 1) p->FlipHoriz();
+      if (flips & 2) p->FlipVert();
+      const Render after(*p, 120, 120);
+      const QRect ink = after.Ink();
+      EXPECT_NEAR(ink.left(), before.left(), 1);
+      EXPECT_NEAR(ink.top(), before.top(), 1);
+      EXPECT_NEAR(ink.right(), before.right(), 1);
+      EXPECT_NEAR(ink.bottom(), before.bottom(), 1);
+      if (angle == 0) {
+        EXPECT_EQ(after.Image.Pixel(35, 40), clRed);
+        EXPECT_EQ(after.Image.Pixel(65, 40), clBlue);
+      }
+    }
+  }
+
+  // A record whose corners an older flip left mirrored (corner 0 on the right) loads, saves and
+  // paints as it did: from corner 0 along the box's angle.
+  cad.SetDiskFileVersion(QStringLiteral("ZK.a"));
+  auto old = MakeBox<TMyImage>(cad, 30, 30, 31, 31);
+  old->SetBitmap(&picture);
+  old->Points = {{70, 30}, {30, 30}, {30, 50}, {70, 50}};
+  old->CenterPoint = old->ComputeCenterPoint();
+  const QByteArray record = Saved(*old);
+  auto loaded = Loaded<TMyImage>(cad, record, "ZK.a");
+  EXPECT_EQ(Saved(*loaded), record);
+  EXPECT_EQ(Render(*loaded, 160, 120).Ink(), QRect(70, 30, 40, 20));
 }
 
 TEST(ImageShape, SettingsCopiesAndRecords) {

@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <vector>
 
 using namespace cad;
 using testing_support::AddBox;
@@ -108,4 +110,67 @@ TEST(Render, RefusesWhatCannotBeRendered) {
   cad.OnPaint = [&inPaint](TMyCAD* Sender) { inPaint = Sender->RenderToImage(1); };
   cad.Repaint();
   EXPECT_TRUE(inPaint.isNull());
+}
+
+// A text drawn on a solid brush has its box filled first: the fill must be exactly as wide as the
+// text in the font it is drawn in, on the first paint after a change, on later paints and in a
+// render at another zoom, whether the text is laid out once and kept (a dimension line's label, a
+// text shape's lines) or drawn as it is (an info text).
+TEST(Render, TextBackgroundsCoverExactlyTheirText) {
+  TMyCAD cad;
+  cad.SetZoom(1);
+  const TColor fill = RGB(0, 200, 0);
+  struct TRow {
+    std::unique_ptr<TMyShape> Shape;
+    QString Text;
+    int Top, Bottom;  // the band of rows (at zoom 1) that holds the text
+  };
+  std::vector<TRow> rows;
+  auto rule = std::make_unique<TMyRuleLine>(&cad);
+  rule->Points = {{40, 80}, {340, 80}};
+  rule->SetShowUserInfo(true);
+  rule->SetUserInfo(QStringLiteral("    79."));
+  rows.push_back({std::move(rule), QStringLiteral("    79."), 0, 100});
+  auto text = std::make_unique<TMyText>(&cad);
+  text->Points = {{40, 120}, {340, 120}, {340, 180}, {40, 180}};
+  text->SetLines({QStringLiteral("Wide text")});
+  rows.push_back({std::move(text), QStringLiteral("Wide text"), 100, 200});
+  auto line = std::make_unique<TMyLine>(&cad);
+  line->Points = {{40, 280}, {340, 280}};
+  line->SetInfo(QStringLiteral("Info text"));
+  line->TextPoint = TMyPoint{190, 240};
+  rows.push_back({std::move(line), QStringLiteral("Info text"), 200, 300});
+  for (TRow& r : rows) {
+    r.Shape->CenterPoint = r.Shape->ComputeCenterPoint();
+    r.Shape->Font()->SetSize(20);
+    Fill(r.Shape.get(), fill);
+  }
+  std::vector<int> widths;
+  for (TRow& r : rows) {
+    widths.push_back(MetricsOf(*r.Shape->Font()).horizontalAdvance(r.Text));
+    TMyShape* s = r.Shape.release();
+    s->ShapeId = cad.NextShapeId();
+    s->ShapeNo = cad.GetShapesCount();
+    ASSERT_TRUE(cad.AddShape(s, true, false));
+  }
+  cad.DeSelectedAllShapesByCode();
+
+  // The columns between the first and the last pixel of the fill colour in each band.
+  auto expectFills = [&](const QImage& Image, int Zoom, const char* What) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+      int left = Image.width(), right = -1;
+      for (int y = rows[i].Top * Zoom; y < rows[i].Bottom * Zoom; ++y)
+        for (int x = 0; x < Image.width(); ++x)
+          if (FromQRgb(Image.pixel(x, y)) == fill) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+          }
+      EXPECT_EQ(right - left + 1, widths[i]) << What << ": " << rows[i].Text.toStdString();
+    }
+  };
+  cad.Repaint();
+  expectFills(Buffer(cad), 1, "first paint");
+  cad.Repaint();
+  expectFills(Buffer(cad), 1, "second paint");
+  expectFills(cad.RenderToImage(2), 2, "render at zoom 2");
 }

@@ -9,7 +9,9 @@
 
 #include <cad/shapes/group.h>
 #include <cad/shapes/rectangle.h>
+#include <cad/shapes/textimage.h>
 
+#include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <random>
@@ -482,6 +484,49 @@ TEST(ShapeIndex, EllipseOutlineBeyondItsPointsIsReached) {
   for (int y = 0; y < a.height(); ++y)
     for (int x = 0; x < a.width(); ++x) red += FromQRgb(a.pixel(x, y)) == clRed;
   EXPECT_GT(red, 50);  // the outline does reach into the view
+}
+
+TEST(ShapeIndex, WrappedTextIsReachedAtEveryZoom) {
+  // A text box six units wide wraps its lines into a column that runs far below it, longer the
+  // narrower the box shows. Measured at zoom 4 and then looked at zoom 1, after a render at zoom 4
+  // and after a change of the text, a view on the column's end (and nothing else of the text)
+  // shows what a full repaint shows.
+  TShownSurface A(true), B(false);
+  std::vector<TMyText*> texts;
+  for (TShownSurface* t : {&A, &B}) {
+    TMyCAD& c = *t->Cad;
+    c.SetZoom(4);
+    auto* text = new TMyText(&c);
+    text->Points = {{100, 20}, {106, 20}, {106, 40}, {100, 40}};
+    text->SetLines({QString(40, QLatin1Char('i')), QStringLiteral("Wrap")});
+    text->SetVAlignment(TVAlignment::vaTop);
+    Add(c, text);
+    c.DeSelectedAllShapesByCode();
+    texts.push_back(text);
+    c.Repaint();
+    c.SetZoom(1);
+  }
+  QApplication::processEvents();  // the scroll areas take the new sizes
+  for (TShownSurface* t : {&A, &B}) t->ScrollTo(0, 280);
+  auto expectColumn = [&](const std::string& Step) {
+    const QImage a = A.Buffer();
+    B.Buffer();
+    ExpectTwins(A, B, Step);
+    int ink = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 90; x < 116; ++x) ink += a.pixel(x - A.Cad->BufferArea().left(), y) != qRgb(255, 255, 255);
+    EXPECT_GT(ink, 20) << Step;  // the view does show the column
+  };
+  expectColumn("zoom 4, then 1");
+  for (TShownSurface* t : {&A, &B}) ASSERT_FALSE(t->Cad->RenderToImage(4).isNull());
+  expectColumn("after a render at zoom 4");
+  for (TShownSurface* t : {&A, &B}) {
+    TMyText* text = texts[t == &A ? 0 : 1];
+    t->Cad->RenderToImage(4);
+    text->SetLines({QString(36, QLatin1Char('i'))});
+    t->Cad->RepaintChanged();
+  }
+  expectColumn("the text changed after a render");
 }
 
 TEST(ShapeIndex, GridMatchesStrokedLines) {

@@ -72,7 +72,7 @@ void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QString& Text, const TFon
   TurnedTextOut(Canvas, X, Y, Text, Font, A);
 }
 
-void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QStaticText& Text, const TFont* Font, double A) {
+void MyLogTextOut(TCanvas* Canvas, int X, int Y, const TShapedText& Text, const TFont* Font, double A) {
   TurnedTextOut(Canvas, X, Y, Text, Font, A);
 }
 

@@ -28,7 +28,7 @@ void DrawLinkSquare(TCanvas* Canvas, const TMyPoint& P);
 // the screen for positive A). Z is accepted for compatibility and not used.
 void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QString& Text, const TFont* Font, double A, double Z = 0);
 // The same for a text laid out once by the caller and kept between paints.
-void MyLogTextOut(TCanvas* Canvas, int X, int Y, const QStaticText& Text, const TFont* Font, double A);
+void MyLogTextOut(TCanvas* Canvas, int X, int Y, const TShapedText& Text, const TFont* Font, double A);
 // Sets the canvas font and returns (width, height) of the text in pixels.
 TPoint GetTextWidthHeight(TCanvas* Canvas, const QString& Text, const TFont* Font, double D1 = 0, double D2 = 0);
 

@@ -80,6 +80,13 @@ QImage DrawableImage(const TBitmap& b) {
   return img;
 }
 
+void TShapedText::SetText(const QString& Text, QStaticText::PerformanceHint Hint) {
+  FShaped.setText(Text);
+  FShaped.setTextFormat(Qt::PlainText);
+  FShaped.setPerformanceHint(Hint);
+  FMeasured = false;
+}
+
 TCanvas::TCanvas() = default;
 
 TCanvas::TCanvas(QPaintDevice* device, QPoint origin) : FDevice(device), FOrigin(origin) {}
@@ -189,6 +196,7 @@ void TCanvas::Changed(const QRect& Area) {
 
 void TCanvas::Release() {
   FWorldTurned = false;
+  FWorldAngle = 0;
   if (FPainter) {
     if (FPainter->isActive()) FPainter->end();
     FPainter.reset();
@@ -202,10 +210,17 @@ void TCanvas::Stop() {
 }
 
 void TCanvas::RotateWorld(double Degrees) {
-  if (QPainter* p = Painter()) {
-    p->rotate(Degrees);
-    FWorldTurned = true;
+  QPainter* p = Painter();
+  if (!p) return;
+  FWorldAngle += Degrees;
+  // Turned back to where it started (callers turn and turn back in pairs): the plain world
+  // again, exactly, so that what follows is drawn and accounted for as unturned.
+  if (FWorldAngle == 0) {
+    ResetWorld();
+    return;
   }
+  p->rotate(Degrees);
+  FWorldTurned = true;
 }
 
 QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
@@ -217,6 +232,7 @@ QPointF TCanvas::MapToWorld(QPointF OwnerPoint) {
 
 void TCanvas::ResetWorld() {
   FWorldTurned = false;
+  FWorldAngle = 0;
   if (!FPainter) return;
   FPainter->resetTransform();
   FPainter->translate(-FOrigin.x(), -FOrigin.y());
@@ -262,18 +278,92 @@ void TCanvas::Polyline(const TPoint* Points, size_t Count) {
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
 
+void TCanvas::StrokePath(const QPainterPath& Path, const TArrPoint& Points) {
+  if (QPainter* p = Painter()) {
+    const QBrush saved = p->brush();
+    p->setBrush(Qt::NoBrush);
+    p->drawPath(Path);
+    p->setBrush(saved);
+  }
+  Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
+}
+
 void TCanvas::PolyBezier(const TArrPoint& Points) {
   if (Points.size() < 4) return;
   QPainterPath path(QPointF(Points[0].X, Points[0].Y));
   for (size_t i = 1; i + 2 < Points.size(); i += 3)
     path.cubicTo(Points[i].X, Points[i].Y, Points[i + 1].X, Points[i + 1].Y, Points[i + 2].X, Points[i + 2].Y);
-  if (QPainter* p = Painter()) {
-    const QBrush saved = p->brush();
-    p->setBrush(Qt::NoBrush);
-    p->drawPath(path);
-    p->setBrush(saved);
+  StrokePath(path, Points);
+}
+
+namespace {
+
+struct TPointF {
+  double X, Y;
+};
+
+// The curve (P[3] to P[0], backwards) cut in halves: P[6] .. P[3] and P[3] .. P[0].
+void SplitCubic(TPointF* P) {
+  P[6] = P[3];
+  const TPointF c1 = P[1], c2 = P[2];
+  const TPointF a{(P[0].X + c1.X) * 0.5, (P[0].Y + c1.Y) * 0.5};
+  const TPointF b{(P[3].X + c2.X) * 0.5, (P[3].Y + c2.Y) * 0.5};
+  const TPointF c{(c1.X + c2.X) * 0.5, (c1.Y + c2.Y) * 0.5};
+  P[1] = a;
+  P[5] = b;
+  P[2] = TPointF{(a.X + c.X) * 0.5, (a.Y + c.Y) * 0.5};
+  P[4] = TPointF{(b.X + c.X) * 0.5, (b.Y + c.Y) * 0.5};
+  P[3] = TPointF{(P[2].X + P[4].X) * 0.5, (P[2].Y + P[4].Y) * 0.5};
+}
+
+// The rasterizer's test and order for one-pixel pens: a piece whose control points lie within
+// about a quarter pixel of its chord is drawn as a line; others are halved, at most Level more
+// times. The pieces' ends go to Out from the start of the curve to its end.
+void Subdivide(TPointF* P, int Level, QPainterPath& Out) {
+  if (Level > 0) {
+    const double dx = P[3].X - P[0].X, dy = P[3].Y - P[0].Y;
+    const double len = 0.25 * (std::fabs(dx) + std::fabs(dy));
+    if (std::fabs(dx * (P[0].Y - P[2].Y) - dy * (P[0].X - P[2].X)) >= len ||
+        std::fabs(dx * (P[0].Y - P[1].Y) - dy * (P[0].X - P[1].X)) >= len) {
+      SplitCubic(P);
+      Subdivide(P + 3, Level - 1, Out);
+      Subdivide(P, Level - 1, Out);
+      return;
+    }
   }
-  Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
+  Out.lineTo(P[0].X, P[0].Y);
+}
+
+}  // namespace
+
+void TCanvas::FlattenBezier(const TArrPoint& Points, TFlatBezier& Out) {
+  Out.Points.clear();
+  Out.Lines.clear();
+  if (Points.size() < 4) return;
+  Out.Points.assign(Points.begin(), Points.begin() + static_cast<std::ptrdiff_t>((Points.size() - 1) / 3 * 3 + 1));
+  Out.Lines.moveTo(Points[0].X, Points[0].Y);
+  constexpr int kLevels = 6;
+  TPointF work[3 * kLevels + 4];
+  for (size_t i = 1; i + 2 < Out.Points.size(); i += 3) {
+    const TArrPoint& p = Out.Points;
+    work[3] = TPointF{static_cast<double>(p[i - 1].X), static_cast<double>(p[i - 1].Y)};
+    work[2] = TPointF{static_cast<double>(p[i].X), static_cast<double>(p[i].Y)};
+    work[1] = TPointF{static_cast<double>(p[i + 1].X), static_cast<double>(p[i + 1].Y)};
+    work[0] = TPointF{static_cast<double>(p[i + 2].X), static_cast<double>(p[i + 2].Y)};
+    Subdivide(work, kLevels, Out.Lines);
+  }
+}
+
+void TCanvas::PolyBezier(const TFlatBezier& Curve) {
+  if (Curve.Points.size() < 4) return;
+  // Wide pens are stroked along the curve itself, other devices get the curve, a turned world
+  // cuts it up after turning it, and a closed outline has its last pixel placed from the
+  // direction it ends in (the last control point's, not the last piece's).
+  if (FWorldTurned || FPen.Width() > 1 || !dynamic_cast<QImage*>(FDevice) || Curve.Points.front() == Curve.Points.back()) {
+    PolyBezier(Curve.Points);
+    return;
+  }
+  StrokePath(Curve.Lines, Curve.Points);
 }
 
 std::pair<int, int> TCanvas::ArcAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
@@ -368,10 +458,9 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
   FPenPos = TPoint{X + TextWidth(Text), Y};
 }
 
-QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
+QPainter* TCanvas::BeginText(const QFontMetrics& fm, double X, double Y, double W, QRect& Area) {
   QPainter* p = Painter();
   if (!p) return nullptr;
-  const QFontMetrics& fm = FText.Of(FFont);
   // Glyphs may overhang their advance by part of the line height (italics).
   Area = Widened(QRectF(X, Y, W, fm.height()).toAlignedRect(), fm.height() / 2 + 2);
   if (FAppliedFont != FText.Serial()) {
@@ -387,13 +476,21 @@ QPainter* TCanvas::BeginText(double X, double Y, double W, QRect& Area) {
 void TCanvas::TextOutF(double X, double Y, const QString& Text) {
   QRect area;
   const QFontMetrics& fm = FText.Of(FFont);
-  if (QPainter* p = BeginText(X, Y, fm.horizontalAdvance(Text), area)) p->drawText(QPointF(X, Y + fm.ascent()), Text);
+  if (QPainter* p = BeginText(fm, X, Y, fm.horizontalAdvance(Text), area)) p->drawText(QPointF(X, Y + fm.ascent()), Text);
   Changed(area);
 }
 
-void TCanvas::TextOutF(double X, double Y, const QStaticText& Text) {
+void TCanvas::TextOutF(double X, double Y, const TShapedText& Text) {
+  // The text is laid out in the painter's font only when it is drawn, so its own size may still
+  // be that of another font: its box is measured here, as plain text is, once per font.
+  const QFontMetrics& fm = FText.Of(FFont);
+  if (!Text.FMeasured || Text.FMeasuredIn != FText.Font()) {
+    Text.FWidth = fm.horizontalAdvance(Text.Text());
+    Text.FMeasuredIn = FText.Font();
+    Text.FMeasured = true;
+  }
   QRect area;
-  if (QPainter* p = BeginText(X, Y, Text.size().width(), area)) p->drawStaticText(QPointF(X, Y), Text);
+  if (QPainter* p = BeginText(fm, X, Y, Text.FWidth, area)) p->drawStaticText(QPointF(X, Y), Text.FShaped);
   Changed(area);
 }
 

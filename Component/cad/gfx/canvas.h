@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QStaticText>
 #include <QRect>
 #include <QString>
@@ -30,6 +31,33 @@ class TBitmap;
 
 // The bitmap as it is painted: with its transparent colour keyed out when it is transparent.
 QImage DrawableImage(const TBitmap& Bitmap);
+
+// A text laid out once and drawn many times without shaping it again. A canvas measures it in
+// the font it draws it in, once per font, so that a filled background covers it exactly.
+class TShapedText {
+public:
+  TShapedText() = default;
+  explicit TShapedText(const QString& Text, QStaticText::PerformanceHint Hint = QStaticText::ModerateCaching) {
+    SetText(Text, Hint);
+  }
+  QString Text() const { return FShaped.text(); }
+  void SetText(const QString& Text, QStaticText::PerformanceHint Hint = QStaticText::ModerateCaching);
+
+private:
+  friend class TCanvas;
+  QStaticText FShaped;
+  // The width in the font it was last drawn in; kept by the canvas that draws it.
+  mutable QFont FMeasuredIn;
+  mutable int FWidth = 0;
+  mutable bool FMeasured = false;
+};
+
+// Bezier segments (see TCanvas::PolyBezier) flattened once to be drawn many times: the lines the
+// painter's rasterizer cuts the curve into for a one-pixel pen, with the points they came from.
+struct TFlatBezier {
+  TArrPoint Points;    // the whole segments' points
+  QPainterPath Lines;  // from the first point through the ends of the flat pieces
+};
 
 class TCanvas {
 public:
@@ -75,8 +103,14 @@ public:
   void Polygon(const TPoint* Points, size_t Count);
   void Polyline(const TArrPoint& Points);
   void Polyline(const TPoint* Points, size_t Count);
-  // Cubic Bezier segments: points 0..3, then 3 more per further segment.
+  // Cubic Bezier segments: points 0..3, then 3 more per further segment; points past the last
+  // whole segment are left out.
   void PolyBezier(const TArrPoint& Points);
+  // The same curve, flattened by FlattenBezier. Where lines give exactly the curve's pixels (an
+  // image, a one-pixel pen, an unturned world, a curve that does not end where it starts) the
+  // lines are drawn, which spares the rasterizer cutting the curve up on every paint.
+  void PolyBezier(const TFlatBezier& Curve);
+  static void FlattenBezier(const TArrPoint& Points, TFlatBezier& Out);
   // Elliptic arc, chord and pie in the box (X1,Y1)-(X2,Y2), counter-clockwise from the ray
   // through (X3,Y3) to the ray through (X4,Y4).
   void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
@@ -95,7 +129,7 @@ public:
   // The same at a fractional position (rotated text lands between pixels).
   void TextOutF(double X, double Y, const QString& Text);
   // The same for a text laid out once and kept by the caller (drawn again without shaping).
-  void TextOutF(double X, double Y, const QStaticText& Text);
+  void TextOutF(double X, double Y, const TShapedText& Text);
   int TextWidth(const QString& Text);
   int TextHeight(const QString& Text);
   TPoint TextExtent(const QString& Text);
@@ -114,7 +148,8 @@ public:
   void Start();
   void Stop();
   // World rotation by degrees (positive turns clockwise on the screen), applied on top of the
-  // origin, and the inverse mapping of an owner point into the rotated coordinates.
+  // origin (turns that add up to none leave the plain world), and the inverse mapping of an
+  // owner point into the rotated coordinates.
   void RotateWorld(double Degrees);
   QPointF MapToWorld(QPointF OwnerPoint);
   void ResetWorld();
@@ -138,6 +173,8 @@ private:
   // The points as the painter takes them, in a buffer that is reused.
   const QPoint* ToScratch(const TPoint* Points, size_t Count);
   void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+  // Strokes the path without filling it; Points bound what it covers.
+  void StrokePath(const QPainterPath& Path, const TArrPoint& Points);
   // The toolkit's start angle and span (sixteenths of a degree) of the arc from the ray through
   // (X3,Y3) to the ray through (X4,Y4) about the centre of the box (X1,Y1)-(X2,Y2).
   static std::pair<int, int> ArcAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
@@ -163,11 +200,12 @@ private:
   std::optional<QRect> FClip;
   QRect FDamage;
   bool FWorldTurned = false;
+  double FWorldAngle = 0;  // the sum of the turns since the world was last plain
   std::vector<QPoint> FScratch;
 
-  // Font, background and text colour for a text of width W at (X, Y); Area receives what it
-  // may cover. Null without a painter.
-  QPainter* BeginText(double X, double Y, double W, QRect& Area);
+  // Font, background and text colour for a text of width W at (X, Y) in the font whose metrics
+  // are given (the canvas font's); Area receives what it may cover. Null without a painter.
+  QPainter* BeginText(const QFontMetrics& Metrics, double X, double Y, double W, QRect& Area);
   // The toolkit font and metrics of Font (shapes assign their font before every text they draw,
   // mostly the same one); FAppliedFont is the cache's serial the painter has.
   TFontMetricsCache FText;

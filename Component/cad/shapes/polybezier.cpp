@@ -77,18 +77,8 @@ bool TMyPolyBezier::IsDrawingFinished(TMouseButton, const TPoint& P) {
 void TMyPolyBezier::Draw(TCanvas* Canvas) {
   if (!Canvas) return;
   SetDrawShapeMode(this, Canvas);
-  const TArrPoint& px = ZoomedPixels();
-  if (px.size() >= 4) {
-    if (px.size() % 3 == 1) {
-      Canvas->PolyBezier(px);
-    } else {
-      // Points past the last whole segment are not drawn; the shortened list is kept with the
-      // shape until it or the zoom changes.
-      Canvas->PolyBezier(CachedOutline([&px](TArrPoint& Out) {
-        Out.assign(px.begin(), px.begin() + static_cast<std::ptrdiff_t>((px.size() - 1) / 3 * 3 + 1));
-      }));
-    }
-  }
+  // Points past the last whole segment are not drawn.
+  Canvas->PolyBezier(CachedOutline(FFlat, [this](TFlatBezier& Out) { TCanvas::FlattenBezier(ZoomedPixels(), Out); }));
   DrawInfo(Canvas);
 }
 

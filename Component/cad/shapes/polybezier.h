@@ -42,6 +42,9 @@ private:
   // The zoomed points after the edit of point HotId by the device offset P2 - P1 (see
   // SizeChangeValue); Moved receives the indices that changed.
   TArrMyPoint EditedPoints(const TMyPoint& P1, const TMyPoint& P2, std::vector<int32_t>& Moved) const;
+
+  // The curve as painted, flattened once per change and zoom.
+  TFlatBezier FFlat;
 };
 
 }  // namespace cad

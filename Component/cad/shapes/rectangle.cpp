@@ -138,6 +138,23 @@ void TMyRectangle::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {
   DrawRectangle(Canvas, pts);
 }
 
+void TMyRectangle::FlipKeepingCornerOrder(bool Horizontal) {
+  if (Horizontal) TMyShape::FlipHoriz();
+  else TMyShape::FlipVert();
+  if (Points.size() >= 4) {
+    auto& p = Points.Edit();
+    if (Horizontal) {
+      std::swap(p[0], p[1]);
+      std::swap(p[2], p[3]);
+    } else {
+      std::swap(p[0], p[3]);
+      std::swap(p[1], p[2]);
+    }
+  }
+  if (Angle() != 0) SetAngleValue(static_cast<float>(Angle() + (Horizontal ? PiL : 2 * PiL)));
+  Changed();
+}
+
 std::optional<std::array<TMyPoint, 4>> TMyRectangle::ResizedCorners(const std::array<TMyPoint, 4>& Corners,
                                                                     const TMyPoint& Center, float Angle, int32_t H,
                                                                     const TMyPoint& NewPoint) {

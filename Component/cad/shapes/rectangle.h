@@ -55,6 +55,10 @@ public:
                                                                const TMyPoint& NewPoint);
 
 protected:
+  // Mirrors the box as TMyShape's flips do, then puts the corners back in their order (corner 0
+  // first in the unturned frame) with the mirrored box's angle: what is laid out from corner 0
+  // (lines of text, a picture) stays inside the box and reads as before.
+  void FlipKeepingCornerOrder(bool Horizontal);
   std::array<TMyPoint, 4> Corners() const;
   std::array<TMyPoint, 4> ZoomedCorners() const;
   TArrPoint ZoomedCornerPolygon() const;

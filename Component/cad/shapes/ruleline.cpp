@@ -112,10 +112,9 @@ void TMyRuleLine::Draw(TCanvas* Canvas) {
   }
   // Centred along the line and just above it in the line's own frame, then turned with it. The
   // label is measured and laid out again only when its text or the shape changes.
-  if (text != FLabel.text() || FLabelRevision != Revision()) {
+  if (text != FLabel.Text() || FLabelRevision != Revision()) {
     FLabelSize = GetTextWidthHeight(Canvas, text, Font());
-    FLabel.setText(text);
-    FLabel.setTextFormat(Qt::PlainText);
+    FLabel.SetText(text);
     FLabelRevision = Revision();
   }
   const TPoint wh = FLabelSize;

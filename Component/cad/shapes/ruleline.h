@@ -6,7 +6,6 @@
 
 #include "line.h"
 
-#include <QStaticText>
 
 namespace cad {
 
@@ -44,7 +43,7 @@ private:
   TTickStyle FTickStyle = TTickStyle::tsLine;
   QString FUserInfo;
   // The label as last painted, with its size and the revision it was measured at.
-  QStaticText FLabel;
+  TShapedText FLabel;
   TPoint FLabelSize;
   uint64_t FLabelRevision = 0;
 };

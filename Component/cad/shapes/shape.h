@@ -161,6 +161,9 @@ public:
   // Where the shape can show up (see TShapeReach). Kinds that paint beyond their points, or whose
   // hit test accepts points beyond them, widen it.
   virtual TShapeReach GetReach();
+  // Whether the reach's margin counts pixels that change with the zoom (lines a text wraps into);
+  // the surface measures such reaches again whenever its zoom changes.
+  virtual bool ReachFollowsZoom() { return false; }
   // The points in zoom, rounded to device pixels (GetPointInZoom, then MyPtToPt), made once per
   // revision and zoom.
   const TArrPoint& ZoomedPixels();
@@ -323,14 +326,22 @@ protected:
   // the shape or the zoom changes.
   template <typename Make>
   const TArrPoint& CachedOutline(Make&& M) {
+    return CachedOutline(FOutline, [&M](TArrPoint& Out) {
+      Out.clear();
+      M(Out);
+    });
+  }
+  // The same for an outline of another form, which the kind keeps in Kept; a kind keeps one
+  // outline, in one form.
+  template <typename T, typename Make>
+  const T& CachedOutline(T& Kept, Make&& M) {
     const double z = Zoom();
     if (FOutlineRevision != FRevision || FOutlineZoom != z) {
-      FOutline.clear();
-      M(FOutline);
+      M(Kept);
       FOutlineRevision = FRevision;
       FOutlineZoom = z;
     }
-    return FOutline;
+    return Kept;
   }
 
 private:

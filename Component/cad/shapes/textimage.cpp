@@ -14,7 +14,7 @@ namespace cad {
 namespace {
 
 // A cut at Pos that would split a surrogate pair moves before the pair.
-qsizetype WholeCharacters(const QString& S, qsizetype Pos) {
+qsizetype WholeCharacters(QStringView S, qsizetype Pos) {
   if (Pos > 0 && Pos < S.size() && S[Pos].isLowSurrogate() && S[Pos - 1].isHighSurrogate()) --Pos;
   return Pos;
 }
@@ -56,24 +56,50 @@ QStringList TMyText::WrapLines(const QStringList& Lines, int Width, const QFontM
       out.append(line);
       continue;
     }
-    QString s = line;
-    for (;;) {
-      // The shortest prefix wider than the box, found by halving: prefix widths grow with the
-      // prefix, so the cut lands where measuring one character more at a time would put it.
-      qsizetype lo = 1, hi = s.size() + 1;  // the answer lies in [lo, hi); hi means none
+    // What is left of the line starts at `from`. Prefix widths grow with the prefix, so the
+    // shortest prefix wider than the box is where measuring one character more at a time would
+    // cut. Pieces of one line are much alike, so the search starts at the length of the last one
+    // and gallops outwards, then halves the bracket it found: each piece costs measurements about
+    // as long as itself, not as long as the rest of the line.
+    qsizetype from = 0, guess = 1;
+    while (from < line.size()) {
+      const qsizetype left = line.size() - from;
+      auto wider = [&](qsizetype n) { return Metrics.horizontalAdvance(line.mid(from, n)) > Width; };
+      qsizetype lo = 1, hi = left + 1;  // the answer lies in [lo, hi); hi = left + 1 means none
+      const qsizetype start = std::clamp<qsizetype>(guess + 1, 1, left);
+      if (wider(start)) {
+        hi = start;
+        for (qsizetype step = 1; hi - step >= lo; step *= 2) {
+          if (!wider(hi - step)) {
+            lo = hi - step + 1;
+            break;
+          }
+          hi -= step;
+        }
+      } else {
+        lo = start + 1;
+        for (qsizetype step = 1; lo + step - 1 <= left; step *= 2) {
+          if (wider(lo + step - 1)) {
+            hi = lo + step - 1;
+            break;
+          }
+          lo += step;
+        }
+      }
       while (lo < hi) {
         const qsizetype mid = lo + (hi - lo) / 2;
-        if (Metrics.horizontalAdvance(s.left(mid)) > Width) hi = mid;
+        if (wider(mid)) hi = mid;
         else lo = mid + 1;
       }
-      if (lo > s.size()) break;  // what is left fits
-      qsizetype take = WholeCharacters(s, lo - 1);
-      if (take <= 0) take = WholeCharacters(s, std::min<qsizetype>(s.size(), s[0].isHighSurrogate() ? 2 : 1));
-      out.append(s.left(take));
-      s.remove(0, take);
-      if (s.isEmpty()) break;
+      if (lo > left) break;  // what is left fits
+      const QStringView rest = QStringView(line).mid(from);
+      qsizetype take = WholeCharacters(rest, lo - 1);
+      if (take <= 0) take = WholeCharacters(rest, std::min<qsizetype>(left, rest[0].isHighSurrogate() ? 2 : 1));
+      out.append(line.mid(from, take));
+      from += take;
+      guess = take;
     }
-    if (!s.isEmpty()) out.append(s);
+    if (from < line.size()) out.append(line.mid(from));
   }
   return out;
 }
@@ -88,7 +114,7 @@ const std::vector<TMyText::TLaidLine>& TMyText::LaidOutLines() {
   if (FLines.isEmpty()) {
     if (!Info().isEmpty()) {
       const long double w = fm.horizontalAdvance(Info()), h = fm.height();
-      FLaid.push_back({Info(), static_cast<double>((b - w) / 2), static_cast<double>((d - h) / 2), QStaticText()});
+      FLaid.push_back({Info(), static_cast<double>((b - w) / 2), static_cast<double>((d - h) / 2), TShapedText()});
     }
   } else {
     const QStringList lines = FWordWrap ? WrapLines(FLines, static_cast<int>(std::clamp<long double>(b, INT_MIN, INT_MAX)), fm) : FLines;
@@ -106,14 +132,10 @@ const std::vector<TMyText::TLaidLine>& TMyText::LaidOutLines() {
         case TVAlignment::vaMiddle: y = (d - h * n) / 2 + h * i; break;
         case TVAlignment::vaBottom: y = d - (n - i) * h; break;
       }
-      FLaid.push_back({lines[i], static_cast<double>(x), static_cast<double>(y), QStaticText()});
+      FLaid.push_back({lines[i], static_cast<double>(x), static_cast<double>(y), TShapedText()});
     }
   }
-  for (TLaidLine& l : FLaid) {
-    l.Shaped.setText(l.Text);
-    l.Shaped.setTextFormat(Qt::PlainText);
-    l.Shaped.setPerformanceHint(QStaticText::AggressiveCaching);
-  }
+  for (TLaidLine& l : FLaid) l.Shaped.SetText(l.Text, QStaticText::AggressiveCaching);
   FLaidRevision = Revision();
   FLaidZoom = z;
   return FLaid;
@@ -136,36 +158,32 @@ TShapeReach TMyText::GetReach() {
   TShapeReach r = TMyRectangle::GetReach();
   if (!r.Bounded) return r;
   // Text is not scaled with the zoom, so how far it can overflow the box is a matter of pixels:
-  // at most its widest line across and all its lines down, whichever way the box turns.
+  // at most its widest line across and all its lines down, whichever way the box turns. Wrapped
+  // pieces are no wider than their line, but there are more of them the narrower the box shows:
+  // they are counted at the current zoom.
+  // The widths are measured once per change; a new zoom wraps only a text that overflows its box
+  // there.
   const QFontMetrics& fm = MetricsOf(*Font());
-  float widest = static_cast<float>(fm.horizontalAdvance(Info()));
-  for (const QString& l : std::as_const(FLines)) widest = std::max(widest, static_cast<float>(fm.horizontalAdvance(l)));
-  const float tall = static_cast<float>(fm.height()) * static_cast<float>(std::max<qsizetype>(1, FLines.size()));
-  r.Margin = std::max(r.Margin, widest + tall + 2);
+  if (FWidthsRevision != Revision()) {
+    FWidest = fm.horizontalAdvance(Info());
+    FLongest = 0;
+    for (const QString& l : std::as_const(FLines)) {
+      const int w = fm.horizontalAdvance(l);
+      FWidest = std::max(FWidest, w);
+      FLongest = std::max(FLongest, w);
+    }
+    FWidthsRevision = Revision();
+  }
+  qsizetype lines = FLines.size();
+  if (ReachFollowsZoom() && FLongest > Round(GetMyWidth() * Zoom())) lines = static_cast<qsizetype>(LaidOutLines().size());
+  const float tall = static_cast<float>(fm.height()) * static_cast<float>(std::max<qsizetype>(1, lines));
+  r.Margin = std::max(r.Margin, static_cast<float>(FWidest) + tall + 2);
   return r;
 }
 
-void TMyText::FlipHoriz() {
-  TMyShape::FlipHoriz();
-  if (Points.size() >= 4) {
-    auto& p = Points.Edit();
-    std::swap(p[0], p[1]);
-    std::swap(p[2], p[3]);
-  }
-  if (Angle() != 0) SetAngleValue(static_cast<float>(Angle() + PiL));
-  Changed();
-}
+void TMyText::FlipHoriz() { FlipKeepingCornerOrder(true); }
 
-void TMyText::FlipVert() {
-  TMyShape::FlipVert();
-  if (Points.size() >= 4) {
-    auto& p = Points.Edit();
-    std::swap(p[0], p[3]);
-    std::swap(p[1], p[2]);
-  }
-  if (Angle() != 0) SetAngleValue(static_cast<float>(Angle() + 2 * PiL));
-  Changed();
-}
+void TMyText::FlipVert() { FlipKeepingCornerOrder(false); }
 
 void TMyText::reCaclpoints(TCanvas* Canvas) {
   if (Points.size() < 4 || !Canvas) return;
@@ -256,13 +274,18 @@ void TMyImage::Assign(TMyShape* Source) {
   Changed();
 }
 
+void TMyImage::FlipHoriz() { FlipKeepingCornerOrder(true); }
+
+void TMyImage::FlipVert() { FlipKeepingCornerOrder(false); }
+
 void TMyImage::SetBitmap(const TBitmap* Value) {
   if (Value) FBitmap.Assign(*Value);
   else FBitmap.Clear();
   FBitmap.SetTransparent(FTransparent);
   if (FTransparent) FBitmap.SetTransparentMode(TTransparentMode::tmAuto);
   FDrawableValid = false;
-  if (!Points.empty()) {
+  // No picture (or one the loader could not read) has no size to give the box: the box stays.
+  if (!Points.empty() && !FBitmap.Empty()) {
     const TMyPoint p0 = Points[0];
     const float w = static_cast<float>(FBitmap.Width()), h = static_cast<float>(FBitmap.Height());
     Points = {p0, {p0.X + w, p0.Y}, {p0.X + w, p0.Y + h}, {p0.X, p0.Y + h}};

@@ -7,7 +7,6 @@
 
 #include <QFontMetrics>
 #include <QImage>
-#include <QStaticText>
 #include <QStringList>
 #include <array>
 #include <vector>
@@ -35,8 +34,10 @@ public:
   void FlipVert() override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
-  // Lines wider or more than the box fits overflow it.
+  // Lines wider or more than the box fits overflow it, the lines wrapping makes at the current
+  // zoom included (so the reach follows the zoom while the text wraps).
   TShapeReach GetReach() override;
+  bool ReachFollowsZoom() override { return FWordWrap && !FLines.isEmpty(); }
 
   // Resizes the box, with point 0 fixed in the unturned frame, to the extent of the Info text.
   void reCaclpoints(TCanvas* Canvas);
@@ -60,7 +61,7 @@ public:
   struct TLaidLine {
     QString Text;
     double DX = 0, DY = 0;
-    QStaticText Shaped;  // the text laid out once for painting
+    TShapedText Shaped;  // the text laid out once for painting
   };
   // The lines as they are painted at the current zoom (the wrapped Lines, or the Info text when
   // there are none). Kept until the text, the font, the box or the zoom changes.
@@ -83,6 +84,9 @@ private:
   std::vector<TLaidLine> FLaid;
   uint64_t FLaidRevision = 0;
   double FLaidZoom = 0;
+  // For the reach: the widest of the lines and the Info text, and the widest line, in pixels.
+  int FWidest = 0, FLongest = 0;
+  uint64_t FWidthsRevision = 0;
 };
 
 class TMyImage : public TMyRectangle {
@@ -93,17 +97,22 @@ public:
   void SizeChangeValue(const TMyPoint& P1, const TMyPoint& P2) override;
   // Copies the picture and the image settings when the source is an image too.
   void Assign(TMyShape* Source) override;
+  // Mirror the box and keep the corner order, as a text block does: the picture stays inside
+  // the box and is not mirrored.
+  void FlipHoriz() override;
+  void FlipVert() override;
   // The picture stretched over the box and turned with it; a grey box with its diagonals while
   // there is no picture.
   void Draw(TCanvas* Canvas) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
-  // The picture is laid from point 0 along the turned box; after a flip that can leave the
-  // corners.
+  // The picture is laid from point 0 along the turned box; in records whose corners an older
+  // flip left mirrored, that leaves the corners.
   TShapeReach GetReach() override;
 
   const TBitmap& Bitmap() const { return FBitmap; }
-  // Copies the picture (null clears it) and makes the box the picture's size from point 0.
+  // Copies the picture (null clears it) and makes the box the picture's size from point 0; an
+  // empty picture leaves the box as it is.
   void SetBitmap(const TBitmap* Value);
   bool Transparent() const { return FTransparent; }
   // Also sets the picture's transparency, with the transparent colour taken from the picture.

@@ -796,6 +796,7 @@ private:
 
   // Spatial index, lookups and damage
   TShapeIndex FShapeIndex;
+  double FIndexedZoom = 0;  // the zoom the reaches that follow it were measured at
   bool FUseShapeIndex = true;
   bool FTreesDirty = false;
   uint32_t FLookupStamp = 0;

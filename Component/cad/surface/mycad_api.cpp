@@ -91,8 +91,9 @@ int32_t TMyCAD::AddShapeByCode(TMyCAD* ACAD, TDrawTool Tool, const QString& Shap
 int32_t TMyCAD::AddImageShapeByCode(const QString& ShapeName, const TPoint& TopLeft, const TBitmap* Bitmap) {
   std::unique_ptr<TMyShape> s(CreateShapeByName(kImageClass, this));
   if (!s) return -1;
-  // The picture sets the other three corners.
-  s->Points = {PtToMyPt(TopLeft), TMyPoint{}, TMyPoint{}, TMyPoint{}};
+  // The picture sets the other three corners (without one, the box has no size).
+  const TMyPoint corner = PtToMyPt(TopLeft);
+  s->Points = {corner, corner, corner, corner};
   if (!TakePicture(s.get(), Bitmap)) return -1;
   const int32_t id = AddShapeMadeByCode(std::move(s), ShapeName);
   if (id >= 0) SetCurrentShape(nullptr);

@@ -84,6 +84,17 @@ bool TMyCAD::Reaches(TMyShape* Shape, const QRect& Area) {
 }
 
 void TMyCAD::FlushShapeIndex() {
+  if (FIndexedZoom != FZoom) {
+    // Reaches that count pixels the zoom changes (wrapped text) are measured again. That changes
+    // nothing painted: a new zoom repaints everything, and a zoom put back after a render finds
+    // its picture as it was. Where a shape that changed meanwhile was painted is not known at
+    // this zoom, so then the whole buffer is repainted.
+    FIndexedZoom = FZoom;
+    if (FShapeIndex.HasQueue()) DamageAll();
+    for (TMyShape* s : FMyShapes)
+      if (s->ReachFollowsZoom()) FShapeIndex.Queue(s);
+    FShapeIndex.Flush(FMyShapes, nullptr);
+  }
   if (FShapeIndex.HasQueue())
     FShapeIndex.Flush(FMyShapes, [this](const TShapeReach* Before, const TShapeReach& After) {
       if (Before) AddDamage(ReachToControl(*Before));
