@@ -6,6 +6,8 @@
 //
 // Exit status: 0 on success, 1 when a file cannot be read, is no drawing, is damaged or cannot
 // be written, 2 for wrong arguments. Messages go to standard error and name the file.
+#include "tool.h"
+
 #include <cad/cad.h>
 
 #include <QApplication>
@@ -21,65 +23,7 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kFileError = 1;
-constexpr int kUsageError = 2;
-// Above this a page is tens of thousands of pixels wide; the surface's own zoom range ends here.
-constexpr double kMaxZoom = 64;
-
-const char kUsage[] =
-    "Usage: kestrafel-tool info FILE\n"
-    "       kestrafel-tool render FILE OUT.png [--zoom Z]\n"
-    "       kestrafel-tool upgrade IN OUT\n"
-    "       kestrafel-tool --help\n"
-    "\n"
-    "  info     prints the file's generation, page size, layers and shape counts\n"
-    "  render   writes the drawing as a PNG picture at zoom Z (above 0, at most 64; default 1)\n"
-    "  upgrade  loads a drawing of any generation and saves it in the newest one\n"
-    "\n"
-    "Exit status: 0 success, 1 a file cannot be read, is no drawing, is damaged or cannot be\n"
-    "written, 2 wrong arguments.\n";
-
-void Out(const QString& Line) { std::fprintf(stdout, "%s\n", Line.toLocal8Bit().constData()); }
-void Err(const QString& Line) { std::fprintf(stderr, "%s\n", Line.toLocal8Bit().constData()); }
-
-int FileError(const QString& File, const QString& What) {
-  Err(File + QStringLiteral(": ") + What);
-  return kFileError;
-}
-
-int UsageError(const QString& What) {
-  Err(QStringLiteral("kestrafel-tool: ") + What);
-  std::fputs(kUsage, stderr);
-  return kUsageError;
-}
-
-// Why a file cannot be opened for reading, in the system's words.
-QString ReadFailure(const QString& File, const char* Fallback) {
-  const QFileInfo info(File);
-  if (!info.exists()) return QStringLiteral("no such file");
-  if (info.isDir()) return QStringLiteral("it is a directory");
-  QFile f(File);
-  if (!f.open(QIODevice::ReadOnly)) return f.errorString();
-  return QString::fromLocal8Bit(Fallback);
-}
-
-// Loads File into Cad; on failure the message is printed and the exit status returned.
-int Load(cad::TMyCAD& Cad, const QString& File) {
-  try {
-    if (!cad::TMyCAD::IsVORNFile(File)) return FileError(File, QStringLiteral("not a drawing file"));
-  } catch (const std::exception& e) {
-    return FileError(File, QStringLiteral("cannot be read: ") + ReadFailure(File, e.what()));
-  }
-  bool loaded = false;
-  try {
-    loaded = Cad.LoadFromFile(File);
-  } catch (const std::exception&) {
-    loaded = false;
-  }
-  if (!loaded) return FileError(File, QStringLiteral("damaged or truncated drawing"));
-  return kOk;
-}
+using namespace tool;
 
 QString PageStyleName(cad::TPageStyle Style) {
   const char* key = QMetaEnum::fromType<cad::TPageStyle>().valueToKey(static_cast<int>(Style));
