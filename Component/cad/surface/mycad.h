@@ -31,6 +31,7 @@
 
 namespace cad {
 
+class TLibManager;
 class TMyLinkLine;
 
 // One record of the undo list: a copy of a shape as it was before a step, under the step's
@@ -361,6 +362,14 @@ public:
   void DebugVarf(int X, int Y, double Value);
   // Kept for hosts that call it; it does nothing.
   void GetSystemShapes() {}
+
+  // ---- Shape libraries ----
+  // Inserts the library entry Name as one TMyCombine centred on (X, Y) (control pixels) whose
+  // members are copies of the entry's shapes (groups of the entry are not copied, their members
+  // are) made for Owner (this surface when null), with the entry's connection points as its link
+  // points and its user data; one undoable step "ACT_ADD", the combine selected alone. The
+  // combine's id, or -1 (nothing changes) when the entry is missing or cannot be read.
+  int32_t AddUserDefineShapefromLib(TLibManager* Lib, const QString& Name, int X, int Y, TMyCAD* Owner);
 
   // ---- Drawing file and clipboard ----
   // The whole drawing (settings, layers, shapes) as one stream in the newest generation. False
