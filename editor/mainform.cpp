@@ -64,6 +64,8 @@ bool ShapeKindExists(const char* className) {
 
 const QString kNoName = QStringLiteral("NoName.VORN");
 const QString kDrawingFilter = QStringLiteral("VORN drawing file (*.vorn)");
+const QString kLibraryFilter = QStringLiteral("VORN library file(*.lib)");
+const QString kPictureFilter = QStringLiteral("Bitmap file(*.bmp);;All file(*.*)");
 
 // Why a drawing could not be written to FileName, as far as the file system tells.
 QString SaveFailureReason(const QString& FileName) {
@@ -154,9 +156,22 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   ImageFileOpen->setObjectName(QStringLiteral("ImageFileOpen"));
   auto* colorDialog = new QColorDialog(this);
   colorDialog->setObjectName(QStringLiteral("ColorDialog1"));
-  auto* popup = new QMenu(this);
-  popup->setObjectName(QStringLiteral("PopupMenu1"));
-  popup->addAction(QStringLiteral("Close"))->setObjectName(QStringLiteral("miClose"));
+  Inspector->OnChooseColor = [colorDialog](TColor Initial) -> std::optional<TColor> {
+    colorDialog->setCurrentColor(ToQColor(Initial));
+    if (colorDialog->exec() != QDialog::Accepted) return std::nullopt;
+    const QColor c = colorDialog->selectedColor();
+    return static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
+  };
+  Inspector->OnChoosePicture = [this] {
+    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
+    return ChooseFile(ImageFileOpen);
+  };
+  Library->OnChooseSaveFile = [this](const QString& Suggested) {
+    PrepareDialog(FileSaveAs, QStringLiteral("Save Library"), kLibraryFilter, QFileDialog::AcceptSave);
+    FileSaveAs->setDefaultSuffix(QStringLiteral("lib"));
+    FileSaveAs->selectFile(Suggested);
+    return ChooseFile(FileSaveAs);
+  };
 
   BuildActions();
   BuildMenu();
@@ -178,16 +193,29 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   MyCAD1->OnMouseMove = [this](TMyCAD*, TShiftState, int X, int Y) { MyCAD1MouseMove(X, Y); };
   MyCAD1->OnMouseUp = [this](TMyCAD*, TMouseButton, TShiftState, int X, int Y) { MyCAD1MouseUp(X, Y); };
   MyCAD1->OnShapeAdded = [this](TMyShape*& Shape, int32_t) { MyCAD1ShapeAdded(Shape); };
-  MyCAD1->OnShapeSelected = [this](TMyShape*, TMyShape*) { UpdateStatus(); };
+  MyCAD1->OnShapeSelected = [this](TMyShape*, TMyShape* Selected) { MyCAD1ShapeSelected(Selected); };
   MyCAD1->OnShapeMouseRotated = [this](TMyShape* Shape, const TPoint&, const TPoint&) {
-    if (Shape) lblStatusShape->setText(QStringLiteral("%1 turned to %2°").arg(Shape->Name()).arg(Shape->Angle() * 180 / M_PI, 0, 'f', 1));
+    if (!Shape) return;
+    Inspector->edtAngle->setText(QString::number(static_cast<double>(Shape->Angle()), 'g', 9));
+    lblStatusShape->setText(QStringLiteral("%1 turned to %2°").arg(Shape->Name()).arg(Shape->Angle() * 180 / M_PI, 0, 'f', 1));
   };
-  // The window sees keys before its controls (the arrow keys move the selected shape).
-  qApp->installEventFilter(this);
+  MyCAD1->OnClick = [this](TMyCAD*) { MyCAD1Click(); };
+  MyCAD1->OnDragOver = [this](TMyCAD*, QObject* Source, const QMimeData* Data, int, int, bool& Accept) {
+    MyCAD1DragOver(Source, Data, Accept);
+  };
+  MyCAD1->OnDragDrop = [this](TMyCAD*, QObject* Source, const QMimeData* Data, int X, int Y) { MyCAD1DragDrop(Source, Data, X, Y); };
+  Inspector->OnChanged = [this] { UpdateToolbar(); };
+  Layers->OnChanged = [this] { UpdateToolbar(); };
+  Library->OnDrawingChanged = [this] { UpdateToolbar(); };
+  // The arrow keys move the selected shape while the surface or the box around it has the
+  // focus; in the inspector's fields and the zoom box they stay the fields' own keys.
+  MyCAD1->setFocusPolicy(Qt::StrongFocus);
+  for (QObject* o : {static_cast<QObject*>(MyCAD1), static_cast<QObject*>(ScrollBox1), static_cast<QObject*>(ScrollBox1->viewport())})
+    o->installEventFilter(this);
   FormCreate();
 }
 
-TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
+TMainForm::~TMainForm() = default;
 
 QAction* TMainForm::Action(const QString& Name) const {
   const auto it = Actions.find(Name);
@@ -236,21 +264,27 @@ void TMainForm::BuildSidePanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   PageControl1 = new QTabWidget(Panel2);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  // The pages' contents (layer tree, library pages, inspector) come with the side panels; until
-  // then each page says what it will hold.
+  // Each page holds its panel: the layer tree, the library pages (under a row of the library
+  // commands) and the inspector.
   const std::pair<QWidget**, const char*> pages[] = {
       {&tsLayer, "Layer"}, {&tsLibrary, "Library"}, {&tsInspector, "Inspector"}};
   for (const auto& [page, caption] : pages) {
     *page = new QWidget(PageControl1);
     (*page)->setObjectName(QStringLiteral("ts") + QLatin1String(caption));
     auto* l = new QVBoxLayout(*page);
-    auto* note = new QLabel(QStringLiteral("The %1 page is not available yet.").arg(QString::fromLatin1(caption).toLower()), *page);
-    note->setWordWrap(true);
-    note->setEnabled(false);
-    l->addWidget(note);
-    l->addStretch(1);
+    l->setContentsMargins(0, 0, 0, 0);
     PageControl1->addTab(*page, QLatin1String(caption));
   }
+  Layers = new TLayerPanel(MyCAD1, tsLayer);
+  tsLayer->layout()->addWidget(Layers);
+  Library = new TLibraryPanel(MyCAD1, tsLibrary);
+  FLibraryBar = new QToolBar(tsLibrary);
+  FLibraryBar->setObjectName(QStringLiteral("LibraryBar"));
+  FLibraryBar->setIconSize(QSize(16, 16));
+  tsLibrary->layout()->addWidget(FLibraryBar);
+  tsLibrary->layout()->addWidget(Library);
+  Inspector = new TInspector(MyCAD1, tsInspector);
+  tsInspector->layout()->addWidget(Inspector);
   PageControl1->setCurrentWidget(tsInspector);
   layout->addWidget(PageControl1);
   Splitter1->addWidget(Panel2);
@@ -291,8 +325,18 @@ void TMainForm::BuildActions() {
   const TActionDef defs[] = {
       {"New", "File", "New", {QKeySequence::New}, [this] { NewExecute(); }},
       {"Open", "File", "Open", {QKeySequence::Open}, [this] { OpenExecute(); }},
-      // Libraries, export, page setup, printing and the about box come with their windows.
-      {"OpenLib", "File", "Open Lib", {}, nullptr},
+      {"OpenLib", "File", "Open Lib", {}, [this] { OpenLibExecute(); }},
+      {"NewLib", "File", "New Library", {}, [this] {
+         Library->NewLib();
+         PageControl1->setCurrentWidget(tsLibrary);
+         UpdateToolbar();
+       }},
+      {"AddSelectionToLib", "File", "Add Selection to Library", {}, [this] { AddSelectionToLibExecute(); }},
+      {"SaveLib", "File", "Save Library", {}, [this] {
+         Library->SaveLib(Library->PageControl2->currentIndex());
+         UpdateToolbar();
+       }},
+      // Export, page setup, printing and the about box come with their windows.
       {"Save", "File", "Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { SaveExecute(); }},
       {"SaveAs", "File", "Save As", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { SaveAsExecute(); }},
       {"Bitmap", "File", "Bitmap File", {}, nullptr},
@@ -393,6 +437,7 @@ void TMainForm::BuildActions() {
       {"ShowVORNVersion", "Help", "Show VORN Version", {}, [this] { ShowVORNVersionExecute(); }},
   };
   for (const TActionDef& d : defs) MakeAction(d)->setParent(list);
+  for (const char* name : {"NewLib", "OpenLib", "AddSelectionToLib", "SaveLib"}) FLibraryBar->addAction(Action(QLatin1String(name)));
   // The grid and snap switches show their state.
   for (const char* name : {"ToggleGrid", "SnapToGrid", "SnapToShape"}) Action(QLatin1String(name))->setCheckable(true);
   Action(QStringLiteral("ToggleGrid"))->setChecked(c->GridOperation()->GridShow());
@@ -419,7 +464,7 @@ void TMainForm::BuildMenu() {
       }
     }
   };
-  menu("&File", "miFile", {"New", "Open", "OpenLib", "Save", "SaveAs", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
+  menu("&File", "miFile", {"New", "Open", "OpenLib", "Save", "SaveAs", "-", "NewLib", "AddSelectionToLib", "SaveLib", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
   menu("&Edit", "miEdit", {"ACopy", "Cut", "Paste", "Undo", "Redo", "Delete", "-", "GroupShape", "UngroupShape", "-", "SendToBack", "BringToFront", "-", "Lock", "Unlock", "-", "FlipVertical", "FlipHorizontal"});
   menu("&Align", "miAlign", {"AlignLeft", "AlignRight", "AlignTop", "AlignBottom", "AlignHorizontalCenter", "AlignVerticalCenter"});
   menu("&Code Drawing", "miCodeDrawing", {"Selecting", "Line", "RuleLine", "Arc", "PolyLine", "Polygon", "PolyBezier", "Rectangle", "Ellipse", "Text"});
@@ -521,6 +566,8 @@ void TMainForm::FormShow() {
   cmbZoom->setCurrentIndex(2);
   MyCAD1->SetFSnapPixels(8);
   CentreMyCAD();
+  Layers->Refresh();
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -538,7 +585,7 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-  if (MyCAD1->Modified() && !SavePrompt()) {
+  if ((MyCAD1->Modified() && !SavePrompt()) || !Library->CanClose()) {
     Event->ignore();
     return;
   }
@@ -546,10 +593,15 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 }
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Event->type() == QEvent::KeyPress && Watched->isWidgetType() && static_cast<QWidget*>(Watched)->window() == this &&
-      FormKeyDown(static_cast<QKeyEvent*>(Event)->key()))
-    return true;
+  // Only the surface, its box and the box's viewport are watched (see the constructor).
+  if (Event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(Event)->key())) return true;
   return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* Event) {
+  // Keys no control took: the window itself has the focus.
+  if (FormKeyDown(Event->key())) return;
+  QMainWindow::keyPressEvent(Event);
 }
 
 bool TMainForm::FormKeyDown(int Key) {
@@ -604,6 +656,8 @@ void TMainForm::UpdateToolbar() {
   const TMyShape* one = MyCAD1->GetSelectedShape();
   enable("Lock", n > 1 || (n == 1 && one && !one->Locked()));
   enable("Unlock", n > 1 || (n == 1 && one && one->Locked()));
+  enable("AddSelectionToLib", n > 0);
+  enable("SaveLib", Library->LibCount() > 0);
   enable("Undo", MyCAD1->CanUndo());
   enable("Redo", MyCAD1->CanRedo());
   Action(QStringLiteral("ToggleGrid"))->setChecked(MyCAD1->GridOperation()->GridShow());
@@ -688,7 +742,7 @@ void TMainForm::MyCAD1ActionToolToSelecting() {
 
 void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
   if (Shape && Shape->ClassName() == QLatin1String("TMyImage")) {
-    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), QStringLiteral("Bitmap file(*.bmp);;All file(*.*)"), QFileDialog::AcceptOpen);
+    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
     const QString name = ChooseFile(ImageFileOpen);
     if (!name.isEmpty()) {
       try {
@@ -699,6 +753,28 @@ void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
       }
     }
   }
+  Inspector->ShowShape(Shape);
+  UpdateToolbar();
+}
+
+void TMainForm::MyCAD1ShapeSelected(TMyShape* SelectedShape) {
+  Inspector->ShowShape(SelectedShape);
+  UpdateStatus();
+}
+
+void TMainForm::MyCAD1Click() {
+  const TDrawTool tool = MyCAD1->ShapeTool();
+  if (MyCAD1->GetSelectedShapesCount() == 0 && (tool == TDrawTool::SpSelecting || tool == TDrawTool::SpRotateSelecting))
+    Inspector->ShowDefaults();
+}
+
+void TMainForm::MyCAD1DragOver(QObject* Source, const QMimeData* Data, bool& Accept) {
+  Accept = Library->LibOfList(Source) && !TLibListView::EntryOf(Data).isEmpty();
+}
+
+void TMainForm::MyCAD1DragDrop(QObject* Source, const QMimeData* Data, int X, int Y) {
+  Library->DropEntry(Source, Data, X, Y);
+  MyCAD1->setFocus();
   UpdateToolbar();
 }
 
@@ -761,6 +837,8 @@ void TMainForm::NewExecute() {
   MyCAD1->SetModified(false);
   // A new drawing has no file yet: saving it must not overwrite the one opened before.
   FCurrentFileName = kNoName;
+  Layers->Refresh();
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -793,6 +871,8 @@ void TMainForm::OpenExecute() {
   cmbZoom->setCurrentIndex(2);
   CentreMyCAD();
   FCurrentFileName = name;
+  Layers->Refresh();
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -818,6 +898,25 @@ void TMainForm::ImportVORNFileExecute() {
     added = false;
   }
   if (!added) MessageDlg(QStringLiteral("Error when read file\n%1 could not be imported.").arg(name), TMsgDlgType::mtError, mbOK);
+  Layers->Refresh();
+  UpdateToolbar();
+}
+
+void TMainForm::OpenLibExecute() {
+  PrepareDialog(FileOpen, QStringLiteral("Open Lib"), kLibraryFilter, QFileDialog::AcceptOpen);
+  const QString name = ChooseFile(FileOpen);
+  if (name.isEmpty() || !QFileInfo::exists(name)) return;
+  if (Library->OpenLib(name)) PageControl1->setCurrentWidget(tsLibrary);
+  UpdateToolbar();
+}
+
+void TMainForm::AddSelectionToLibExecute() {
+  if (MyCAD1->GetSelectedShapesCount() == 0) return;
+  TMyShape* first = MyCAD1->GetSelectedShape();
+  const QString name = Library->AskText(QStringLiteral("Add Selection to Library"), QStringLiteral("Name of the new entry:"),
+                                        first ? first->Name() : QString());
+  if (name.trimmed().isEmpty()) return;
+  if (Library->AddSelection(name.trimmed())) PageControl1->setCurrentWidget(tsLibrary);
   UpdateToolbar();
 }
 

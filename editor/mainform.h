@@ -5,6 +5,10 @@
 // and tests find them.
 #pragma once
 
+#include "inspector.h"
+#include "layerpanel.h"
+#include "librarypanel.h"
+
 #include <cad/cad.h>
 
 #include <QAction>
@@ -42,6 +46,10 @@ public:
   QWidget* tsLayer = nullptr;
   QWidget* tsLibrary = nullptr;
   QWidget* tsInspector = nullptr;
+  // The side panel's pages.
+  TInspector* Inspector = nullptr;
+  TLayerPanel* Layers = nullptr;
+  TLibraryPanel* Library = nullptr;
   QComboBox* cmbZoom = nullptr;
   QLabel* lblLabelXY = nullptr;
   QLabel* lblLabelValue = nullptr;
@@ -82,6 +90,7 @@ protected:
   void resizeEvent(QResizeEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
 
 private:
   struct TActionDef;
@@ -107,6 +116,10 @@ private:
   void MyCAD1MouseUp(int X, int Y);
   void MyCAD1ActionToolToSelecting();
   void MyCAD1ShapeAdded(cad::TMyShape* Shape);
+  void MyCAD1ShapeSelected(cad::TMyShape* SelectedShape);
+  void MyCAD1Click();
+  void MyCAD1DragOver(QObject* Source, const QMimeData* Data, bool& Accept);
+  void MyCAD1DragDrop(QObject* Source, const QMimeData* Data, int X, int Y);
 
   // Commands
   void NewExecute();
@@ -114,6 +127,8 @@ private:
   void SaveExecute();
   void SaveAsExecute();
   void ImportVORNFileExecute();
+  void OpenLibExecute();
+  void AddSelectionToLibExecute();
   void AExitExecute();
   void UndoExecute();
   void RedoExecute();
@@ -127,6 +142,7 @@ private:
                    const QString& Message);
   void ShowVORNVersionExecute();
 
+  QToolBar* FLibraryBar = nullptr;
   QString FCurrentFileName;
   QString FLastFolder;
   bool FShown = false;

@@ -21,6 +21,7 @@
 #include "shapeindex.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
@@ -125,6 +126,12 @@ public:
   std::function<void(TMyCAD* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseDown;
   std::function<void(TMyCAD* Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
   std::function<void(TMyCAD* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseUp;
+  // Something is dragged over the surface (Source: the widget the drag started in, or null when
+  // it comes from another program; X, Y in control pixels). A drop is offered only when the
+  // handler sets Accept; without a handler nothing is accepted.
+  std::function<void(TMyCAD* Sender, QObject* Source, const QMimeData* Data, int X, int Y, bool& Accept)> OnDragOver;
+  // What OnDragOver accepted was dropped at (X, Y).
+  std::function<void(TMyCAD* Sender, QObject* Source, const QMimeData* Data, int X, int Y)> OnDragDrop;
 
   // ---- Control geometry ----
   int Width() const { return QWidget::width(); }
@@ -612,6 +619,9 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* Event) override;
   void enterEvent(QEnterEvent* Event) override;
   void leaveEvent(QEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dragMoveEvent(QDragMoveEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
 private:
   friend class TMyShape;
