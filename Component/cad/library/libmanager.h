@@ -160,6 +160,7 @@ private:
     int64_t Start = 0;  // the name length byte
     int64_t Body = 0;   // the first byte after the body size
     int64_t End = 0;    // the first byte after the entry
+    QString Name;
   };
 
   // The entries met walking from the tag, kept until the buffer changes.
@@ -169,6 +170,12 @@ private:
   int32_t IndexOf(const QString& Name);
   bool ReadEntry(const TEntry& E, TArrMyPoint& LinkPoints, TUserData* UserData, TLibShapes& Shapes, int32_t& Width,
                  int32_t& Height, bool ExtractLinkPoints);
+  // The shape count and records at the stream's position, and their writer (copies of the
+  // shapes, normalised to their box, whose rounded size Width and Height receive). Both throw
+  // the stream's errors.
+  void ReadShapesFrom(TStream& Stream, TLibShapes& Shapes, TArrMyPoint& LinkPoints, int32_t Width, int32_t Height,
+                      bool ExtractLinkPoints);
+  void WriteShapesTo(TStream& Stream, const TArrMyShape& Shapes, int32_t& Width, int32_t& Height);
   // The bytes of a whole entry in the newest layout.
   QByteArray EntryBytes(const QString& Name, const TArrMyShape& Shapes, const TUserData* UserData, int32_t Width,
                         int32_t Height);
