@@ -69,8 +69,7 @@ bool WriteInto(QByteArray& Data, int64_t Position, int64_t& Length, int64_t& Nex
   return ok;
 }
 
-// A stream over the first End bytes of Data, without copying them: a reader of one entry stops
-// at the entry's end.
+// A stream over the first End bytes of Data, without copying them.
 TMemoryStream ViewOf(const QByteArray& Data, int64_t End) {
   return TMemoryStream(QByteArray::fromRawData(Data.constData(), static_cast<qsizetype>(std::clamp<int64_t>(End, 0, Data.size()))));
 }
@@ -126,19 +125,30 @@ void TLibManager::FollowTag() {
 
 // ---- Files ----
 
-bool TLibManager::LoadFromFile(const QString& FileName) {
+bool TLibManager::LoadFromStream(TStream& Stream) {
   try {
     TMemoryStream m;
-    m.LoadFromFile(FileName);
+    m.LoadFromStream(Stream);
     FData = m.Data();
-    FLibFileName = FileName;
-    BufferChanged();
-    FollowTag();
-    return true;
   } catch (...) {
-    FLibFileName.clear();
     return false;
   }
+  BufferChanged();
+  FollowTag();
+  return true;
+}
+
+bool TLibManager::LoadFromFile(const QString& FileName) {
+  try {
+    TFileStream f(FileName, fmOpenRead);
+    if (LoadFromStream(f)) {
+      FLibFileName = FileName;
+      return true;
+    }
+  } catch (...) {
+  }
+  FLibFileName.clear();
+  return false;
 }
 
 bool TLibManager::LoadFromOldFile(const QString& FileName) {
@@ -250,6 +260,12 @@ bool TLibManager::GetExistShape(const QString& Name, int64_t& Position, int64_t&
 
 // ---- Reading entries ----
 
+TMemoryStream TLibManager::EntryView(const TEntry& E) const {
+  // An entry is read from its own bytes only: counts it holds cannot reach the next one, and
+  // what it may claim follows its own size, wherever it stands in the library.
+  return TMemoryStream(QByteArray::fromRawData(FData.constData() + E.Start, static_cast<qsizetype>(E.End - E.Start)));
+}
+
 void TLibManager::ReadShapesFrom(TStream& Stream, TLibShapes& Shapes, TArrMyPoint& LinkPoints, int32_t Width,
                                  int32_t Height, bool ExtractLinkPoints) {
   Shapes.clear();
@@ -276,10 +292,9 @@ void TLibManager::ReadShapesFrom(TStream& Stream, TLibShapes& Shapes, TArrMyPoin
 bool TLibManager::ReadEntry(const TEntry& E, TArrMyPoint& LinkPoints, TUserData* UserData, TLibShapes& Shapes,
                             int32_t& Width, int32_t& Height, bool ExtractLinkPoints) {
   FollowTag();
-  // The entry is read from its own bytes only: counts it holds cannot reach the next one.
-  TMemoryStream s = ViewOf(FData, E.End);
+  TMemoryStream s = EntryView(E);
   try {
-    s.SetPosition(E.Body);
+    s.SetPosition(E.Body - E.Start);
     Width = s.ReadLE<int32_t>();
     Height = s.ReadLE<int32_t>();
     TUserData read;
@@ -622,8 +637,8 @@ bool TLibManager::ConvertToNewest() {
     // Every record is read in the old layout and written in the newest as it was read: the
     // stored coordinates, the size and the link-point shapes stay exactly what they were.
     try {
-      TMemoryStream s = ViewOf(FData, e.End);
-      s.SetPosition(e.Body);
+      TMemoryStream s = EntryView(e);
+      s.SetPosition(e.Body - e.Start);
       const int32_t w = s.ReadLE<int32_t>();
       const int32_t h = s.ReadLE<int32_t>();
       TUserData data;
