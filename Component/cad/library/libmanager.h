@@ -19,6 +19,7 @@
 
 #include "../core/geometry.h"
 #include "../gfx/graphics.h"
+#include "../gfx/streams.h"
 #include "userdata.h"
 
 #include <QByteArray>
@@ -32,7 +33,6 @@ namespace cad {
 class TBitmap;
 class TMyCAD;
 class TMyShape;
-class TStream;
 
 using TArrMyShape = std::vector<TMyShape*>;
 // Shapes read from a library, owned by whoever holds the array. They are made for the
@@ -65,6 +65,8 @@ public:
   // Replaces the buffer by the file's bytes (tag as it is). False, with LibFileName empty and
   // the buffer unchanged, when the file cannot be read.
   bool LoadFromFile(const QString& FileName);
+  // The same from a stream (all of it, from its start); LibFileName stays as it is.
+  bool LoadFromStream(TStream& Stream);
   // The same for a file of the old "VORNLIB2.1" format only (its bytes are kept as they are).
   bool LoadFromOldFile(const QString& FileName);
   // Renews the tag and writes the buffer to the file atomically: the file is replaced only once
@@ -160,15 +162,24 @@ private:
     int64_t Start = 0;  // the name length byte
     int64_t Body = 0;   // the first byte after the body size
     int64_t End = 0;    // the first byte after the entry
+    QString Name;
   };
 
   // The entries met walking from the tag, kept until the buffer changes.
   const std::vector<TEntry>& Entries();
   void BufferChanged() { FIndexValid = false; }
+  // A stream over the entry's bytes alone (position 0 is its start).
+  TMemoryStream EntryView(const TEntry& E) const;
   // The entry of the first name match, or -1.
   int32_t IndexOf(const QString& Name);
   bool ReadEntry(const TEntry& E, TArrMyPoint& LinkPoints, TUserData* UserData, TLibShapes& Shapes, int32_t& Width,
                  int32_t& Height, bool ExtractLinkPoints);
+  // The shape count and records at the stream's position, and their writer (copies of the
+  // shapes, normalised to their box, whose rounded size Width and Height receive). Both throw
+  // the stream's errors.
+  void ReadShapesFrom(TStream& Stream, TLibShapes& Shapes, TArrMyPoint& LinkPoints, int32_t Width, int32_t Height,
+                      bool ExtractLinkPoints);
+  void WriteShapesTo(TStream& Stream, const TArrMyShape& Shapes, int32_t& Width, int32_t& Height);
   // The bytes of a whole entry in the newest layout.
   QByteArray EntryBytes(const QString& Name, const TArrMyShape& Shapes, const TUserData* UserData, int32_t Width,
                         int32_t Height);
