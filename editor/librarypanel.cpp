@@ -60,8 +60,19 @@ TLibListView::TLibListView(QWidget* Parent) : QListWidget(Parent) {
   setPalette(p);
 }
 
+// The dragged data: the list's token, a line break, the entry's name.
 QString TLibListView::EntryOf(const QMimeData* Data) {
-  return Data && Data->hasFormat(kMimeType) ? QString::fromUtf8(Data->data(kMimeType)) : QString();
+  if (!Data || !Data->hasFormat(kMimeType)) return QString();
+  const QString all = QString::fromUtf8(Data->data(kMimeType));
+  const qsizetype cut = all.indexOf(QLatin1Char('\n'));
+  return cut < 0 ? QString() : all.mid(cut + 1);
+}
+
+QString TLibListView::TokenOf(const QMimeData* Data) {
+  if (!Data || !Data->hasFormat(kMimeType)) return QString();
+  const QString all = QString::fromUtf8(Data->data(kMimeType));
+  const qsizetype cut = all.indexOf(QLatin1Char('\n'));
+  return cut < 0 ? QString() : all.left(cut);
 }
 
 QStringList TLibListView::mimeTypes() const { return {kMimeType}; }
@@ -69,7 +80,7 @@ QStringList TLibListView::mimeTypes() const { return {kMimeType}; }
 QMimeData* TLibListView::mimeData(const QList<QListWidgetItem*>& Items) const {
   if (Items.isEmpty()) return nullptr;
   auto* data = new QMimeData;
-  data->setData(kMimeType, Items.front()->text().toUtf8());
+  data->setData(kMimeType, (Token + QLatin1Char('\n') + Items.front()->text()).toUtf8());
   data->setText(Items.front()->text());
   return data;
 }
@@ -87,17 +98,18 @@ void TLibListView::startDrag(Qt::DropActions) {
 }
 
 void TLibListView::dragEnterEvent(QDragEnterEvent* Event) {
-  if (Event->source() == this && Event->mimeData()->hasFormat(kMimeType)) Event->acceptProposedAction();
+  if (TokenOf(Event->mimeData()) == Token) Event->acceptProposedAction();
   else Event->ignore();
 }
 
 void TLibListView::dragMoveEvent(QDragMoveEvent* Event) {
-  if (Event->source() == this && Event->mimeData()->hasFormat(kMimeType)) Event->acceptProposedAction();
+  if (TokenOf(Event->mimeData()) == Token) Event->acceptProposedAction();
   else Event->ignore();
 }
 
 void TLibListView::dropEvent(QDropEvent* Event) {
-  if (Event->source() != this) {
+  // Only this list's own entries are moved here.
+  if (TokenOf(Event->mimeData()) != Token) {
     Event->ignore();
     return;
   }
@@ -164,7 +176,12 @@ int TLibraryPanel::PageOfList(const QObject* Source) const {
   return -1;
 }
 
-TLibManager* TLibraryPanel::LibOfList(const QObject* Source) const { return Lib(PageOfList(Source)); }
+TLibManager* TLibraryPanel::LibOfData(const QMimeData* Data) const {
+  const QString token = TLibListView::TokenOf(Data);
+  for (const auto& open : FLibs)
+    if (!token.isEmpty() && open->List->Token == token) return open->Lib.get();
+  return nullptr;
+}
 
 QString TLibraryPanel::AskText(const QString& Title, const QString& Label, const QString& Initial) {
   if (OnAskText) return OnAskText(Title, Label, Initial);
@@ -213,6 +230,7 @@ void TLibraryPanel::AddPage(std::unique_ptr<TLibManager> Lib, const QString& Cap
   l->setContentsMargins(0, 0, 0, 0);
   open->List = new TLibListView(open->Page);
   open->List->setObjectName(QStringLiteral("ListView_") + Caption);
+  open->List->Token = QString::number(++FTokens);
   l->addWidget(open->List);
   TLibListView* list = open->List;
   list->OnMoveEntry = [this, list](const QString& Name, const QString& Before) { MoveEntry(PageOfList(list), Name, Before); };
@@ -322,9 +340,9 @@ bool TLibraryPanel::CanClose() {
   return true;
 }
 
-int32_t TLibraryPanel::DropEntry(const QObject* Source, const QMimeData* Data, int X, int Y) {
+int32_t TLibraryPanel::DropEntry(const QMimeData* Data, int X, int Y) {
   // The entry comes from the library of the page it was dragged from.
-  TLibManager* lib = LibOfList(Source);
+  TLibManager* lib = LibOfData(Data);
   const QString name = TLibListView::EntryOf(Data);
   if (!lib || name.isEmpty()) return -1;
   const int32_t id = FCad->AddUserDefineShapefromLib(lib, name, X, Y, FCad);

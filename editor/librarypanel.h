@@ -28,6 +28,10 @@ public:
   // The data a dragged entry carries: its name.
   static const QString kMimeType;
   static QString EntryOf(const QMimeData* Data);
+  // Which list the dragged entry comes from (its Token); empty for other data.
+  static QString TokenOf(const QMimeData* Data);
+  // Tells this list's drags from others'.
+  QString Token;
   // An entry dropped within the list: move Name in front of Before (empty: to the end).
   std::function<void(const QString& Name, const QString& Before)> OnMoveEntry;
 
@@ -82,14 +86,14 @@ public:
   cad::TLibManager* Lib(int Page) const;
   TLibListView* ListView(int Page) const;
   bool LibModified(int Page) const;
-  // The library whose list Source is, or null.
-  cad::TLibManager* LibOfList(const QObject* Source) const;
+  // The library a dragged entry comes from, or null for other data.
+  cad::TLibManager* LibOfData(const QMimeData* Data) const;
   // The most recently opened library.
   cad::TLibManager* CurrentLib() const { return FCurrentLib; }
 
-  // Inserts the entry dragged from Source at (X, Y) of the surface; the new combined shape's id
+  // Inserts the dragged entry at (X, Y) of the surface; the new combined shape's id
   // or -1.
-  int32_t DropEntry(const QObject* Source, const QMimeData* Data, int X, int Y);
+  int32_t DropEntry(const QMimeData* Data, int X, int Y);
   void RenameEntry(int Page, const QString& Name);
   void DeleteEntry(int Page, const QString& Name);
   void MoveEntry(int Page, const QString& Name, const QString& Before);
@@ -112,6 +116,7 @@ private:
   std::vector<std::unique_ptr<TOpenLib>> FLibs;
   cad::TLibManager* FCurrentLib = nullptr;
   int FUntitled = 0;
+  int FTokens = 0;
 };
 
 }  // namespace kestrafel

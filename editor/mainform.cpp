@@ -768,12 +768,12 @@ void TMainForm::MyCAD1Click() {
     Inspector->ShowDefaults();
 }
 
-void TMainForm::MyCAD1DragOver(QObject* Source, const QMimeData* Data, bool& Accept) {
-  Accept = Library->LibOfList(Source) && !TLibListView::EntryOf(Data).isEmpty();
+void TMainForm::MyCAD1DragOver(QObject*, const QMimeData* Data, bool& Accept) {
+  Accept = Library->LibOfData(Data) && !TLibListView::EntryOf(Data).isEmpty();
 }
 
-void TMainForm::MyCAD1DragDrop(QObject* Source, const QMimeData* Data, int X, int Y) {
-  Library->DropEntry(Source, Data, X, Y);
+void TMainForm::MyCAD1DragDrop(QObject*, const QMimeData* Data, int X, int Y) {
+  Library->DropEntry(Data, X, Y);
   MyCAD1->setFocus();
   UpdateToolbar();
 }
