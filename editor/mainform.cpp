@@ -928,11 +928,14 @@ void TMainForm::AExitExecute() {
 
 void TMainForm::UndoExecute() {
   MyCAD1->Undo();
+  // The inspector shows the values the step brought back.
+  Inspector->ShowShape(MyCAD1->GetSelectedShape());
   UpdateToolbar();
 }
 
 void TMainForm::RedoExecute() {
   MyCAD1->Redo();
+  Inspector->ShowShape(MyCAD1->GetSelectedShape());
   UpdateToolbar();
 }
 

@@ -152,6 +152,9 @@ TEST_F(MainWindow, EveryInspectorEditIsOneUndoStepAndEndsRedo) {
     EXPECT_EQ(form->MyCAD1->UndoStepsCount(), steps + 1) << c.What;
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(testing_support::RecordOf(*form->MyCAD1->GetShapeByID(id)), before) << c.What;
+    // The inspector shows the values the undo brought back.
+    if (form->MyCAD1->GetSelectedShape() == form->MyCAD1->GetShapeByID(id))
+      EXPECT_EQ(in->sePenWidth->value(), form->MyCAD1->GetShapeByID(id)->Pen()->Width()) << c.What;
     ASSERT_TRUE(form->MyCAD1->CanRedo()) << c.What;
     // The same edit again is a new step: what was undone cannot come back over it.
     form->MyCAD1->SelectShapeByCode(id, true);
