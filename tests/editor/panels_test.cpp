@@ -153,8 +153,9 @@ TEST_F(MainWindow, EveryInspectorEditIsOneUndoStepAndEndsRedo) {
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(testing_support::RecordOf(*form->MyCAD1->GetShapeByID(id)), before) << c.What;
     // The inspector shows the values the undo brought back.
-    if (form->MyCAD1->GetSelectedShape() == form->MyCAD1->GetShapeByID(id))
+    if (form->MyCAD1->GetSelectedShape() == form->MyCAD1->GetShapeByID(id)) {
       EXPECT_EQ(in->sePenWidth->value(), form->MyCAD1->GetShapeByID(id)->Pen()->Width()) << c.What;
+    }
     ASSERT_TRUE(form->MyCAD1->CanRedo()) << c.What;
     // The same edit again is a new step: what was undone cannot come back over it.
     form->MyCAD1->SelectShapeByCode(id, true);
@@ -205,7 +206,8 @@ TEST_F(MainWindow, ArrowKeysMoveTheShapeOnlyFromTheSurface) {
 TEST_F(MainWindow, TheLayerTreeFollowsTheLayers) {
   kestrafel::TLayerPanel* lp = form->Layers;
   TMyCAD* c = form->MyCAD1;
-  while (c->GetMaxLayerId() < 3) c->NewLayer(QStringLiteral("Other"), true);
+  for (int i = 1; c->GetMaxLayerId() < 3 && i < 10; ++i) c->NewLayer(QStringLiteral("Other%1").arg(i), true);
+  ASSERT_EQ(c->GetMaxLayerId(), 3);
   lp->Refresh();
   QTest::mouseClick(lp->sbtnLayerNew, Qt::LeftButton);
   ASSERT_EQ(lp->tvLayer->topLevelItemCount(), c->GetLayersCount());
