@@ -215,6 +215,7 @@ void TLibManager::ReplaceoldTagwithNewTag() {
 const std::vector<TLibManager::TEntry>& TLibManager::Entries() {
   if (FIndexValid) return FIndex;
   FIndex.clear();
+  FFirstByName.clear();
   const int64_t size = FData.size();
   const auto* d = reinterpret_cast<const uint8_t*>(FData.constData());
   int64_t pos = kTagSize;
@@ -228,6 +229,7 @@ const std::vector<TLibManager::TEntry>& TLibManager::Entries() {
                                            static_cast<uint32_t>(d[body - 2]) << 16 | static_cast<uint32_t>(d[body - 1]) << 24);
     if (b < 0 || b > size - body) break;
     FIndex.push_back(TEntry{pos, body, body + b, DecodeStreamText(FData.mid(pos + 1, n))});
+    if (!FFirstByName.contains(FIndex.back().Name)) FFirstByName.insert(FIndex.back().Name, static_cast<int32_t>(FIndex.size() - 1));
     pos = body + b;
   }
   FIndexValid = true;
@@ -235,10 +237,8 @@ const std::vector<TLibManager::TEntry>& TLibManager::Entries() {
 }
 
 int32_t TLibManager::IndexOf(const QString& Name) {
-  const std::vector<TEntry>& e = Entries();
-  for (size_t i = 0; i < e.size(); ++i)
-    if (e[i].Name == Name) return static_cast<int32_t>(i);
-  return -1;
+  Entries();
+  return FFirstByName.value(Name, -1);
 }
 
 int32_t TLibManager::GetcmbShapesCount() { return static_cast<int32_t>(Entries().size()); }

@@ -23,6 +23,7 @@
 #include "userdata.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -197,6 +198,8 @@ private:
   QByteArray FData;
   std::unique_ptr<TMyCAD> FCAD;
   std::vector<TEntry> FIndex;
+  // The first entry of each name, built with the index.
+  QHash<QString, int32_t> FFirstByName;
   bool FIndexValid = false;
 };
 
