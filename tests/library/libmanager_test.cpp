@@ -129,6 +129,18 @@ TEST(LibManager, NewLibraryAndEntryBytes) {
   EXPECT_EQ(lib.Buffer(), QByteArray("VORNLIBX.a") + entry.Data + rec.Data);
   EXPECT_EQ(lib.Buffer().size(), 10 + 1 + 3 + 4 + body);
   EXPECT_EQ(lib.GetCmbShapesNameByID(0), "Box");
+
+  // The old format loads as its bytes, and only through its own loader.
+  QTemporaryDir dir;
+  const QByteArray old = QByteArray("VORNLIB2.1") + QByteArray(7, '\x01');
+  const QString oldFile = WriteFile(dir, "old.lib", old);
+  TLibManager fromOld;
+  EXPECT_FALSE(fromOld.LoadFromFile(dir.filePath("missing.lib")));
+  EXPECT_TRUE(fromOld.LibFileName().isEmpty());
+  EXPECT_TRUE(fromOld.LoadFromOldFile(oldFile));
+  EXPECT_EQ(fromOld.Buffer(), old);
+  EXPECT_EQ(fromOld.LibFileName(), oldFile);
+  EXPECT_FALSE(lib.LoadFromOldFile(WriteFile(dir, "new.lib", lib.Buffer())));
 }
 
 TEST(LibManager, WritingAnEntryLeavesTheShapesAlone) {
@@ -273,17 +285,21 @@ TEST(LibManager, InsertingAnEntryMakesOneCombine) {
   TMyShape* lp = AddShape(src, "TMyLinkPoint", {{96, 6}, {104, 6}, {104, 14}, {96, 14}});
   ASSERT_GE(src.GroupShapes({a, b}, false), 0);
   TMyShape* group = src.GetShapeByNo(3);
+  TUserData data;
+  data.AddKeyandValue("part", "A-17");
   TLibManager lib;
-  lib.AppendNewShape("Pair", {group, a, b, lp}, nullptr, 100, 20);
+  lib.AppendNewShape("Pair", {group, a, b, lp}, &data, 100, 20);
+  // A group brings its members along.
+  lib.AppendNewShape("Roots", {group, lp}, &data, 0, 0);
 
-  for (double zoom : {1.0, 2.0}) {
-    SCOPED_TRACE(zoom);
+  for (const auto& [entry, zoom] : {std::pair{"Pair", 1.0}, std::pair{"Pair", 2.0}, std::pair{"Roots", 1.0}}) {
+    SCOPED_TRACE(std::string(entry) + " at zoom " + std::to_string(zoom));
     TMyCAD cad;
     cad.SetZoom(zoom);
     AddShape(cad, "TMyRectangle", {{0, 0}, {5, 0}, {5, 5}, {0, 5}});
     int added = 0;
     cad.OnShapeAdded = [&added](TMyShape*&, int32_t) { ++added; };
-    const int32_t id = cad.AddUserDefineShapefromLib(&lib, "Pair", 300, 200, nullptr);
+    const int32_t id = cad.AddUserDefineShapefromLib(&lib, entry, 300, 200, nullptr);
     ASSERT_GE(id, 0);
     EXPECT_EQ(added, 1);
     ASSERT_EQ(cad.GetShapesCount(), 4);
@@ -308,6 +324,7 @@ TEST(LibManager, InsertingAnEntryMakesOneCombine) {
     ASSERT_EQ(combine->GetLinkPointsCount(), 1);
     EXPECT_TRUE(Near(combine->GetLinkPointInZoom(0), TMyPoint{static_cast<float>(300 + 50 * zoom), 200}));
     EXPECT_EQ(cad.GetSelectedShape(), combine);
+    EXPECT_EQ(combine->UserData()->Records, data.Records);
 
     cad.Undo();
     EXPECT_EQ(cad.GetShapesCount(), 1);

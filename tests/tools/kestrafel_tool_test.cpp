@@ -260,7 +260,7 @@ TEST_F(KestrafelTool, LibraryListRenderAndUpgrade) {
   EXPECT_EQ(list.Out.split('\n').mid(1, 4),
             (QStringList{QStringLiteral("generation: VORNLIBX.a"), QStringLiteral("entries: 2"),
                          QStringLiteral("  \"Box\": 100 x 50, 1 shapes, 1 link points, 1 user data"),
-                         QStringLiteral("  \"Bare\": 0 x 0, 0 shapes, 0 link points, 0 user data")}));
+                         QStringLiteral("  \"Bare\": 1 x 1, 0 shapes, 0 link points, 0 user data")}));
 
   const QString png = Path("box.png");
   const TRun render = Tool({QStringLiteral("lib"), QStringLiteral("render"), file, QStringLiteral("Box"), png,

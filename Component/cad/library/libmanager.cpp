@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
+#include <utility>
 
 namespace cad {
 
@@ -80,6 +82,34 @@ int32_t ReadShapeCount(TStream& Stream) {
   const int32_t n = Stream.ReadLE<int32_t>();
   if (n < 0 || static_cast<int64_t>(n) * kClassTagSize > Stream.Remaining()) throw EReadError("Invalid shape count");
   return n;
+}
+
+// The shapes, each followed by the members of its group tree that the list does not hold yet
+// (read from the surface whose list holds the group): a group stored without its members
+// would insert as an empty combine. Each shape comes once.
+TArrMyShape WithMembers(const TArrMyShape& Shapes) {
+  TArrMyShape out;
+  std::unordered_set<const TMyShape*> seen;
+  for (TMyShape* s : Shapes)
+    if (s) seen.insert(s);
+  std::vector<TMyShape*> todo;
+  for (TMyShape* root : Shapes) {
+    if (!root) continue;
+    todo.assign(1, root);
+    while (!todo.empty()) {
+      TMyShape* s = todo.back();
+      todo.pop_back();
+      out.push_back(s);
+      TMyCAD* cad = s->MyCAD;
+      if (!cad || cad->GetShapeNoInMyShapes(s) < 0) continue;
+      const auto& members = std::as_const(s->ChildShapes).Items();
+      for (auto it = members.rbegin(); it != members.rend(); ++it) {
+        TMyShape* m = cad->GetShapeByNo(*it);
+        if (m && seen.insert(m).second) todo.push_back(m);
+      }
+    }
+  }
+  return out;
 }
 
 void Scale(TMyShape* S, int32_t W, int32_t H) {
@@ -215,6 +245,7 @@ void TLibManager::ReplaceoldTagwithNewTag() {
 const std::vector<TLibManager::TEntry>& TLibManager::Entries() {
   if (FIndexValid) return FIndex;
   FIndex.clear();
+  FFirstByName.clear();
   const int64_t size = FData.size();
   const auto* d = reinterpret_cast<const uint8_t*>(FData.constData());
   int64_t pos = kTagSize;
@@ -228,6 +259,7 @@ const std::vector<TLibManager::TEntry>& TLibManager::Entries() {
                                            static_cast<uint32_t>(d[body - 2]) << 16 | static_cast<uint32_t>(d[body - 1]) << 24);
     if (b < 0 || b > size - body) break;
     FIndex.push_back(TEntry{pos, body, body + b, DecodeStreamText(FData.mid(pos + 1, n))});
+    if (!FFirstByName.contains(FIndex.back().Name)) FFirstByName.insert(FIndex.back().Name, static_cast<int32_t>(FIndex.size() - 1));
     pos = body + b;
   }
   FIndexValid = true;
@@ -235,10 +267,8 @@ const std::vector<TLibManager::TEntry>& TLibManager::Entries() {
 }
 
 int32_t TLibManager::IndexOf(const QString& Name) {
-  const std::vector<TEntry>& e = Entries();
-  for (size_t i = 0; i < e.size(); ++i)
-    if (e[i].Name == Name) return static_cast<int32_t>(i);
-  return -1;
+  Entries();
+  return FFirstByName.value(Name, -1);
 }
 
 int32_t TLibManager::GetcmbShapesCount() { return static_cast<int32_t>(Entries().size()); }
@@ -491,7 +521,7 @@ bool TLibManager::ReadShapes(TLibShapes& Shapes, TArrMyPoint& LinkPoints, int64_
 void TLibManager::WriteShapesTo(TStream& Stream, const TArrMyShape& Shapes, int32_t& Width, int32_t& Height) {
   // Shapes of a kind the class table does not know cannot be read back; they are left out.
   TArrMyShape known, boxed;
-  for (TMyShape* s : Shapes) {
+  for (TMyShape* s : WithMembers(Shapes)) {
     if (!s) continue;
     std::unique_ptr<TMyShape> probe(TMyCAD::CreateShapeByName(s->ClassName(), FCAD.get()));
     if (!probe) continue;
@@ -546,6 +576,12 @@ QByteArray TLibManager::EntryBytes(const QString& Name, const TArrMyShape& Shape
   const int64_t body = m.Size() - name.size() - 4;
   m.SetPosition(name.size());
   m.WriteLE<int32_t>(static_cast<int32_t>(body));
+  // Without a nominal size the entry takes its shapes' own: a size of 0 would read every shape
+  // back as a point.
+  if (Width <= 0 || Height <= 0) {
+    m.WriteLE<int32_t>(Width <= 0 ? w : Width);
+    m.WriteLE<int32_t>(Height <= 0 ? h : Height);
+  }
   return m.Data();
 }
 

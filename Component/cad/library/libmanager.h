@@ -23,6 +23,7 @@
 #include "userdata.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -101,9 +102,10 @@ public:
 
   // ---- Editing ----
   // Writes a new entry of the shapes (TMyLinkPoint shapes among them become its connection
-  // points), the user data (null: none) and the nominal size at the end, or at Position (which
-  // should be the start of an entry or the end of the buffer). The shapes are not changed.
-  // Names are not checked for uniqueness; a name longer than 255 bytes is cut at a character.
+  // points), the user data (null: none) and the nominal size (0 or less: the shapes' own box,
+  // rounded) at the end, or in front of the entry that starts at or after Position. A group of
+  // a surface's list brings its members along. The shapes are not changed. Names are not checked
+  // for uniqueness; a name longer than 255 bytes is cut at a character.
   void AppendNewShape(const QString& Name, const TArrMyShape& Shapes, const TUserData* UserData, int32_t Width,
                       int32_t Height);
   void InsertNewShape(int64_t Position, const QString& Name, const TArrMyShape& Shapes, const TUserData* UserData,
@@ -148,8 +150,9 @@ public:
   bool WriteUserDataRecords(const TUserData* UserData, int64_t Position, int64_t& Length, int64_t& NextPosition);
   bool ReadShapes(TLibShapes& Shapes, TArrMyPoint& LinkPoints, int64_t Position, int64_t& Length,
                   int64_t& NextPosition, int32_t Width, int32_t Height, bool ExtractLinkPoints);
-  // Writes the count and the records of copies of the shapes, normalised to their box; Width and
-  // Height receive the box's rounded size (at least 1). The shapes themselves are not changed.
+  // Writes the count and the records of copies of the shapes (and of the members of their
+  // groups), normalised to their box; Width and Height receive the box's rounded size (at least
+  // 1). The shapes themselves are not changed.
   bool WriteShapes(const TArrMyShape& Shapes, int32_t& Width, int32_t& Height, int64_t Position, int64_t& Length,
                    int64_t& NextPosition);
 
@@ -197,6 +200,8 @@ private:
   QByteArray FData;
   std::unique_ptr<TMyCAD> FCAD;
   std::vector<TEntry> FIndex;
+  // The first entry of each name, built with the index.
+  QHash<QString, int32_t> FFirstByName;
   bool FIndexValid = false;
 };
 
