@@ -48,8 +48,9 @@ public:
 
   // An empty library: the 10 bytes of the newest tag.
   TLibManager();
-  // The file's bytes with the first 10 overwritten by the newest tag. A file that cannot be
-  // read leaves the buffer empty and LibFileName empty.
+  // The file's library under the newest tag: entries of an older generation are rewritten in the
+  // newest layout (as the upgrades do), so that they read as what they are. A file that cannot
+  // be read leaves the buffer empty and LibFileName empty.
   explicit TLibManager(const QString& FileName);
   ~TLibManager();
   TLibManager(const TLibManager&) = delete;
@@ -70,7 +71,8 @@ public:
   bool LoadFromStream(TStream& Stream);
   // The same for a file of the old "VORNLIB2.1" format only (its bytes are kept as they are).
   bool LoadFromOldFile(const QString& FileName);
-  // Renews the tag and writes the buffer to the file atomically: the file is replaced only once
+  // Brings the library to the newest generation (as the upgrades do; an entry that cannot be
+  // read keeps its bytes) and writes it to the file atomically: the file is replaced only once
   // all of it is written. Throws EFCreateError, naming the file and the reason, when the file
   // cannot be created or written; the previous file is then left as it was. LibFileName stays.
   void SavetoFile(const QString& FileName);
