@@ -348,19 +348,19 @@ void TMainForm::BuildActions() {
       {"PageSetup", "File", "Page Setup", {}, nullptr},
       {"PrintSetup", "File", "Print Setup", {}, nullptr},
       {"Print", "File", "Print", {}, nullptr},
-      {"AExit", "File", "Exit", {}, [this] { AExitExecute(); }},
+      {"AExit", "File", "Exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { AExitExecute(); }},
       {"ACopy", "Edit", "Copy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, withUpdate([c] { c->Copy(); })},
       {"Cut", "Edit", "Cut", {QKeySequence(Qt::CTRL | Qt::Key_X)}, withUpdate([c] { c->Cut(); })},
       {"Paste", "Edit", "Paste", {QKeySequence(Qt::CTRL | Qt::Key_V)}, withUpdate([c] { c->PasteforBlock(); })},
       {"Undo", "Edit", "Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoExecute(); }},
       {"Redo", "Edit", "Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, [this] { RedoExecute(); }},
       {"Delete", "Edit", "Delete", {QKeySequence(Qt::Key_Delete)}, withUpdate([c] { c->DeleteSelectedShapes(); })},
-      {"GroupShape", "Edit", "Group Shape", {}, withUpdate([c] { c->GroupWorkingShape(); })},
-      {"UngroupShape", "Edit", "Ungroup Shape", {}, [this] { UngroupShapeExecute(); }},
-      {"SendToBack", "Edit", "Send To Back", {}, withUpdate([c, selected] { c->SendToBack(selected(), true); })},
-      {"BringToFront", "Edit", "Bring To Front", {}, withUpdate([c, selected] { c->BringToFront(selected(), true); })},
-      {"SendToBackByStep", "Edit", "Send To Back By Step", {}, withUpdate([c, selected] { c->SendToBackByStep(selected(), true); })},
-      {"BringToFrontByStep", "Edit", "Bring To Front By Step", {}, withUpdate([c, selected] { c->BringToFrontByStep(selected(), true); })},
+      {"GroupShape", "Edit", "Group Shape", {QKeySequence(Qt::CTRL | Qt::Key_G)}, withUpdate([c] { c->GroupWorkingShape(); })},
+      {"UngroupShape", "Edit", "Ungroup Shape", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)}, [this] { UngroupShapeExecute(); }},
+      {"SendToBack", "Edit", "Send To Back", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketLeft), QKeySequence(Qt::CTRL | Qt::Key_BraceLeft)}, withUpdate([c, selected] { c->SendToBack(selected(), true); })},
+      {"BringToFront", "Edit", "Bring To Front", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight), QKeySequence(Qt::CTRL | Qt::Key_BraceRight)}, withUpdate([c, selected] { c->BringToFront(selected(), true); })},
+      {"SendToBackByStep", "Edit", "Send To Back By Step", {QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)}, withUpdate([c, selected] { c->SendToBackByStep(selected(), true); })},
+      {"BringToFrontByStep", "Edit", "Bring To Front By Step", {QKeySequence(Qt::CTRL | Qt::Key_BracketRight)}, withUpdate([c, selected] { c->BringToFrontByStep(selected(), true); })},
       {"Lock", "Edit", "Lock", {}, [this] { LockShapes(true); }},
       {"Unlock", "Edit", "Unlock", {}, [this] { LockShapes(false); }},
       {"FlipVertical", "Edit", "Flip Vertical", {}, [this] { FlipShapes(false); }},
@@ -594,28 +594,45 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
   // Only the surface, its box and the box's viewport are watched (see the constructor).
-  if (Event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(Event)->key())) return true;
+  if (Event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(Event);
+    if (FormKeyDown(key->key(), key->modifiers())) return true;
+  } else if (Event->type() == QEvent::MouseButtonPress) {
+    FNudgeStep = -1;
+  }
   return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* Event) {
   // Keys no control took: the window itself has the focus.
-  if (FormKeyDown(Event->key())) return;
+  if (FormKeyDown(Event->key(), Event->modifiers())) return;
   QMainWindow::keyPressEvent(Event);
 }
 
-bool TMainForm::FormKeyDown(int Key) {
-  TMyShape* s = MyCAD1->GetSelectedShape();
-  if (!s) return false;
+bool TMainForm::FormKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
   int dx = 0, dy = 0;
   switch (Key) {
     case Qt::Key_Left: dx = -1; break;
     case Qt::Key_Up: dy = -1; break;
     case Qt::Key_Right: dx = 1; break;
     case Qt::Key_Down: dy = 1; break;
-    default: return false;
+    default:
+      // Any other key ends a run of nudges.
+      if (Key != Qt::Key_Shift) FNudgeStep = -1;
+      return false;
   }
-  MyCAD1->Move(s, dx, dy);
+  const TArrMyShape shapes = MyCAD1->GetSelectedShapes();
+  if (shapes.empty()) return false;
+  // The whole selection moves, a pixel at a time or ten with Shift. A run of nudges is one undo
+  // step: it is recorded before the first and goes on while nothing else was recorded since.
+  const std::vector<TSavedShape>& undo = MyCAD1->UndoList();
+  if (FNudgeStep < 0 || undo.empty() || undo.back().Step != FNudgeStep) {
+    MyCAD1->PushtoUndoRedoShapeList(shapes, QStringLiteral("ACT_CHANGE"));
+    FNudgeStep = MyCAD1->UndoList().empty() ? -1 : MyCAD1->UndoList().back().Step;
+  }
+  const int step = (Modifiers & Qt::ShiftModifier) ? 10 : 1;
+  for (TMyShape* s : shapes)
+    if (!s->Locked()) MyCAD1->Move(s, static_cast<float>(dx * step), static_cast<float>(dy * step));
   MyCAD1->SetModified(true);
   UpdateToolbar();
   return true;
@@ -759,7 +776,10 @@ void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
 
 void TMainForm::MyCAD1ShapeSelected(TMyShape* SelectedShape) {
   Inspector->ShowShape(SelectedShape);
-  UpdateStatus();
+  FNudgeStep = -1;
+  // The surface tells before it changes its selection (a selection by code included): the
+  // commands follow once it has.
+  QMetaObject::invokeMethod(this, &TMainForm::UpdateToolbar, Qt::QueuedConnection);
 }
 
 void TMainForm::MyCAD1Click() {

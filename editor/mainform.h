@@ -109,7 +109,8 @@ private:
 
   void FormCreate();
   void FormShow();
-  bool FormKeyDown(int Key);
+  // The arrow keys nudge the selection; false for a key it does not take.
+  bool FormKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
   void cmbZoomChange(int Index);
   void MyCAD1MouseDown(int X, int Y);
   void MyCAD1MouseMove(int X, int Y);
@@ -143,6 +144,8 @@ private:
   void ShowVORNVersionExecute();
 
   QToolBar* FLibraryBar = nullptr;
+  // The undo step of the current run of nudges, or -1 when none runs.
+  int32_t FNudgeStep = -1;
   QString FCurrentFileName;
   QString FLastFolder;
   bool FShown = false;
