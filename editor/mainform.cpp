@@ -50,7 +50,7 @@ const PaletteEntry kPalette[] = {
     {"sbtnText", "Text", TDrawTool::SpText, "TMyText"},
     {"sbtnImage", "Image", TDrawTool::SpImage, "TMyImage"},
     {"sbtnLinkLine", "LinkLine", TDrawTool::SpLinkLine, "TMyLinkLine"},
-    {"LineLinkLine", "LineLinkLine", TDrawTool::SpLineLinkLine, "TMyLineLinkLine", false},
+    {"LineLinkLine", "LineLinkLine", TDrawTool::SpLineLinkLine, "TMyLineLinkLine"},
     {"sbtnZoomIn", "Zoomin", TDrawTool::SpClose, nullptr, true, false},
     {"sbtnZoomOut", "Zoomout", TDrawTool::SpClose, nullptr, true, false},
     {"sbtnAbout", "About", TDrawTool::SpClose, nullptr, false, false},
@@ -116,9 +116,9 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   cmbZoom->setEditable(true);
   cmbZoom->lineEdit()->setReadOnly(true);
   panelLayout->addWidget(cmbZoom);
-  lblLabelXY = new QLabel(QStringLiteral("lblLabelXY"), Panel1);
+  lblLabelXY = new QLabel(Panel1);
   lblLabelXY->setObjectName(QStringLiteral("lblLabelXY"));
-  lblLabelValue = new QLabel(QStringLiteral("lblLabelValue"), Panel1);
+  lblLabelValue = new QLabel(Panel1);
   lblLabelValue->setObjectName(QStringLiteral("lblLabelValue"));
   lblLabelValue->setWordWrap(true);
   panelLayout->addWidget(lblLabelXY);
@@ -396,7 +396,10 @@ void TMainForm::BuildActions() {
          CodeDrawing("PolygonShapeArray", TDrawTool::SpPolygon, p, 0,
                      QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spPolygon, 'PolygonShapeArray', p);{ p is a array}"));
        }},
-      {"PolyBezier", "CodeDrawing", "PolyBezier", {}, [] {}},
+      {"PolyBezier", "CodeDrawing", "PolyBezier", {}, [this] {
+         CodeDrawing("PolyBezierShape", TDrawTool::SpPolyBezier, {{430, 40}, {470, 0}, {540, 90}, {580, 40}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spPolyBezier, 'PolyBezierShape', [MyPoint(430, 40), MyPoint(470, 0), MyPoint(540, 90), MyPoint(580, 40)]);"));
+       }},
       {"Rectangle", "CodeDrawing", "Rectangle", {}, [this, pi] {
          CodeDrawing("RectangleShape", TDrawTool::SpRectangle, {{290, 211}, {380, 211}, {380, 270}, {290, 270}}, 30 * pi / 180,
                      QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spRectangle, 'RectangleShape', [MyPoint(290, 211),MyPoint(380, 211), MyPoint(380, 270), MyPoint(290, 270)], 30 * pi / 180);"));
@@ -405,7 +408,11 @@ void TMainForm::BuildActions() {
          CodeDrawing("EllipseShape", TDrawTool::SpEllipse, {{380, 261}, {430, 261}, {430, 320}, {380, 320}}, 0,
                      QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spEllipse,'EllipseShape',[MyPoint(380, 261), MyPoint(430,261) ,MyPoint(430, 320),MyPoint(380,320)]);"));
        }},
-      {"Text", "CodeDrawing", "Text", {}, [] {}},
+      {"Text", "CodeDrawing", "Text", {}, [this] {
+         CodeDrawing("TextShape", TDrawTool::SpText, {{30, 300}, {190, 300}, {190, 340}, {30, 340}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spText, 'TextShape', [MyPoint(30, 300), MyPoint(190, 300), MyPoint(190, 340), MyPoint(30, 340)], 0, 'Kestrafel');"),
+                     QStringLiteral("Kestrafel"));
+       }},
       {"SelectShape", "CodeSelecting", "Select Shape", {}, withUpdate([c] { c->SelectShapeByCode(1, true); })},
       {"SelectMoreShapes", "CodeSelecting", "Select More Shapes", {}, withUpdate([c] { c->SelectShapeByCode(2, false); })},
       {"DeSelectShape", "CodeSelecting", "DeSelectShape", {}, withUpdate([c] { c->DeSelectedAllShapesByCode(); })},
@@ -719,8 +726,14 @@ void TMainForm::MyCAD1MouseDown(int X, int Y) {
 }
 
 void TMainForm::MyCAD1MouseMove(int X, int Y) {
-  const TMyPoint p = MyPoint(static_cast<float>(X / MyCAD1->Zoom()), static_cast<float>(Y / MyCAD1->Zoom()));
-  lblStatusXY->setText(QStringLiteral("X %1, Y %2").arg(p.X, 0, 'f', 1).arg(p.Y, 0, 'f', 1));
+  // The pointer in the drawing's unit, as the rulers of the page measure it.
+  const TUnits unit = MyCAD1->TheUNIT();
+  const long double k = MyCAD1->Ratio() / MyCAD1->Zoom();
+  const QString suffix = QString::fromLatin1(UnitSuffix(unit));
+  lblStatusXY->setText(QStringLiteral("X %1%3, Y %2%3")
+                           .arg(static_cast<double>(LengthInUnit(X, unit, k)), 0, 'f', 2)
+                           .arg(static_cast<double>(LengthInUnit(Y, unit, k)), 0, 'f', 2)
+                           .arg(suffix));
   if (!FRubberBand) return;
   TCanvas* c = MyCAD1->Canvas();
   c->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -1001,11 +1014,12 @@ void TMainForm::NicefitExecute() {
 
 // ---- Code drawing ----
 
-void TMainForm::CodeDrawing(const char* Name, TDrawTool Tool, const TArrMyPoint& Points, long double Angle, const QString& Message) {
+void TMainForm::CodeDrawing(const char* Name, TDrawTool Tool, const TArrMyPoint& Points, long double Angle, const QString& Message,
+                            const QString& Text) {
   const QString name = QLatin1String(Name);
   if (MyCAD1->GetShapeByName(name)) return;
   ShowMessage(Message);
-  MyCAD1->AddShapeByCode(MyCAD1, Tool, name, Points, Angle, QString());
+  MyCAD1->AddShapeByCode(MyCAD1, Tool, name, Points, Angle, Text);
   UpdateToolbar();
 }
 

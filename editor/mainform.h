@@ -140,7 +140,7 @@ private:
   void ZoomoutExecute();
   void NicefitExecute();
   void CodeDrawing(const char* Name, cad::TDrawTool Tool, const cad::TArrMyPoint& Points, long double Angle,
-                   const QString& Message);
+                   const QString& Message, const QString& Text = QString());
   void ShowVORNVersionExecute();
 
   QToolBar* FLibraryBar = nullptr;

@@ -1,4 +1,5 @@
-// The keyboard of the main window: nudging the selection and the editing shortcuts.
+// Desktop habits of the main window: nudging the selection, the editing shortcuts, the code
+// samples of every kind, the pressed connector tool and the pointer shown in the drawing's unit.
 #include "mainwindow_fixture.h"
 
 namespace {
@@ -51,4 +52,23 @@ TEST_F(MainWindow, EditingShortcutsReachTheirCommands) {
   EXPECT_LT(c->GetShapeByID(a)->ShapeNo, c->GetShapeByID(b)->ShapeNo);
   Key(Qt::Key_Delete);
   EXPECT_EQ(c->GetShapeByID(a), nullptr);
+}
+
+TEST_F(MainWindow, EveryCodeSampleAddsItsKindAndThePaletteShowsItsTool) {
+  EXPECT_TRUE(form->lblLabelXY->text().isEmpty());
+  EXPECT_TRUE(form->lblLabelValue->text().isEmpty());
+  AnswerMessages({});
+  const std::pair<const char*, const char*> samples[] = {{"PolyBezier", "TMyPolyBezier"}, {"Text", "TMyText"}};
+  for (const auto& [action, kind] : samples) {
+    const int32_t before = form->MyCAD1->GetShapesCount();
+    Trigger(action);
+    ASSERT_EQ(form->MyCAD1->GetShapesCount(), before + 1) << action;
+    EXPECT_EQ(form->MyCAD1->GetShapeByNo(before)->ClassName(), kind);
+  }
+  Click("LineLinkLine");
+  EXPECT_TRUE(form->SpeedButtons.at("LineLinkLine")->isChecked());
+  EXPECT_FALSE(form->SpeedButtons.at("sbtnSelecting")->isChecked());
+  // 96 pixels at zoom 1 are an inch: 25.40 mm.
+  QTest::mouseMove(form->MyCAD1, QPoint(96, 48));
+  EXPECT_EQ(form->lblStatusXY->text(), "X 25.40 mm, Y 12.70 mm");
 }
