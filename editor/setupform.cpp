@@ -274,7 +274,10 @@ void TSetupForm::sePixelsChanged(int Value) {
   const TGridObject* g = FCad->GridOperation();
   if (Value > g->GridWidth() || Value > g->GridHeight()) {
     ShowMessage(QStringLiteral("Pixels is too many!"));
+    // The spin edit goes back to 3; the surface keeps the value it had.
+    FFilling = true;
     sePixels->setValue(3);
+    FFilling = false;
     return;
   }
   FCad->SetFSnapPixels(static_cast<uint8_t>(Value));

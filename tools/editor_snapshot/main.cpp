@@ -2,10 +2,14 @@
 // kind through real mouse events on the palette and the surface (the image tool is given a
 // picture made here), and saves a picture of the window.
 //
-//   editor_snapshot output.png [drawing.vdr]
+//   editor_snapshot output.png [drawing.vdr] [--setup setup.png] [--preview preview.png]
 //
-// With a second argument the drawing is saved there as well.
+// With a second argument the drawing is saved there as well; --setup and --preview save
+// pictures of the settings dialog and of the print preview (whole page) of the same drawing.
 #include "mainform.h"
+#include "pageactions.h"
+#include "previewform.h"
+#include "setupform.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -69,11 +73,20 @@ QString WritePicture(const QTemporaryDir& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vdr]\n");
+  QApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments().mid(1);
+  const auto takeOption = [&args](const QString& Name) {
+    const qsizetype i = args.indexOf(Name);
+    if (i < 0 || i + 1 >= args.size()) return QString();
+    const QString value = args[i + 1];
+    args.remove(i, 2);
+    return value;
+  };
+  const QString setupOut = takeOption(QStringLiteral("--setup")), previewOut = takeOption(QStringLiteral("--preview"));
+  if (args.isEmpty()) {
+    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vdr] [--setup setup.png] [--preview preview.png]\n");
     return 2;
   }
-  QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Kestrafel 1.0"));
   TMainForm form;
   form.resize(1120, 720);
@@ -131,15 +144,44 @@ int main(int argc, char** argv) {
   QTest::mouseMove(c, QPoint(420, 280));
   QTest::qWait(100);
 
-  const QString out = QString::fromLocal8Bit(argv[1]);
+  const QString out = args[0];
   if (!form.grab().save(out)) {
-    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
     return 1;
   }
-  if (argc > 2 && !c->SaveToFile(QString::fromLocal8Bit(argv[2]))) {
-    std::fprintf(stderr, "cannot write %s\n", argv[2]);
+  if (args.size() > 1 && !c->SaveToFile(args[1])) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(args[1]));
     return 1;
   }
-  std::printf("%d shapes drawn; window picture saved to %s\n", form.MyCAD1->GetShapesCount(), argv[1]);
+  std::printf("%d shapes drawn; window picture saved to %s\n", form.MyCAD1->GetShapesCount(), qPrintable(out));
+
+  // The windows of the File menu, shown without their modal loop so that they can be pictured.
+  if (!setupOut.isEmpty()) {
+    kestrafel::TSetupForm* setup = kestrafel::SetupForm(&form);
+    setup->show();
+    if (!QTest::qWaitForWindowExposed(setup)) QTest::qWait(200);
+    QTest::qWait(100);
+    if (!setup->grab().save(setupOut)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(setupOut));
+      return 1;
+    }
+    setup->hide();
+  }
+  if (!previewOut.isEmpty()) {
+    c->SetPageHead(QStringLiteral("Kestrafel sample drawing"));
+    c->SetPageFoot(QStringLiteral("page 1"));
+    c->DeSelectedAllShapesByCode();
+    kestrafel::TPreviewForm* preview = kestrafel::PreviewForm(&form);
+    preview->resize(760, 620);
+    preview->show();
+    if (!QTest::qWaitForWindowExposed(preview)) QTest::qWait(200);
+    preview->cmbZoom->setCurrentText(QStringLiteral("Whole Page"));
+    preview->cmbZoomChange();
+    QTest::qWait(100);
+    if (!preview->grab().save(previewOut)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(previewOut));
+      return 1;
+    }
+  }
   return 0;
 }

@@ -487,6 +487,8 @@ public:
   // Adds the entities of a DXF file as shapes (see TDxfImportReport) as one undoable step.
   // False, with the drawing unchanged, when the file cannot be read or holds no DXF.
   bool ImportDxf(const QString& FileName, TDxfImportReport& Report);
+  // The same for the bytes of a DXF file.
+  bool ImportDxfData(const QByteArray& Data, TDxfImportReport& Report);
 
   // ---- Stream primitives (forward to the free functions of the same names) ----
   bool WriteStrBuffer(TStream& Stream, const QString& Text, uint8_t Len);

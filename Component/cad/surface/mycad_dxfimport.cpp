@@ -498,11 +498,19 @@ bool TMyCAD::ImportDxf(const QString& FileName, TDxfImportReport& Report) {
     Report.Error = QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString());
     return false;
   }
-  const QByteArray bytes = file.readAll();
+  if (!ImportDxfData(file.readAll(), Report)) {
+    Report.Error = QStringLiteral("\"%1\" holds no drawing entities that can be read as DXF.").arg(FileName);
+    return false;
+  }
+  return true;
+}
+
+bool TMyCAD::ImportDxfData(const QByteArray& Bytes, TDxfImportReport& Report) {
+  Report = TDxfImportReport{};
   TCollector collector;
   bool read = false;
   try {
-    std::istringstream in(bytes.toStdString());
+    std::istringstream in(Bytes.toStdString());
     DL_Dxf dxf;
     read = dxf.in(in, &collector);
     collector.Finish();
@@ -510,7 +518,7 @@ bool TMyCAD::ImportDxf(const QString& FileName, TDxfImportReport& Report) {
     read = false;
   }
   if (!read || (collector.Entities.empty() && collector.Unmapped.empty())) {
-    Report.Error = QStringLiteral("\"%1\" holds no drawing entities that can be read as DXF.").arg(FileName);
+    Report.Error = QStringLiteral("The data holds no drawing entities that can be read as DXF.");
     return false;
   }
   Report.Skipped = collector.Unmapped;
