@@ -285,6 +285,16 @@ TEST(ExportDxf, ImportCountsWhatItCannotMapAndRefusesNoDxf) {
   EXPECT_EQ(s.Cad.GetLayerNameByID(line->LayerId), QStringLiteral("walls"));
   EXPECT_EQ(s.Cad.GetShapeByNo(1)->ClassName(), QStringLiteral("TMyPolyLine"));
 
+  // A block that inserts itself in an array adds nothing, and the import ends.
+  WriteFile(name,
+            "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nB\n70\n0\n10\n0\n20\n0\n30\n0\n"
+            "0\nINSERT\n8\n0\n2\nB\n10\n0\n20\n0\n70\n900\n71\n900\n0\nENDBLK\n0\nENDSEC\n"
+            "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB\n10\n0\n20\n0\n0\nENDSEC\n0\nEOF\n");
+  Surface400 bomb;
+  ASSERT_TRUE(bomb.Cad.ImportDxf(name, report));
+  EXPECT_EQ(report.Shapes, 0);
+  EXPECT_EQ(report.Skipped.count(QStringLiteral("LIMIT")), 1u) << report.Summary().toStdString();
+
   for (const QByteArray& junk : {QByteArray(), QByteArray("hello\nworld\n"), QByteArray("\x89PNG\r\n")}) {
     WriteFile(name, junk);
     Surface400 t;

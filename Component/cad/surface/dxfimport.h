@@ -16,8 +16,9 @@ namespace cad {
 struct TDxfImportReport {
   // Shapes added.
   int Shapes = 0;
-  // Entities not imported, by DXF kind ("SPLINE", "HATCH", ...; "INSERT" of a missing block;
-  // "LIMIT" for shapes beyond kMaxShapes), with their counts.
+  // Entities not imported, by DXF kind ("SPLINE", "HATCH", ...; "INSERT" of a missing block or
+  // one nested too deep; "LIMIT" where the import stopped at kMaxShapes or at the most blocks it
+  // expands), with their counts.
   std::map<QString, int> Skipped;
   // Layers the import made.
   QStringList NewLayers;

@@ -319,6 +319,7 @@ public:
 
   void Place(const std::vector<TPrim>& Prims, const TPlace& Where, int Depth) {
     for (const TPrim& p : Prims) {
+      if (Spent()) return;
       if (p.Kind == TPrim::Insert) {
         Insert(p, Where, Depth);
         continue;
@@ -332,6 +333,18 @@ public:
   }
 
 private:
+  // Every entity placed and every cell of an inserted array is a step. Blocks that insert only
+  // other blocks add no shapes, so the shape limit alone would not end their expansion.
+  static constexpr int64_t kMaxSteps = 4000000;
+  bool Spent() {
+    if (FSteps <= kMaxSteps && ++FSteps <= kMaxSteps) return false;
+    if (!FSpentCounted) ++FReport.Skipped[QStringLiteral("LIMIT")];
+    FSpentCounted = true;
+    return true;
+  }
+  int64_t FSteps = 0;
+  bool FSpentCounted = false;
+
   static QString KindName(const TPrim& P) {
     switch (P.Kind) {
       case TPrim::Line: return QStringLiteral("LINE");
@@ -355,7 +368,7 @@ private:
     const int cols = std::min(P.Cols, 1000), rows = std::min(P.Rows, 1000);
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < cols; ++c) {
-        if (FReport.Shapes >= TDxfImportReport::kMaxShapes) {
+        if (FReport.Shapes >= TDxfImportReport::kMaxShapes || Spent()) {
           ++FReport.Skipped[QStringLiteral("LIMIT")];
           return;
         }

@@ -14,8 +14,8 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace cad {
 
@@ -71,9 +71,10 @@ public:
     if (!std::isfinite(Value)) FBad = true;
     double v = static_cast<double>(Value);
     if (v == 0) v = 0;  // no "-0"
+    // The shortest general form of up to 15 significant digits, as printf's %.15g writes it.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", v);
-    Pair(Code, buf);
+    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
+    Pair(Code, QByteArray::fromRawData(buf, end - buf));
   }
   void X(int Code, long double PixelX) { Num(Code, PixelX / kDxfK); }
   void Y(int Code, long double PixelY) { Num(Code, (FHeight - PixelY) / kDxfK); }
