@@ -244,3 +244,35 @@ TEST(Print, FailuresLeaveTheOldFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.pdf")});
   EXPECT_EQ(cad.Zoom(), 1);
 }
+
+TEST(Print, ATiledPictureOnAHugePageIsOnePicture) {
+  // Half a metre a side at 1200 dots per inch: 35 million tiles of a 4 x 4 picture.
+  TMyCAD cad;
+  cad.SetZoom(1);
+  cad.SetPageWidth(500);
+  cad.SetPageHeight(500);
+  QImage dots(4, 4, QImage::Format_RGB32);
+  dots.fill(Qt::blue);
+  TBitmap pic;
+  pic.SetImage(dots);
+  cad.SetBkBitmap(&pic);
+  cad.SetBkBitmapMode(TBkBitmapMode::Tiled);
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath(QStringLiteral("huge.pdf"));
+  cad.PrintToPdf(pdf, {}, 1);
+  EXPECT_GT(QFile(pdf).size(), 0);
+  EXPECT_LT(QFile(pdf).size(), 100000);
+  EXPECT_EQ(cad.Printer()->outputFileName(), QString());
+  // The tiles cover the paper.
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) return;
+  ASSERT_EQ(QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("2"), QStringLiteral("-png"),
+                                                           QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("huge"))}),
+            0);
+  const QImage page(dir.filePath(QStringLiteral("huge.png")));
+  ASSERT_FALSE(page.isNull());
+  EXPECT_NEAR(page.width(), 500 / 25.4 * 2, 2);
+  for (const QPoint p : {QPoint(3, 3), QPoint(page.width() - 3, page.height() - 3)}) {
+    const QRgb c = page.pixel(p);
+    EXPECT_TRUE(qRed(c) < 16 && qGreen(c) < 16 && qBlue(c) > 240) << p.x() << "," << p.y() << " " << std::hex << c;
+  }
+}

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
+#include <QPixmap>
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <cmath>
@@ -102,7 +104,18 @@ void TMyCAD::DrawHeadFoot(TBitmap* Bitmap) {
 }
 
 void TMyCAD::PrintBkBitmap() {
-  if (FPrintCanvas) DrawBkBitmapArea(FPrintCanvas, 0, 0, FPrintPage.width(), FPrintPage.height());
+  if (!FPrintCanvas) return;
+  const int w = FBkBitmap.Width(), h = FBkBitmap.Height();
+  if (FBkBitmapMode != TBkBitmapMode::Tiled || FBkBitmap.Empty()) {
+    DrawBkBitmapArea(FPrintCanvas, 0, 0, FPrintPage.width(), FPrintPage.height());
+    return;
+  }
+  // The same tiles as on a bitmap (columns 0 .. A div w, rows 0 .. B div h), as one tiled fill:
+  // the printer repeats the picture itself, so a small picture on a large page at a printer's
+  // resolution is one picture in the document, not millions of copies.
+  const int cols = FPrintPage.width() / w + 1, rows = FPrintPage.height() / h + 1;
+  if (QPainter* p = FPrintCanvas->Painter())
+    p->drawTiledPixmap(QRect(0, 0, cols * w, rows * h), QPixmap::fromImage(FBkBitmap.Image()));
 }
 
 void TMyCAD::PrintBorder() {
