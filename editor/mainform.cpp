@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "glyphs.h"
+#include "pageactions.h"
 #include "palette.h"
 
 #include <QApplication>
@@ -336,20 +337,25 @@ void TMainForm::BuildActions() {
          Library->SaveLib(Library->PageControl2->currentIndex());
          UpdateToolbar();
        }},
-      // Export, page setup, printing and the about box come with their windows.
       {"Save", "File", "Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { SaveExecute(); }},
       {"SaveAs", "File", "Save As", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { SaveAsExecute(); }},
-      {"Bitmap", "File", "Bitmap File", {}, nullptr},
+      {"Bitmap", "File", "Bitmap File", {}, [this] { ExportExecute(this, QStringLiteral("Bitmap")); }},
+      // There is no metafile writer: the entry stays disabled.
       {"WMF", "File", "WMF File", {}, nullptr},
-      {"JPEG", "File", "JPEG File", {}, nullptr},
-      {"DXF", "File", "DXF File", {}, nullptr},
+      {"JPEG", "File", "JPEG File", {}, [this] { ExportExecute(this, QStringLiteral("JPEG")); }},
+      {"DXF", "File", "DXF File", {}, [this] { ExportExecute(this, QStringLiteral("DXF")); }},
+      {"SVG", "File", "SVG File", {}, [this] { ExportExecute(this, QStringLiteral("SVG")); }},
+      {"PDF", "File", "PDF File", {}, [this] { ExportExecute(this, QStringLiteral("PDF")); }},
       {"ImportVORNFile", "File", "Import VORN File", {}, [this] { ImportVORNFileExecute(); }},
-      {"ImportAutoCADFile", "File", "Import AutoCAD File", {}, nullptr},
-      {"PageSetup", "File", "Page Setup", {}, nullptr},
-      {"PrintSetup", "File", "Print Setup", {}, nullptr},
-      {"Print", "File", "Print", {}, nullptr},
+      {"ImportAutoCADFile", "File", "Import AutoCAD File", {}, [this] { ImportAutoCADFileExecute(this); }},
+      {"PageSetup", "File", "Page Setup", {}, [this] { PageSetupExecute(this); }},
+      {"PrintSetup", "File", "Print Setup", {}, [this] { PrintSetupExecute(this); }},
+      {"Print", "File", "Print", {}, [this] { PrintExecute(this); }},
       {"AExit", "File", "Exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { AExitExecute(); }},
-      {"ACopy", "Edit", "Copy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, withUpdate([c] { c->Copy(); })},
+      {"ACopy", "Edit", "Copy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, withUpdate([c] {
+         c->Copy();
+         CopySelectionToClipboard(c);
+       })},
       {"Cut", "Edit", "Cut", {QKeySequence(Qt::CTRL | Qt::Key_X)}, withUpdate([c] { c->Cut(); })},
       {"Paste", "Edit", "Paste", {QKeySequence(Qt::CTRL | Qt::Key_V)}, withUpdate([c] { c->PasteforBlock(); })},
       {"Undo", "Edit", "Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoExecute(); }},
@@ -440,7 +446,7 @@ void TMainForm::BuildActions() {
       {"Inspector", "Window", "Inspector", {}, [this] { PageControl1->setCurrentWidget(tsInspector); }},
       {"LayerManager", "Window", "Layer Manager", {}, [this] { PageControl1->setCurrentWidget(tsLayer); }},
       {"LibraryManager", "Window", "Library", {}, [this] { PageControl1->setCurrentWidget(tsLibrary); }},
-      {"About", "Help", "About", {}, [] { ShowMessage(QStringLiteral("Kestrafel 1.0\nA vector drawing editor.")); }},
+      {"About", "Help", "About", {}, [this] { AboutExecute(this); }},
       {"ShowVORNVersion", "Help", "Show VORN Version", {}, [this] { ShowVORNVersionExecute(); }},
   };
   for (const TActionDef& d : defs) MakeAction(d)->setParent(list);
@@ -465,7 +471,7 @@ void TMainForm::BuildMenu() {
       } else if (QLatin1String(item) == QLatin1String("Export")) {
         QMenu* sub = m->addMenu(QStringLiteral("Export"));
         sub->setObjectName(QStringLiteral("miExport"));
-        for (const char* e : {"Bitmap", "WMF", "JPEG", "DXF"}) sub->addAction(Action(QLatin1String(e)));
+        for (const char* e : {"Bitmap", "WMF", "JPEG", "DXF", "SVG", "PDF"}) sub->addAction(Action(QLatin1String(e)));
       } else {
         m->addAction(Action(QLatin1String(item)));
       }

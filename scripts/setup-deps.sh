@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   libqt6svg6-dev libgl-dev libxkbcommon-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libclang-rt-14-dev
+  libclang-rt-14-dev libdxflib-dev python3-ezdxf poppler-utils
   xvfb xauth x11-apps imagemagick
   fonts-dejavu-core fonts-dejavu-extra
 )

@@ -24,6 +24,7 @@
 #include "shapes/shapedraw.h"
 #include "shapes/textimage.h"
 #include "shapes/trackedarray.h"
+#include "surface/dxfimport.h"
 #include "surface/gridobject.h"
 #include "surface/mycad.h"
 #include "surface/shapeindex.h"

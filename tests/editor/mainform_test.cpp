@@ -24,7 +24,8 @@ TEST_F(MainWindow, StartsReadyToSelectAtFullSize) {
   EXPECT_EQ(form->Action("Delete")->property("Category").toString(), "Edit");
   EXPECT_FALSE(form->Action("Undo")->isEnabled());
   EXPECT_FALSE(form->Action("Redo")->isEnabled());
-  EXPECT_FALSE(form->Action("DXF")->isEnabled());  // exports come later
+  EXPECT_TRUE(form->Action("DXF")->isEnabled());
+  EXPECT_FALSE(form->Action("WMF")->isEnabled());  // no metafile writer
 }
 
 TEST_F(MainWindow, ZoomCommandsKeepTheirLimits) {

@@ -98,7 +98,7 @@ TEST_F(KestrafelTool, InfoListsPageLayersAndShapes) {
   const QStringList lines = r.Out.split('\n');
   for (const char* expected :
        {"generation: ZK.a", "page: A4, 210 x 297 mm", "drawing: 794 x 1123 pixels at zoom 1", "layers: 2",
-        "  layer 0 \"Layer0\": visible, 3 shapes", "  layer 1 \"Notes\": hidden, 1 shapes", "shapes: 4"})
+        "  layer 0 \"Layer0\": visible, 3 shapes", "  layer 1 \"Notes\": hidden, 1 shape", "shapes: 4"})
     EXPECT_TRUE(lines.contains(QString::fromLatin1(expected))) << expected << "\n" << r.Out.toStdString();
   // Classes sorted by name, after the total.
   const qsizetype total = lines.indexOf(QStringLiteral("shapes: 4"));

@@ -2,12 +2,17 @@
 // kind through real mouse events on the palette and the surface (the image tool is given a
 // picture made here), and saves a picture of the window.
 //
-//   editor_snapshot output.png [drawing.vorn] [--library library.png]
+//   editor_snapshot output.png [drawing.vorn] [--library library.png] [--setup setup.png]
+//                   [--preview preview.png]
 //
 // The picture shows the inspector filled from the selected text block. With a drawing file the
-// drawing is saved there as well; with --library a second picture shows a library made of the
-// drawn shapes, one entry per shape, on the library page.
+// drawing is saved there as well; --library saves a second picture showing a library made of
+// the drawn shapes (one entry per shape) on the library page; --setup and --preview save
+// pictures of the settings dialog and of the print preview (whole page) of the same drawing.
 #include "mainform.h"
+#include "pageactions.h"
+#include "previewform.h"
+#include "setupform.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -71,18 +76,21 @@ QString WritePicture(const QTemporaryDir& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QString out, drawing, library;
-  for (int i = 1; i < argc; ++i) {
-    const QString a = QString::fromLocal8Bit(argv[i]);
-    if (a == QLatin1String("--library") && i + 1 < argc) library = QString::fromLocal8Bit(argv[++i]);
-    else if (out.isEmpty()) out = a;
-    else drawing = a;
-  }
-  if (out.isEmpty()) {
-    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vorn] [--library library.png]\n");
+  QApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments().mid(1);
+  const auto takeOption = [&args](const QString& Name) {
+    const qsizetype i = args.indexOf(Name);
+    if (i < 0 || i + 1 >= args.size()) return QString();
+    const QString value = args[i + 1];
+    args.remove(i, 2);
+    return value;
+  };
+  const QString setupOut = takeOption(QStringLiteral("--setup")), previewOut = takeOption(QStringLiteral("--preview"));
+  const QString library = takeOption(QStringLiteral("--library"));
+  if (args.isEmpty()) {
+    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vorn] [--library library.png] [--setup setup.png] [--preview preview.png]\n");
     return 2;
   }
-  QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Kestrafel 1.0"));
   TMainForm form;
   form.resize(1120, 720);
@@ -141,34 +149,64 @@ int main(int argc, char** argv) {
   QTest::mouseMove(c, QPoint(420, 280));
   QTest::qWait(100);
 
+  const QString out = args[0];
   if (!form.grab().save(out)) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
     return 1;
   }
-  if (!drawing.isEmpty() && !c->SaveToFile(drawing)) {
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(drawing));
+  if (args.size() > 1 && !c->SaveToFile(args[1])) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(args[1]));
     return 1;
   }
   std::printf("%d shapes drawn; window picture saved to %s\n", form.MyCAD1->GetShapesCount(), qPrintable(out));
-  if (library.isEmpty()) return 0;
+  if (!library.isEmpty()) {
+    // Every shape an entry of a new library, named after its kind.
+    form.Action(QStringLiteral("NewLib"))->trigger();
+    const int32_t n = c->GetShapesCount();
+    for (int32_t i = 0; i < n; ++i) {
+      cad::TMyShape* s = c->GetShapeByNo(i);
+      if (!s || s->ParentNo >= 0) continue;
+      c->SelectShapeByCode(s->ShapeId, true);
+      form.Library->AddSelection(s->ClassName().mid(3) + QString::number(i));
+    }
+    c->DeSelectedAllShapesByCode();
+    form.PageControl1->setCurrentWidget(form.tsLibrary);
+    form.UpdateToolbar();
+    QTest::qWait(100);
+    if (!form.grab().save(library)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(library));
+      return 1;
+    }
+    std::printf("library picture saved to %s\n", qPrintable(library));
+  }
 
-  // Every shape an entry of a new library, named after its kind.
-  form.Action(QStringLiteral("NewLib"))->trigger();
-  const int32_t n = c->GetShapesCount();
-  for (int32_t i = 0; i < n; ++i) {
-    cad::TMyShape* s = c->GetShapeByNo(i);
-    if (!s || s->ParentNo >= 0) continue;
-    c->SelectShapeByCode(s->ShapeId, true);
-    form.Library->AddSelection(s->ClassName().mid(3) + QString::number(i));
+  // The windows of the File menu, shown without their modal loop so that they can be pictured.
+  if (!setupOut.isEmpty()) {
+    kestrafel::TSetupForm* setup = kestrafel::SetupForm(&form);
+    setup->show();
+    if (!QTest::qWaitForWindowExposed(setup)) QTest::qWait(200);
+    QTest::qWait(100);
+    if (!setup->grab().save(setupOut)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(setupOut));
+      return 1;
+    }
+    setup->hide();
   }
-  c->DeSelectedAllShapesByCode();
-  form.PageControl1->setCurrentWidget(form.tsLibrary);
-  form.UpdateToolbar();
-  QTest::qWait(100);
-  if (!form.grab().save(library)) {
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(library));
-    return 1;
+  if (!previewOut.isEmpty()) {
+    c->SetPageHead(QStringLiteral("Kestrafel sample drawing"));
+    c->SetPageFoot(QStringLiteral("page 1"));
+    c->DeSelectedAllShapesByCode();
+    kestrafel::TPreviewForm* preview = kestrafel::PreviewForm(&form);
+    preview->resize(760, 620);
+    preview->show();
+    if (!QTest::qWaitForWindowExposed(preview)) QTest::qWait(200);
+    preview->cmbZoom->setCurrentText(QStringLiteral("Whole Page"));
+    preview->cmbZoomChange();
+    QTest::qWait(100);
+    if (!preview->grab().save(previewOut)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(previewOut));
+      return 1;
+    }
   }
-  std::printf("library picture saved to %s\n", qPrintable(library));
   return 0;
 }

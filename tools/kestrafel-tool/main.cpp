@@ -4,6 +4,9 @@
 //   kestrafel-tool render FILE OUT [--zoom Z]   the drawing as a PNG picture (zoom 1 by default)
 //   kestrafel-tool upgrade IN OUT               the drawing saved again in the newest generation
 //   kestrafel-tool lib ...                      shape libraries (lib_commands.cpp)
+//   kestrafel-tool export FILE OUT [...]        DXF, BMP, JPEG, PNG, SVG or PDF (export_commands.cpp)
+//   kestrafel-tool print FILE OUT.pdf [...]     the printed page as a PDF file
+//   kestrafel-tool import-dxf IN OUT            a DXF file as a new drawing
 //
 // Exit status: 0 on success, 1 when a file cannot be read, is no drawing, is damaged or cannot
 // be written, 2 for wrong arguments. Messages go to standard error and name the file.
@@ -38,6 +41,10 @@ QString Generation(const QString& Field) {
   return g.trimmed();
 }
 
+QString Shapes(int Count) {
+  return QString::number(Count) + (Count == 1 ? QStringLiteral(" shape") : QStringLiteral(" shapes"));
+}
+
 int Info(const QString& File) {
   cad::TMyCAD cad;
   if (const int r = Load(cad, File)) return r;
@@ -53,10 +60,10 @@ int Info(const QString& File) {
   Out(QStringLiteral("layers: %1").arg(cad.Layers().size()));
   for (const cad::LayerRec& l : cad.Layers())
     // One substitution pass: a layer name holding "%1" stays as it is.
-    Out(QStringLiteral("  layer %1 \"%2\": %3, %4 shapes")
+    Out(QStringLiteral("  layer %1 \"%2\": %3, %4")
             .arg(QString::number(l.LayerId), l.LayerName,
                  l.Visible ? QStringLiteral("visible") : QStringLiteral("hidden"),
-                 QString::number(cad.GetShapesCountInALayer(l.LayerId))));
+                 Shapes(cad.GetShapesCountInALayer(l.LayerId))));
   std::map<QString, int> byClass;
   for (int32_t i = 0; i < cad.GetShapesCount(); ++i) ++byClass[cad.GetShapeByNo(i)->ClassName()];
   Out(QStringLiteral("shapes: %1").arg(cad.GetShapesCount()));
@@ -126,14 +133,24 @@ int Run(QStringList Args) {
     if (files.size() != 2) return UsageError(QStringLiteral("render takes a drawing and an output file"));
     return Render(files[0], files[1], zoom);
   }
+  if (command == QLatin1String("export")) return Export(Args);
+  if (command == QLatin1String("print")) return Print(Args);
+  if (command == QLatin1String("import-dxf")) return ImportDxf(Args);
   return UsageError(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 
 }  // namespace
 
+// The toolkit's own notes (a missing runtime folder, font and platform details) are not the
+// tool's messages; only its critical errors reach standard error.
+void ToolkitMessage(QtMsgType Type, const QMessageLogContext&, const QString& Text) {
+  if (Type == QtCriticalMsg || Type == QtFatalMsg) Err(QStringLiteral("kestrafel-tool: ") + Text);
+}
+
 int main(int argc, char** argv) {
   // No window is ever shown: without a platform asked for, the tool runs headless.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(ToolkitMessage);
   QApplication app(argc, argv);
   // Real lengths and pixel sizes come out the same on every machine.
   cad::SetScreenPixelsPerInch(96);

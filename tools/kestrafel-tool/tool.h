@@ -33,4 +33,9 @@ int LibCommand(QStringList Args);
 // Loads File into Cad; on failure the message is printed and the exit status returned.
 int Load(cad::TMyCAD& Cad, const QString& File);
 
+// The commands of export_commands.cpp, given the arguments after the command's name.
+int Export(const QStringList& Args);
+int Print(const QStringList& Args);
+int ImportDxf(const QStringList& Args);
+
 }  // namespace tool

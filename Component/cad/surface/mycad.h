@@ -28,12 +28,32 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <vector>
+
+class QPrinter;
 
 namespace cad {
 
 class TLibManager;
 class TMyLinkLine;
+struct TDxfImportReport;
+
+// A printer document that could not be begun or finished (an output file that cannot be
+// written, a printer that refuses the job), with the reason.
+class EPrinterError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+// An export refused before anything was written, with the reason (a picture beyond the pixel
+// budget, a zoom that gives no picture).
+class EExportError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// No black-and-white printers are told apart.
+inline bool IsBlackWhitePrinter() { return false; }
 
 // One record of the undo list: a copy of a shape as it was before a step, under the step's
 // number and action name ("ACT_ADD", "ACT_DELETE", "ACT_CHANGE", "ACT_GROUP", "ACT_UNGROUP",
@@ -421,6 +441,70 @@ public:
   // AZoom is not a positive finite number, when the picture would be empty or hold more than
   // kMaxPicturePixels pixels, or when called while the surface paints.
   QImage RenderToImage(double AZoom);
+
+  // ---- Printing (mycad_print.cpp) ----
+  // The surface's printer, made on first use: the system's default printer until a host or a
+  // print dialog sets it up otherwise (a PDF file as output, another paper).
+  QPrinter* Printer();
+  // Prints one page on Printer(): page colour (with PrintBackground), background picture,
+  // border, head and foot, then the shapes. Layers empty: every shape in list order; otherwise
+  // each shape once for every entry of Layers equal to its layer id. Scale 1 prints the drawing
+  // at its screen size in inches. Zoom is as before afterwards. EPrinterError when the
+  // document cannot be begun or finished, or Scale is not a positive number; printing to a
+  // file writes it beside the target and puts it in place only when it is complete, so a
+  // failed print leaves the old file as it was.
+  void Print(const std::vector<int32_t>& Layers, double Scale);
+  // Print into a PDF file on paper of the page's size and orientation; the printer's other
+  // settings are as before afterwards.
+  void PrintToPdf(const QString& FileName, const std::vector<int32_t>& Layers, double Scale);
+  // The same page into Bitmap at zoom Scale, sized by the page's millimetres at the screen's
+  // pixels per inch. False (the bitmap emptied, nothing drawn) when Scale is not a positive
+  // number or the picture would hold more than kMaxPicturePixels pixels.
+  bool PrintPreview(const std::vector<int32_t>& Layers, TBitmap* Bitmap, double Scale);
+  // Page decorations on the printer page while Print runs (they do nothing otherwise), and on
+  // a bitmap of the page's size.
+  void PrintBkBitmap();
+  void PrintBorder();
+  void PrintHeadFoot();
+  void DrawBorder(TBitmap* Bitmap);
+  void DrawHeadFoot(TBitmap* Bitmap);
+  // The places of the head and foot texts on a page of W x H device pixels at the current zoom.
+  TPoint PageHeadPos(int W);
+  TPoint PageFootPos(int W, int H);
+
+  // ---- Export (mycad_export.cpp) ----
+  // Renders the whole drawing into Bitmap, sized W x H, at the largest zoom that fits. False
+  // (the bitmap emptied) when W x H exceeds kMaxPicturePixels; W or H 0 gives an empty bitmap.
+  bool SaveToBmp(TBitmap* Bitmap, int W, int H);
+  // The drawing at the current zoom, the surface's size, as a BMP file. EExportError when the
+  // picture would exceed kMaxPicturePixels, EFCreateError when the file cannot be written; the
+  // file is replaced only when written whole.
+  void SaveToBmp(const QString& FileName);
+  // The same picture as a JPEG file of the given quality (0 to 100).
+  void SaveToJpg(const QString& FileName, int Quality);
+  // The same picture in any format the toolkit writes ("PNG", "BMP", "JPEG"); Quality -1 is
+  // the format's default.
+  void SavePicture(const QString& FileName, const char* Format, int Quality = -1);
+  // Paints shapes at zoom AZoom onto any paint device (an SVG generator, a picture): Shapes
+  // (each with its members), or every top-level shape of the visible layers when null. The
+  // device's pixel (0, 0) shows control pixel Origin at that zoom. No background, grid or
+  // marks; the drawing and the zoom are as before afterwards.
+  void PaintShapesTo(QPaintDevice* Device, double AZoom, const QPoint& Origin, const TArrMyShape* Shapes = nullptr);
+  // The drawing as an ASCII DXF file (ENTITIES only, millimetres, y upwards); EFCreateError
+  // when the file cannot be written, the old file then stays.
+  void SaveToDxf(const QString& FileName);
+  // The text SaveToDxf writes.
+  QByteArray DxfText();
+  // There is no metafile writer: both write nothing and return false.
+  bool SaveToWmf(const QString& FileName);
+  bool CopyToClipBoardAsWmf();
+
+  // ---- DXF import (mycad_dxfimport.cpp) ----
+  // Adds the entities of a DXF file as shapes (see TDxfImportReport) as one undoable step.
+  // False, with the drawing unchanged, when the file cannot be read or holds no DXF.
+  bool ImportDxf(const QString& FileName, TDxfImportReport& Report);
+  // The same for the bytes of a DXF file.
+  bool ImportDxfData(const QByteArray& Data, TDxfImportReport& Report);
 
   // ---- Stream primitives (forward to the free functions of the same names) ----
   bool WriteStrBuffer(TStream& Stream, const QString& Text, uint8_t Len);
@@ -885,6 +969,23 @@ private:
   // nearest one only (Once); false when there is none.
   bool StepShape(TMyShape* S, bool Forward, bool Once);
   void ReorderShape(TMyShape* Shape, bool Forward, bool Once, bool RecordUndo, const QString& Action);
+
+  // Printing and export: a scope that sets the zoom field for one rendering and puts back the
+  // zoom and the paint bookkeeping a rendering touches (mycad_print.cpp).
+  class TRenderScope;
+  // Draws the shapes for a printed or previewed page, with the layer filter of Print.
+  void DrawPageShapes(TCanvas* ACanvas, const std::vector<int32_t>& Layers);
+  void DrawPageBorder(TCanvas* ACanvas, int W, int H);
+  void DrawPageHeadFoot(TCanvas* ACanvas, int W, int H);
+  // The drawing at the current zoom as SaveToBmp(file) writes it.
+  std::unique_ptr<TBitmap> ExportPicture();
+  struct TPrinterDeleter {
+    void operator()(QPrinter* P) const;
+  };
+  std::unique_ptr<QPrinter, TPrinterDeleter> FPrinter;
+  // The printer's canvas and page size while Print runs.
+  TCanvas* FPrintCanvas = nullptr;
+  QSize FPrintPage;
 
   // Back buffer
   QImage FBuffer;
