@@ -182,6 +182,9 @@ void TSetupForm::FormShow() {
   seHeight->setValue(FCad->Height());
   cmbPosition->setCurrentIndex(static_cast<int>(FCad->BkBitmapMode()));
   seRatio->setValue(static_cast<int>(std::trunc(FCad->Ratio() * 100)));
+  // The unit the drawing measures in, when the list has it (it offers inch, mm and pixel).
+  const int unit = FCad->TheUNIT() == TUnits::inch ? 0 : FCad->TheUNIT() == TUnits::mm ? 1 : FCad->TheUNIT() == TUnits::pixel ? 2 : -1;
+  if (unit >= 0) cmbUnit->setCurrentIndex(unit);
   const TGridObject* g = FCad->GridOperation();
   cbShowGrid->setChecked(g->GridShow());
   seGridWidth->setEnabled(g->GridShow());

@@ -81,6 +81,10 @@ TEST_F(PageForms, SetupAppliesAtOnce) {
   s->cmbUnit->setCurrentIndex(2);
   s->cmbUnitChange(2);
   EXPECT_EQ(c->TheUNIT(), TUnits::pixel);
+  // Shown again, the dialog names the drawing's unit.
+  c->SetUnit(TUnits::mm);
+  s->FormShow();
+  EXPECT_EQ(s->cmbUnit->currentText(), "mm");
   s->seRatio->setValue(250);
   s->btnSetClick();
   EXPECT_EQ(c->Ratio(), 2.5);
