@@ -1,9 +1,8 @@
 // The settings dialog, the print preview and the about box on the real main window, and the
 // File menu's page, print, export and import commands.
-#include "support.h"
+#include "mainwindow_fixture.h"
 
 #include "aboutform.h"
-#include "mainform.h"
 #include "pageactions.h"
 #include "previewform.h"
 #include "setupform.h"
@@ -15,35 +14,28 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace cad;
-using kestrafel::TMainForm;
 using testing_support::AddBox;
-using testing_support::Recorded;
 
 namespace {
 
-class PageForms : public ::testing::Test {
+// The main window with its modal dialogs opened without their loop (their names are kept).
+class PageForms : public MainWindow {
 protected:
   void SetUp() override {
-    Recorded().Clear();
-    form = std::make_unique<TMainForm>();
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    MainWindow::SetUp();
     oldRunner = kestrafel::ModalRunner();
     kestrafel::ModalRunner() = [this](QDialog* D) {
       Opened << D->objectName();
       return static_cast<int>(QDialog::Accepted);
     };
-    form->OnChooseFile = [this](QFileDialog*) { return Answers.isEmpty() ? QString() : Answers.takeFirst(); };
   }
   void TearDown() override {
     kestrafel::ModalRunner() = oldRunner;
-    form->MyCAD1->SetModified(false);
     SetScreenPixelsPerInch(96);
+    MainWindow::TearDown();
   }
-  std::unique_ptr<TMainForm> form;
   std::function<int(QDialog*)> oldRunner;
-  QStringList Opened, Answers;
+  QStringList Opened;
 };
 
 }  // namespace
@@ -124,7 +116,6 @@ TEST_F(PageForms, PreviewZoomsAndPrints) {
   auto* on0 = AddBox(*c, 10, 10, 50, 50);
   c->SetCurrentLayerId(c->NewLayer(QStringLiteral("Top"), true));
   auto* on1 = AddBox(*c, 60, 60, 90, 90);
-  QTemporaryDir dir;
   c->Printer()->setOutputFormat(QPrinter::PdfFormat);
   c->Printer()->setOutputFileName(dir.filePath(QStringLiteral("p.pdf")));
   on0->DrawCount = on1->DrawCount = 0;
@@ -153,7 +144,6 @@ TEST_F(PageForms, ExportImportAndClipboard) {
   TMyCAD* c = form->MyCAD1;
   EXPECT_FALSE(form->Action(QStringLiteral("WMF"))->isEnabled());
   c->AddShapeByCode(c, TDrawTool::SpRectangle, QString(), {{20, 20}, {120, 20}, {120, 80}, {20, 80}});
-  QTemporaryDir dir;
   const struct {
     const char* Action;
     const char* File;

@@ -1,31 +1,17 @@
 // kestrafel-tool export, print and import-dxf, run as a program: each format lands in its file,
 // the tool says nothing it was not asked, and the DXF it writes imports again.
 #include "support.h"
+#include "run_tool.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 using namespace cad;
+using testing_support::TRun;
+using testing_support::Tool;
 
 namespace {
-
-struct TRun {
-  int Exit = -1;
-  QString Out, Err;
-};
-
-TRun Tool(const QStringList& Args) {
-  QProcess p;
-  // No runtime folder in the environment: the toolkit's note about it must not show.
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(KESTRAFEL_TOOL), Args);
-  EXPECT_TRUE(p.waitForFinished(60000)) << Args.join(' ').toStdString();
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
-          QString::fromLocal8Bit(p.readAllStandardError())};
-}
 
 QByteArray Head(const QString& File, int N) {
   QFile f(File);

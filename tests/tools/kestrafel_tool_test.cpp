@@ -1,5 +1,6 @@
 // Runs the built kestrafel-tool on drawings made here and checks its output, files and exit codes.
 #include "support.h"
+#include "run_tool.h"
 #include "../shapes/recordbytes.h"
 
 #include <QFile>
@@ -13,21 +14,10 @@
 extern char** environ;
 
 using namespace cad;
+using testing_support::TRun;
+using testing_support::Tool;
 
 namespace {
-
-struct TRun {
-  int Exit = -1;
-  QString Out, Err;
-};
-
-TRun Tool(const QStringList& Args) {
-  QProcess p;
-  p.start(QStringLiteral(KESTRAFEL_TOOL), Args);
-  EXPECT_TRUE(p.waitForFinished(60000)) << Args.join(' ').toStdString();
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
-          QString::fromLocal8Bit(p.readAllStandardError())};
-}
 
 TMyShape* Add(TMyCAD& Cad, const char* Class, std::initializer_list<TMyPoint> Points) {
   TMyShape* s = TMyCAD::CreateShapeByName(QString::fromLatin1(Class), &Cad);

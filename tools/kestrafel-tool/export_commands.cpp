@@ -14,22 +14,6 @@ namespace tool {
 
 namespace {
 
-// "--name value" or "--name=value"; false when the value is missing.
-bool TakeOption(const QStringList& Args, qsizetype& I, const QString& Name, QString& Value, bool& Found) {
-  Found = false;
-  if (Args[I] == Name) {
-    Found = true;
-    if (I + 1 >= Args.size()) return false;
-    Value = Args[++I];
-    return true;
-  }
-  if (Args[I].startsWith(Name + QLatin1Char('='))) {
-    Found = true;
-    Value = Args[I].mid(Name.size() + 1);
-  }
-  return true;
-}
-
 bool ParsePositive(const QString& Text, double Max, double& Value) {
   bool ok = false;
   Value = Text.toDouble(&ok);
@@ -45,33 +29,23 @@ struct TOptions {
 };
 
 int ParseOptions(const QStringList& Args, const QStringList& Allowed, TOptions& Out) {
-  for (qsizetype i = 0; i < Args.size(); ++i) {
-    QString value;
-    bool found = false;
-    bool matched = false;
-    for (const QString& name : Allowed) {
-      if (!TakeOption(Args, i, name, value, found)) return UsageError(QStringLiteral("%1 wants a value").arg(name));
-      if (!found) continue;
-      matched = true;
-      if (name == QLatin1String("--zoom") || name == QLatin1String("--scale")) {
-        double v = 0;
-        if (!ParsePositive(value, kMaxZoom, v))
-          return UsageError(QStringLiteral("%1 must be a number above 0 and at most 64, not \"%2\"").arg(name, value));
-        (name == QLatin1String("--zoom") ? Out.Zoom : Out.Scale) = v;
-      } else {
-        for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-          bool ok = false;
-          const int id = part.trimmed().toInt(&ok);
-          if (!ok) return UsageError(QStringLiteral("--layers wants layer ids like 0,2, not \"%1\"").arg(value));
-          Out.Layers.push_back(id);
-        }
-        if (Out.Layers.empty()) return UsageError(QStringLiteral("--layers wants at least one layer id"));
+  std::map<QString, QString> options;
+  if (const int r = SplitOptions(Args, Allowed, options, Out.Files)) return r;
+  for (const auto& [name, value] : options) {
+    if (name == QLatin1String("--zoom") || name == QLatin1String("--scale")) {
+      double v = 0;
+      if (!ParsePositive(value, kMaxZoom, v))
+        return UsageError(QStringLiteral("%1 must be a number above 0 and at most 64, not \"%2\"").arg(name, value));
+      (name == QLatin1String("--zoom") ? Out.Zoom : Out.Scale) = v;
+    } else {
+      for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int id = part.trimmed().toInt(&ok);
+        if (!ok) return UsageError(QStringLiteral("--layers wants layer ids like 0,2, not \"%1\"").arg(value));
+        Out.Layers.push_back(id);
       }
-      break;
+      if (Out.Layers.empty()) return UsageError(QStringLiteral("--layers wants at least one layer id"));
     }
-    if (matched) continue;
-    if (Args[i].startsWith(QLatin1String("--"))) return UsageError(QStringLiteral("unknown option %1").arg(Args[i]));
-    Out.Files << Args[i];
   }
   return kOk;
 }

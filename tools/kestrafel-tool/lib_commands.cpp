@@ -112,24 +112,14 @@ int LibCommand(QStringList Args) {
   }
   if (command == QLatin1String("render")) {
     int size = kDefaultPreviewSize;
+    std::map<QString, QString> options;
     QStringList rest;
-    for (qsizetype i = 0; i < Args.size(); ++i) {
-      QString value;
-      if (Args[i] == QLatin1String("--size")) {
-        if (i + 1 >= Args.size()) return UsageError(QStringLiteral("--size wants a value"));
-        value = Args[++i];
-      } else if (Args[i].startsWith(QLatin1String("--size="))) {
-        value = Args[i].mid(7);
-      } else if (Args[i].startsWith(QLatin1String("--"))) {
-        return UsageError(QStringLiteral("unknown option %1").arg(Args[i]));
-      } else {
-        rest << Args[i];
-        continue;
-      }
+    if (const int r = SplitOptions(Args, {QStringLiteral("--size")}, options, rest)) return r;
+    if (const auto it = options.find(QStringLiteral("--size")); it != options.end()) {
       bool ok = false;
-      size = value.toInt(&ok);
+      size = it->second.toInt(&ok);
       if (!ok || size < 3 || size > kMaxPreviewSize)
-        return UsageError(QStringLiteral("the size must be a whole number from 3 to %1, not \"%2\"").arg(kMaxPreviewSize).arg(value));
+        return UsageError(QStringLiteral("the size must be a whole number from 3 to %1, not \"%2\"").arg(kMaxPreviewSize).arg(it->second));
     }
     if (rest.size() != 3) return UsageError(QStringLiteral("lib render takes a library, an entry name and an output file"));
     return Render(rest[0], rest[1], rest[2], size);

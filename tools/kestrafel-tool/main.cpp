@@ -111,24 +111,14 @@ int Run(QStringList Args) {
   }
   if (command == QLatin1String("render")) {
     double zoom = 1;
+    std::map<QString, QString> options;
     QStringList files;
-    for (qsizetype i = 0; i < Args.size(); ++i) {
-      QString value;
-      if (Args[i] == QLatin1String("--zoom")) {
-        if (i + 1 >= Args.size()) return UsageError(QStringLiteral("--zoom wants a value"));
-        value = Args[++i];
-      } else if (Args[i].startsWith(QLatin1String("--zoom="))) {
-        value = Args[i].mid(7);
-      } else if (Args[i].startsWith(QLatin1String("--"))) {
-        return UsageError(QStringLiteral("unknown option %1").arg(Args[i]));
-      } else {
-        files << Args[i];
-        continue;
-      }
+    if (const int r = SplitOptions(Args, {QStringLiteral("--zoom")}, options, files)) return r;
+    if (const auto it = options.find(QStringLiteral("--zoom")); it != options.end()) {
       bool ok = false;
-      zoom = value.toDouble(&ok);
+      zoom = it->second.toDouble(&ok);
       if (!ok || !std::isfinite(zoom) || !(zoom > 0) || zoom > kMaxZoom)
-        return UsageError(QStringLiteral("the zoom must be a number above 0 and at most 64, not \"%1\"").arg(value));
+        return UsageError(QStringLiteral("the zoom must be a number above 0 and at most 64, not \"%1\"").arg(it->second));
     }
     if (files.size() != 2) return UsageError(QStringLiteral("render takes a drawing and an output file"));
     return Render(files[0], files[1], zoom);

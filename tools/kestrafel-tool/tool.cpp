@@ -58,6 +58,26 @@ QString ReadFailure(const QString& File, const char* Fallback) {
   return QString::fromLocal8Bit(Fallback);
 }
 
+int SplitOptions(const QStringList& Args, const QStringList& Names, std::map<QString, QString>& Values, QStringList& Rest) {
+  for (qsizetype i = 0; i < Args.size(); ++i) {
+    const QString& a = Args[i];
+    if (!a.startsWith(QLatin1String("--"))) {
+      Rest << a;
+      continue;
+    }
+    const qsizetype eq = a.indexOf(QLatin1Char('='));
+    const QString name = eq < 0 ? a : a.left(eq);
+    if (!Names.contains(name)) return UsageError(QStringLiteral("unknown option %1").arg(a));
+    if (eq >= 0) {
+      Values[name] = a.mid(eq + 1);
+    } else {
+      if (i + 1 >= Args.size()) return UsageError(QStringLiteral("%1 wants a value").arg(name));
+      Values[name] = Args[++i];
+    }
+  }
+  return kOk;
+}
+
 int Load(cad::TMyCAD& Cad, const QString& File) {
   try {
     if (!cad::TMyCAD::IsVORNFile(File)) return FileError(File, QStringLiteral("not a drawing file"));

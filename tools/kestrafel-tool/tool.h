@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 
 namespace tool {
 
@@ -30,6 +31,10 @@ int UsageError(const QString& What);
 QString ReadFailure(const QString& File, const char* Fallback);
 // The shape-library commands ("lib list", "lib render", "lib upgrade"), the word "lib" taken.
 int LibCommand(QStringList Args);
+// Splits Args into the values of the named options ("--name value" or "--name=value"; the last
+// one given counts) and the other arguments, in their order. For an option not named or one
+// without its value the usage error is printed and its exit status returned; kOk otherwise.
+int SplitOptions(const QStringList& Args, const QStringList& Names, std::map<QString, QString>& Values, QStringList& Rest);
 // Loads File into Cad; on failure the message is printed and the exit status returned.
 int Load(cad::TMyCAD& Cad, const QString& File);
 
