@@ -48,6 +48,8 @@ struct TSceneView {
   std::unique_ptr<QPainter> Painter;
   void Render();
 };
+// The drawing as selectable items of Scene, on a scene rectangle of the page.
+void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items);
 std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const QRect& View);
 
 // The A0 page at 96 pixels per inch, and where the view sits on it (the middle of the page).
