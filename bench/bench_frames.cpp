@@ -23,7 +23,7 @@ namespace {
 using namespace cad;
 
 constexpr int kViewW = 1280, kViewH = 800;
-constexpr int kDragged = 1000;
+constexpr size_t kDragged = 1000;
 
 // Lets the event loop deliver what a step posted and what that posted in turn (the scene's
 // queued index and update calls, the view's update requests), and paint it.
@@ -77,7 +77,7 @@ struct TFrames {
   std::unique_ptr<bench::TSurfaceView> Surface;
   std::unique_ptr<TGraphicsViewPeer> Peer;
   TMemoryStream Saved;
-  // The items dragged: the kDragged nearest the middle of the view.
+  // The items dragged (kDragged of them, see FramesFor).
   std::vector<size_t> Dragged;
 };
 
@@ -92,15 +92,24 @@ TFrames& FramesFor(int Count) {
     f->Surface->Cad->SaveToStream(f->Saved);
     f->Peer = std::make_unique<TGraphicsViewPeer>(f->Items);
     Settle();
-    const QPointF mid = QRectF(bench::ViewRect()).center();
-    std::vector<std::pair<double, size_t>> byDistance;
+    // The dragged shapes are spread over the view (every k-th of those that start in it), and
+    // when the view holds fewer, the nearest ones outside it join.
+    const QRectF view(bench::ViewRect());
+    std::vector<size_t> inside;
+    std::vector<std::pair<double, size_t>> outside;
     for (size_t i = 0; i < f->Items.size(); ++i) {
       const TMyPoint p = f->Items[i].Points[0];
-      byDistance.emplace_back(std::hypot(p.X - mid.x(), p.Y - mid.y()), i);
+      if (view.contains(p.X, p.Y)) inside.push_back(i);
+      else outside.emplace_back(std::hypot(p.X - view.center().x(), p.Y - view.center().y()), i);
     }
-    const size_t n = std::min<size_t>(kDragged, byDistance.size());
-    std::partial_sort(byDistance.begin(), byDistance.begin() + static_cast<std::ptrdiff_t>(n), byDistance.end());
-    for (size_t k = 0; k < n; ++k) f->Dragged.push_back(byDistance[k].second);
+    if (inside.size() >= kDragged) {
+      for (size_t k = 0; k < kDragged; ++k) f->Dragged.push_back(inside[k * inside.size() / kDragged]);
+    } else {
+      f->Dragged = inside;
+      const size_t more = std::min(kDragged - inside.size(), outside.size());
+      std::partial_sort(outside.begin(), outside.begin() + static_cast<std::ptrdiff_t>(more), outside.end());
+      for (size_t k = 0; k < more; ++k) f->Dragged.push_back(outside[k].second);
+    }
     std::sort(f->Dragged.begin(), f->Dragged.end());
   }
   return *f;
@@ -197,14 +206,20 @@ void BM_FrameDrag_Surface(benchmark::State& state) {
   cad.DeSelectedAllShapesByCode();
   for (size_t i : f.Dragged) cad.AddWorkingShapes(cad.GetShapeByNo(static_cast<int32_t>(i)));
   Settle();
-  // Pressed inside the first dragged box, which is filled.
+  // Pressed inside a dragged box (they are filled) away from every hot point of the selection,
+  // so that the press drags rather than resizes.
   QPoint press = f.Surface->View.center();
-  for (size_t i : f.Dragged)
-    if (f.Items[i].Kind == bench::TItem::TKind::Box) {
-      const auto& p = f.Items[i].Points;
-      press = QPoint(static_cast<int>((p[0].X + p[2].X) / 2), static_cast<int>((p[0].Y + p[2].Y) / 2));
+  for (size_t i : f.Dragged) {
+    if (f.Items[i].Kind != bench::TItem::TKind::Box) continue;
+    const auto& p = f.Items[i].Points;
+    const TPoint at{static_cast<int>((p[0].X + p[2].X) / 2), static_cast<int>((p[0].Y + p[2].Y) / 2)};
+    bool onHot = false;
+    for (size_t k : f.Dragged) onHot = onHot || cad.GetShapeByNo(static_cast<int32_t>(k))->InWhichHot(at) >= 0;
+    if (!onHot) {
+      press = QPoint(at.X, at.Y);
       break;
     }
+  }
   cad.MouseDown(TMouseButton::mbLeft, ssLeft, press.x(), press.y());
   if (cad.Action() != TActionTools::dtDragging) state.SkipWithError("the press did not start a drag");
   Settle();
@@ -229,6 +244,9 @@ void BM_FrameDrag_SceneView(benchmark::State& state) {
   std::vector<QGraphicsItem*> dragged;
   for (size_t i : f.Dragged) dragged.push_back(all[static_cast<qsizetype>(i)]);
   for (QGraphicsItem* it : dragged) it->setSelected(true);
+  p.View.resetTransform();
+  p.View.horizontalScrollBar()->setValue(bench::ViewRect().left());
+  p.View.verticalScrollBar()->setValue(bench::ViewRect().top());
   Settle();
   int i = 0;
   for (auto _ : state) {
