@@ -83,6 +83,7 @@ public:
   // rectangle when nothing was drawn): where ghosts and highlights drawn between two paints are.
   QRect Damage() const { return FDamage; }
   void ResetDamage() { FDamage = QRect(); }
+  void SetDamage(const QRect& Area) { FDamage = Area; }
 
   TPen* Pen() { return &FPen; }
   TBrush* Brush() { return &FBrush; }

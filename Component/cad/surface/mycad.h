@@ -676,6 +676,15 @@ private:
   void ApplyUnzoomedSize();
   // Makes the back buffer cover the visible part of the control; true when it was rebuilt.
   bool EnsureBuffer();
+  // Moves the buffer's pixels to a new visible area of the same size that overlaps the old one
+  // and paints only what comes into view; false (nothing done) when the buffer's picture is not
+  // worth keeping.
+  bool ScrollBuffer(const QRect& Want);
+  // Paints Area of the buffer as the drawing is now, leaving the scheduled repaint as it was.
+  void PaintExposed(const QRect& Area);
+  // The picture within Area (the whole buffer when it is the buffer's area); Clean marks the
+  // buffer painted just before OnPaint, so that a host invalidating there is heard.
+  void DrawPicture(const QRect& Area, bool Clean);
   QRect WantedBufferArea() const;
   void DrawingPress(TShiftState Shift);
   void SelectionPress(TShiftState Shift);

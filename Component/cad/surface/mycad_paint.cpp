@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <cstring>
 
 namespace cad {
 
@@ -23,6 +24,27 @@ QRect TMyCAD::WantedBufferArea() const {
   return full.intersected(QRect(0, 0, kMaxHiddenBuffer, kMaxHiddenBuffer));
 }
 
+namespace {
+
+// Moves the picture of Image by (DX, DY) pixels in place; what moves out is lost, what is
+// uncovered keeps its old pixels until painted.
+void ScrollImage(QImage& Image, int DX, int DY) {
+  const int w = Image.width(), h = Image.height();
+  if (std::abs(DX) >= w || std::abs(DY) >= h || (DX == 0 && DY == 0)) return;
+  const qsizetype bpl = Image.bytesPerLine();
+  const int depth = Image.depth() / 8;
+  uchar* bits = Image.bits();
+  const size_t bytes = static_cast<size_t>(w - std::abs(DX)) * depth;
+  const qsizetype from = static_cast<qsizetype>(std::max(0, -DX)) * depth, to = static_cast<qsizetype>(std::max(0, DX)) * depth;
+  auto move = [&](int y) { std::memmove(bits + y * bpl + to, bits + (y - DY) * bpl + from, bytes); };
+  if (DY > 0)
+    for (int y = h - 1; y >= DY; --y) move(y);
+  else
+    for (int y = 0; y < h + DY; ++y) move(y);
+}
+
+}  // namespace
+
 bool TMyCAD::EnsureBuffer() {
   if (!FCanvas) {
     FCanvas = std::make_unique<TCanvas>();
@@ -34,6 +56,7 @@ bool TMyCAD::EnsureBuffer() {
   const QRect want = WantedBufferArea();
   if (want == FBufferArea && (want.isEmpty() || FBuffer.size() == want.size())) return false;
   FCanvas->Release();
+  if (ScrollBuffer(want)) return false;
   FBufferArea = want;
   if (want.isEmpty()) {
     FBuffer = QImage();
@@ -45,6 +68,47 @@ bool TMyCAD::EnsureBuffer() {
   }
   FDirty = true;
   return true;
+}
+
+bool TMyCAD::ScrollBuffer(const QRect& Want) {
+  // Only a buffer whose picture is the drawing as it is (up to the repaint already scheduled)
+  // is worth keeping; a scroll keeps the size of the visible part.
+  if (FBusy || FDirty || FBuffer.isNull() || Want.size() != FBufferArea.size() || !Want.intersects(FBufferArea)) return false;
+  TPaintState now = CurrentPaintState();
+  now.Buffer = FPaintedState.Buffer;
+  if (!(now == FPaintedState)) return false;
+  // The pixels stay where they are in control coordinates (ghosts drawn between paints with
+  // them); only the strips that come into view are painted.
+  const QPoint shift = FBufferArea.topLeft() - Want.topLeft();
+  ScrollImage(FBuffer, shift.x(), shift.y());
+  const QRegion exposed = QRegion(Want).subtracted(QRegion(FBufferArea));
+  FBufferArea = Want;
+  FCanvas->SetDevice(&FBuffer, Want.topLeft());
+  FPaintedState.Buffer = Want;
+  for (const QRect& r : exposed) PaintExposed(r);
+  return true;
+}
+
+void TMyCAD::PaintExposed(const QRect& Area) {
+  FBusy = true;
+  // The strip shows the drawing as it is now, so what it draws is no damage; damage recorded
+  // elsewhere stays for the repaint that is due.
+  const QRect damage = FCanvas->Damage();
+  DrawPicture(Area, false);
+  FCanvas->SetDamage(damage);
+  FBusy = false;
+}
+
+void TMyCAD::DrawPicture(const QRect& Area, bool Clean) {
+  const bool part = Area != FBufferArea;
+  // Everything drawn below, the host's drawing in OnPaint included, stays inside the area; the
+  // rest of the buffer keeps the picture it has.
+  if (part) FCanvas->SetClipRect(FromQRect(Area));
+  DrawAll(TRect{0, 0, Width(), Height()});
+  SelectAllWorkingShapes();
+  if (Clean) FDirty = false;
+  if (OnPaint) OnPaint(this);
+  if (part) FCanvas->ClearClipRect();
 }
 
 TCanvas* TMyCAD::Canvas() {
@@ -66,15 +130,7 @@ void TMyCAD::PaintArea(const QRect& Area) {
   if (FBusy) return;
   FBusy = true;
   if (Area == FBufferArea) FRepaintPending = false;
-  const bool part = Area != FBufferArea;
-  // Everything drawn below, the host's drawing in OnPaint included, stays inside the area; the
-  // rest of the buffer keeps the picture it has.
-  if (part) FCanvas->SetClipRect(FromQRect(Area));
-  DrawAll(TRect{0, 0, Width(), Height()});
-  SelectAllWorkingShapes();
-  FDirty = false;
-  if (OnPaint) OnPaint(this);
-  if (part) FCanvas->ClearClipRect();
+  DrawPicture(Area, true);
   // The picture now shows the drawing as it is.
   FCanvas->ResetDamage();
   FDamage = QRect();
