@@ -299,12 +299,16 @@ QImage FrameImage(qreal Ratio) {
 template <int Ratio>
 void FullSurface(benchmark::State& state) {
   bench::TSurfaceView& v = *FramesFor(static_cast<int>(state.range(0))).Surface;
+  // The offscreen screen has one device pixel per pixel: the surface is told the ratio.
+  v.Cad->SetBufferPixelRatio(Ratio);
+  Settle();
   QImage image = FrameImage(Ratio);
   for (auto _ : state) {
     v.Cad->Repaint();
     v.Cad->render(&image, QPoint(), QRegion(v.View));
     benchmark::DoNotOptimize(image.constBits());
   }
+  v.Cad->SetBufferPixelRatio(0);
   Settle();
   Counters(state);
 }

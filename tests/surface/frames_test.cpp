@@ -5,6 +5,7 @@
 #include <cad/shapes/rectangle.h>
 
 #include <QApplication>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <cmath>
@@ -214,4 +215,129 @@ TEST(Frames, RubberBandScrolledAwayLeavesNothingBehind) {
   const QImage after = v.Buffer();
   cad.Repaint();
   EXPECT_TRUE(SamePicture(after, v.Buffer()));
+}
+
+namespace {
+
+// A hidden surface painting into a buffer at the given device pixel ratio.
+struct TRatioSurface {
+  TMyCAD Cad;
+  explicit TRatioSurface(qreal Ratio) {
+    Cad.SetPageStyle(TPageStyle::CustomerPage);
+    Cad.SetPageWidth(80);
+    Cad.SetPageHeight(60);
+    Cad.SetZoom(1);
+    Cad.GridOperation()->SetGridType(TGridType::gLine);
+    Cad.GridOperation()->SetGridShow(true);
+    Cad.SetBufferPixelRatio(Ratio);
+  }
+  template <typename T>
+  T* Add(std::initializer_list<TMyPoint> Pts, TColor Fill) {
+    auto* s = new T(&Cad);
+    s->Points = Pts;
+    s->CenterPoint = s->ComputeCenterPoint();
+    s->Brush()->SetColor(Fill);
+    AddShape(Cad, s);
+    return s;
+  }
+  const QImage& Buffer() {
+    TCanvas* c = Cad.Canvas();
+    c->Release();
+    return *static_cast<QImage*>(c->Device());
+  }
+};
+
+// Whether some aligned 2 x 2 block of device pixels inside Area (control pixels) holds more
+// than one colour: a picture drawn at one pixel per control pixel and scaled up has none.
+bool DrawnInDevicePixels(const QImage& Image, const QRect& Area) {
+  for (int y = Area.top(); y <= Area.bottom(); ++y)
+    for (int x = Area.left(); x <= Area.right(); ++x) {
+      const QRgb c = Image.pixel(2 * x, 2 * y);
+      if (Image.pixel(2 * x + 1, 2 * y) != c || Image.pixel(2 * x, 2 * y + 1) != c || Image.pixel(2 * x + 1, 2 * y + 1) != c) return true;
+    }
+  return false;
+}
+
+}  // namespace
+
+TEST(Frames, BufferAtRatioTwoIsTheSamePictureInFinerPixels) {
+  // Boxes, lines along the axes, a thick line, marks and the grid cover whole control pixels:
+  // at ratio 2 each of their pixels is a 2 x 2 block of the picture at ratio 1.
+  TRatioSurface one(1), two(2);
+  for (TRatioSurface* s : {&one, &two}) {
+    s->Add<TMyRectangle>({{20, 80}, {60, 80}, {60, 110}, {20, 110}}, clRed);
+    s->Add<TMyLine>({{10, 50}, {100, 50}}, clWhite);
+    s->Add<TMyLine>({{150, 20}, {150, 120}}, clWhite)->Pen()->SetWidth(3);
+    s->Add<TMyLine>({{170, 20}, {230, 20}}, clWhite)->Pen()->SetWidth(2);
+    s->Cad.AddWorkingShapes(s->Add<TMyRectangle>({{90, 140}, {130, 140}, {130, 170}, {90, 170}}, clLime));
+  }
+  const QImage& a = one.Buffer();
+  const QImage& b = two.Buffer();
+  ASSERT_EQ(b.devicePixelRatio(), 2);
+  ASSERT_EQ(b.size(), a.size() * 2);
+  EXPECT_EQ(one.Cad.BufferArea(), two.Cad.BufferArea());
+  QImage scaled = a.scaled(a.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(b.format());
+  QImage plain = b.copy();
+  plain.setDevicePixelRatio(1);
+  // Except the round ends of the wide lines, which the finer pixels draw rounder.
+  for (QImage* i : {&scaled, &plain}) {
+    QPainter p(i);
+    for (const QPoint end : {QPoint(150, 20), QPoint(150, 120), QPoint(170, 20), QPoint(230, 20)})
+      p.fillRect(QRect(2 * end - QPoint(6, 6), QSize(12, 12)), Qt::blue);
+  }
+  EXPECT_TRUE(SamePicture(plain, scaled));
+  // A one-pixel line is two device pixels wide, on the rows of its control pixel.
+  EXPECT_EQ(b.pixel(60, 100), qRgb(0, 0, 0));
+  EXPECT_EQ(b.pixel(60, 101), qRgb(0, 0, 0));
+  EXPECT_EQ(b.pixel(60, 99), qRgb(255, 255, 255));
+  EXPECT_EQ(b.pixel(60, 102), qRgb(255, 255, 255));
+  // Reading pixels and drawing stay in control pixels.
+  EXPECT_EQ(two.Cad.Canvas()->Pixel(40, 95), clRed);
+  EXPECT_EQ(two.Cad.Canvas()->Pixel(40, 50), clBlack);
+}
+
+TEST(Frames, BufferAtRatioTwoDrawsSlantsAndTextInDevicePixels) {
+  TRatioSurface two(2);
+  two.Cad.GridOperation()->SetGridShow(false);
+  two.Add<TMyLine>({{20, 20}, {100, 80}}, clWhite);
+  TCanvas* c = two.Cad.Canvas();
+  c->Font()->SetSize(12);
+  c->Font()->SetColor(clBlack);
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  c->TextOut(20, 120, QStringLiteral("Kestrafel"));
+  const QImage& b = two.Buffer();
+  EXPECT_TRUE(DrawnInDevicePixels(b, QRect(20, 20, 80, 60)));
+  EXPECT_TRUE(DrawnInDevicePixels(b, QRect(20, 120, 80, 20)));
+  // The slanted line is as thick as a one-pixel line at this ratio: two or three device pixels
+  // in each device column it crosses (a scaled-up line has two or four).
+  for (int x = 60; x < 180; ++x) {
+    int ink = 0;
+    for (int y = 0; y < b.height() && y < 200; ++y) ink += b.pixel(x, y) == qRgb(0, 0, 0);
+    ASSERT_TRUE(ink == 2 || ink == 3) << "column " << x << " has " << ink;
+  }
+}
+
+TEST(Frames, GhostsDrawnTwiceAtRatioTwoRestoreEveryPixel) {
+  TRatioSurface two(2);
+  two.Add<TMyEllipse>({{20, 20}, {90, 20}, {90, 70}, {20, 70}}, clAqua)->SetAngle(0.4f);
+  two.Add<TMyLine>({{5, 100}, {200, 40}}, clWhite)->Pen()->SetWidth(3);
+  const QImage before = two.Buffer().copy();
+  TCanvas* c = two.Cad.Canvas();
+  for (TPenMode mode : {TPenMode::pmXor, TPenMode::pmNotXor}) {
+    for (int pass = 0; pass < 2; ++pass) {
+      c->Pen()->SetMode(mode);
+      c->Pen()->SetColor(clRed);
+      for (int width : {1, 2, 3}) {
+        c->Pen()->SetWidth(width);
+        c->Pen()->SetStyle(width == 1 ? TPenStyle::psDot : TPenStyle::psSolid);
+        c->Brush()->SetStyle(width == 2 ? TBrushStyle::bsSolid : TBrushStyle::bsClear);
+        c->Rectangle(11, 13, 151, 97);
+        c->Ellipse(30, 25, 97, 88);
+        c->MoveTo(3, 120);
+        c->LineTo(170, 9);
+        c->Polygon(TArrPoint{{40, 40}, {120, 60}, {70, 110}});
+      }
+    }
+  }
+  EXPECT_TRUE(SamePicture(two.Buffer(), before));
 }

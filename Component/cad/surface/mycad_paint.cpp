@@ -15,13 +15,35 @@ namespace {
 // A surface that is not on screen keeps a buffer of at most this many pixels each way, from
 // the control's top-left corner: enough for code that draws headless, bounded at any zoom.
 constexpr int kMaxHiddenBuffer = 4096;
+// Screens report at most this many device pixels per pixel; the buffer follows up to it.
+constexpr qreal kMaxBufferRatio = 4;
 }  // namespace
 
 QRect TMyCAD::WantedBufferArea() const {
   const QRect full = rect();
   if (full.isEmpty()) return QRect();
   if (isVisible()) return visibleRegion().boundingRect().intersected(full);
-  return full.intersected(QRect(0, 0, kMaxHiddenBuffer, kMaxHiddenBuffer));
+  const int most = static_cast<int>(kMaxHiddenBuffer / WantedBufferRatio());
+  return full.intersected(QRect(0, 0, most, most));
+}
+
+qreal TMyCAD::WantedBufferRatio() const {
+  const qreal r = FBufferRatioSetting > 0 ? FBufferRatioSetting : devicePixelRatioF();
+  return std::clamp<qreal>(r, 1, kMaxBufferRatio);
+}
+
+void TMyCAD::SetBufferPixelRatio(qreal Value) {
+  if (!(Value >= 0) || !std::isfinite(Value)) return;
+  FBufferRatioSetting = Value;
+  Invalidate();
+}
+
+QImage TMyCAD::NewBuffer(const QSize& Size, qreal Ratio) const {
+  QImage b(QSize(static_cast<int>(std::ceil(Size.width() * Ratio)), static_cast<int>(std::ceil(Size.height() * Ratio))),
+           QImage::Format_RGB32);
+  b.setDevicePixelRatio(Ratio);
+  b.fill(ToQColor(FColorOfBackGround));
+  return b;
 }
 
 namespace {
@@ -54,32 +76,38 @@ bool TMyCAD::EnsureBuffer() {
     };
   }
   const QRect want = WantedBufferArea();
-  if (want == FBufferArea && (want.isEmpty() || FBuffer.size() == want.size())) return false;
+  const qreal ratio = WantedBufferRatio();
+  if (want == FBufferArea && (want.isEmpty() || (FBuffer.devicePixelRatio() == ratio && FBuffer.deviceIndependentSize().toSize() == want.size())))
+    return false;
   FCanvas->Release();
-  if (ScrollBuffer(want)) return false;
+  if (ScrollBuffer(want, ratio)) return false;
   FBufferArea = want;
   if (want.isEmpty()) {
     FBuffer = QImage();
     FCanvas->SetDevice(nullptr);
   } else {
-    FBuffer = QImage(want.size(), QImage::Format_RGB32);
-    FBuffer.fill(ToQColor(FColorOfBackGround));
+    FBuffer = NewBuffer(want.size(), ratio);
     FCanvas->SetDevice(&FBuffer, want.topLeft());
   }
   FDirty = true;
   return true;
 }
 
-bool TMyCAD::ScrollBuffer(const QRect& Want) {
+bool TMyCAD::ScrollBuffer(const QRect& Want, qreal Ratio) {
   // Only a buffer whose picture is the drawing as it is (up to the repaint already scheduled)
-  // is worth keeping; a scroll keeps the size of the visible part.
-  if (FBusy || FDirty || FBuffer.isNull() || Want.size() != FBufferArea.size() || !Want.intersects(FBufferArea)) return false;
+  // is worth keeping; a scroll keeps the size of the visible part, and the pixels move by
+  // whole device pixels.
+  if (FBusy || FDirty || FBuffer.isNull() || FBuffer.devicePixelRatio() != Ratio || Want.size() != FBufferArea.size() ||
+      !Want.intersects(FBufferArea))
+    return false;
+  const QPointF moved = QPointF(FBufferArea.topLeft() - Want.topLeft()) * Ratio;
+  const QPoint shift = moved.toPoint();
+  if (QPointF(shift) != moved) return false;
   TPaintState now = CurrentPaintState();
   now.Buffer = FPaintedState.Buffer;
   if (!(now == FPaintedState)) return false;
   // The pixels stay where they are in control coordinates (ghosts drawn between paints with
   // them); only the strips that come into view are painted.
-  const QPoint shift = FBufferArea.topLeft() - Want.topLeft();
   ScrollImage(FBuffer, shift.x(), shift.y());
   const QRegion exposed = QRegion(Want).subtracted(QRegion(FBufferArea));
   FBufferArea = Want;
