@@ -284,6 +284,19 @@ TBenchViews& ViewsFor(int Count, bool AllKinds) {
   return *slot;
 }
 
-void ReleaseViews() { Cache().clear(); }
+namespace {
+std::vector<std::function<void()>>& Releases() {
+  static std::vector<std::function<void()>> releases;
+  return releases;
+}
+}  // namespace
+
+void AtRelease(std::function<void()> Release) { Releases().push_back(std::move(Release)); }
+
+void ReleaseViews() {
+  for (auto& r : Releases()) r();
+  Releases().clear();
+  Cache().clear();
+}
 
 }  // namespace bench

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QRectF>
 #include <QScrollArea>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -71,7 +72,9 @@ struct TBenchViews {
   std::unique_ptr<TSceneView> Scene;
 };
 TBenchViews& ViewsFor(int Count, bool AllKinds = false);
-// Frees every cached drawing (before the application object goes).
+// Frees every cached drawing (before the application object goes), and runs what benchmarks
+// with drawings of their own handed to AtRelease.
 void ReleaseViews();
+void AtRelease(std::function<void()> Release);
 
 }  // namespace bench

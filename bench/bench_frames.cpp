@@ -83,6 +83,7 @@ struct TFrames {
 
 TFrames& FramesFor(int Count) {
   static std::map<int, std::unique_ptr<TFrames>> cache;
+  if (cache.empty()) bench::AtRelease([] { cache.clear(); });
   auto& f = cache[Count];
   if (!f) {
     f = std::make_unique<TFrames>();
