@@ -176,11 +176,17 @@ void TCanvas::ApplyPen() {
   // device with more pixels than the owner's, a pen is as wide as it is in the owner's pixels.
   if (FFine) {
     const int w = std::max(1, FPen.Width());
-    p.setWidth(w);
-    p.setCosmetic(false);
     // A one-pixel line covers the owner pixel to the right of and below its points, as it does
     // at one device pixel per owner pixel; so does the middle pixel of any odd width.
     FStrokeShift = w % 2 ? 0.5 : 0;
+    // A solid one-pixel line drawn over what is there is the device's own one-pixel line drawn
+    // once at each device pixel of the owner pixel: the same pixels as a line of the owner
+    // pixel's width, at a fraction of the cost. Raster operations need the single stroke.
+    const TPenMode m = FPen.Mode();
+    FHairPasses = w == 1 && FPen.Style() == TPenStyle::psSolid &&
+                  (m == TPenMode::pmCopy || m == TPenMode::pmBlack || m == TPenMode::pmWhite || m == TPenMode::pmNotCopy);
+    p.setWidth(FHairPasses ? 0 : w);
+    p.setCosmetic(FHairPasses);
   } else {
     p.setWidth(FPen.Width() <= 1 ? 0 : FPen.Width());
   }
@@ -219,8 +225,17 @@ void TCanvas::Stroke(QPainter* P, Paint&& D) {
   }
   // Shifted on the device, whatever the world's turn.
   const QTransform world = P->worldTransform();
-  P->setWorldTransform(world * QTransform::fromTranslate(FStrokeShift, FStrokeShift));
-  D();
+  if (FHairPasses) {
+    const qreal step = 1 / FRatio;
+    for (qreal dy = 0; dy < 0.999; dy += step)
+      for (qreal dx = 0; dx < 0.999; dx += step) {
+        P->setWorldTransform(world * QTransform::fromTranslate(dx, dy));
+        D();
+      }
+  } else {
+    P->setWorldTransform(world * QTransform::fromTranslate(FStrokeShift, FStrokeShift));
+    D();
+  }
   P->setWorldTransform(world);
 }
 
@@ -507,9 +522,12 @@ void TCanvas::FrameRect(const TRect& R) {
     p->setPen(frame);
     p->setBrush(Qt::NoBrush);
     const double shift = FStrokeShift;
+    const bool hair = FHairPasses;
     FStrokeShift = 0.5;
+    FHairPasses = false;
     Stroke(p, [&] { p->drawRect(BoxRect(R.Left, R.Top, R.Right, R.Bottom)); });
     FStrokeShift = shift;
+    FHairPasses = hair;
     p->setBrush(saved);
     p->setPen(savedPen);
   }

@@ -208,6 +208,7 @@ private:
   qreal FRatio = 1;
   bool FFine = false;          // more device pixels than owner pixels
   double FStrokeShift = 0;     // how far strokes move on a finer device (see Stroke)
+  bool FHairPasses = false;    // strokes drawn as device hairlines, one per device pixel of a pixel
   std::unique_ptr<QPainter> FPainter;
   TPen FPen;
   TBrush FBrush;
