@@ -365,6 +365,29 @@ void Magnet(G& g) {
   g.Rect(12, 6, 14, 8, kGrey);
 }
 
+// An open eye, or a closed one struck through.
+void Eye(G& g, bool Open) {
+  QPainterPath lid({1, 8});
+  lid.quadTo(7.5, 1, 14, 8);
+  lid.quadTo(7.5, 15, 1, 8);
+  g.Fill(lid, Open ? kPaper : kGrey);
+  if (Open) g.Ellipse(5, 5, 10, 10, kAccent);
+  else g.Line(2, 13, 13, 2, kRed, 2);
+}
+
+// Two sheets, one on top of the other: a layer.
+void Sheets(G& g) {
+  g.Fill(G::Poly({{1, 9}, {8, 6}, {14, 9}, {7, 12}}, true), kGrey);
+  g.Fill(G::Poly({{1, 6}, {8, 3}, {14, 6}, {7, 9}}, true), kBlue);
+}
+
+// An open book of shapes: a library.
+void Book(G& g) {
+  g.Fill(G::Poly({{1, 3}, {7, 4}, {7, 14}, {1, 13}}, true), kPaper);
+  g.Fill(G::Poly({{8, 4}, {14, 3}, {14, 13}, {8, 14}}, true), kPaper);
+  g.Ellipse(2, 6, 6, 10, kBlue);
+}
+
 // ---- The drawing tools' shapes (palette buttons and draw-by-code commands) ----------------------
 
 void ToolLine(G& g) {
@@ -449,6 +472,39 @@ const std::map<QString, Draw>& Actions() {
   static const std::map<QString, Draw> table = {
       {"New", [](G& g) { Page(g, 3, 1, 12, 14); }},
       {"Open", Folder},
+      // The layer tree's images and the layer page's buttons.
+      {"LayerVisible", [](G& g) { Eye(g, true); }},
+      {"LayerHidden", [](G& g) { Eye(g, false); }},
+      {"LayerNew", [](G& g) {
+         Sheets(g);
+         SignBadge(g, true);
+       }},
+      {"LayerDelete", [](G& g) {
+         Sheets(g);
+         SignBadge(g, false);
+       }},
+      {"LayerHideVisible", [](G& g) {
+         Sheets(g);
+         g.Line(1, 14, 14, 1, kRed, 2);
+       }},
+      {"LayerRefresh", [](G& g) {
+         QPainterPath a({12, 4});
+         a.arcTo(QRectF(2, 2, 11, 11), 45, 270);
+         g.Arrow(a, kAccent, 1, 2);
+       }},
+      // The library page's commands.
+      {"NewLib", [](G& g) {
+         Book(g);
+         SignBadge(g, true);
+       }},
+      {"SaveLib", [](G& g) {
+         Book(g);
+         g.Rect(9, 9, 14, 14, kAccent);
+       }},
+      {"AddSelectionToLib", [](G& g) {
+         Book(g);
+         g.Rect(8, 8, 14, 14, kBlue);
+       }},
       {"OpenLib", [](G& g) {
          g.Fill(G::Poly({{1, 3}, {7, 4}, {7, 14}, {1, 13}}, true), kPaper);
          g.Fill(G::Poly({{8, 4}, {14, 3}, {14, 13}, {8, 14}}, true), kPaper);

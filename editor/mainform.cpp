@@ -50,7 +50,7 @@ const PaletteEntry kPalette[] = {
     {"sbtnText", "Text", TDrawTool::SpText, "TMyText"},
     {"sbtnImage", "Image", TDrawTool::SpImage, "TMyImage"},
     {"sbtnLinkLine", "LinkLine", TDrawTool::SpLinkLine, "TMyLinkLine"},
-    {"LineLinkLine", "LineLinkLine", TDrawTool::SpLineLinkLine, "TMyLineLinkLine", false},
+    {"LineLinkLine", "LineLinkLine", TDrawTool::SpLineLinkLine, "TMyLineLinkLine"},
     {"sbtnZoomIn", "Zoomin", TDrawTool::SpClose, nullptr, true, false},
     {"sbtnZoomOut", "Zoomout", TDrawTool::SpClose, nullptr, true, false},
     {"sbtnAbout", "About", TDrawTool::SpClose, nullptr, false, false},
@@ -64,6 +64,8 @@ bool ShapeKindExists(const char* className) {
 
 const QString kNoName = QStringLiteral("NoName.VORN");
 const QString kDrawingFilter = QStringLiteral("VORN drawing file (*.vorn)");
+const QString kLibraryFilter = QStringLiteral("VORN library file(*.lib)");
+const QString kPictureFilter = QStringLiteral("Bitmap file(*.bmp);;All file(*.*)");
 
 // Why a drawing could not be written to FileName, as far as the file system tells.
 QString SaveFailureReason(const QString& FileName) {
@@ -114,9 +116,9 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   cmbZoom->setEditable(true);
   cmbZoom->lineEdit()->setReadOnly(true);
   panelLayout->addWidget(cmbZoom);
-  lblLabelXY = new QLabel(QStringLiteral("lblLabelXY"), Panel1);
+  lblLabelXY = new QLabel(Panel1);
   lblLabelXY->setObjectName(QStringLiteral("lblLabelXY"));
-  lblLabelValue = new QLabel(QStringLiteral("lblLabelValue"), Panel1);
+  lblLabelValue = new QLabel(Panel1);
   lblLabelValue->setObjectName(QStringLiteral("lblLabelValue"));
   lblLabelValue->setWordWrap(true);
   panelLayout->addWidget(lblLabelXY);
@@ -154,9 +156,22 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   ImageFileOpen->setObjectName(QStringLiteral("ImageFileOpen"));
   auto* colorDialog = new QColorDialog(this);
   colorDialog->setObjectName(QStringLiteral("ColorDialog1"));
-  auto* popup = new QMenu(this);
-  popup->setObjectName(QStringLiteral("PopupMenu1"));
-  popup->addAction(QStringLiteral("Close"))->setObjectName(QStringLiteral("miClose"));
+  Inspector->OnChooseColor = [colorDialog](TColor Initial) -> std::optional<TColor> {
+    colorDialog->setCurrentColor(ToQColor(Initial));
+    if (colorDialog->exec() != QDialog::Accepted) return std::nullopt;
+    const QColor c = colorDialog->selectedColor();
+    return static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
+  };
+  Inspector->OnChoosePicture = [this] {
+    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
+    return ChooseFile(ImageFileOpen);
+  };
+  Library->OnChooseSaveFile = [this](const QString& Suggested) {
+    PrepareDialog(FileSaveAs, QStringLiteral("Save Library"), kLibraryFilter, QFileDialog::AcceptSave);
+    FileSaveAs->setDefaultSuffix(QStringLiteral("lib"));
+    FileSaveAs->selectFile(Suggested);
+    return ChooseFile(FileSaveAs);
+  };
 
   BuildActions();
   BuildMenu();
@@ -178,16 +193,29 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   MyCAD1->OnMouseMove = [this](TMyCAD*, TShiftState, int X, int Y) { MyCAD1MouseMove(X, Y); };
   MyCAD1->OnMouseUp = [this](TMyCAD*, TMouseButton, TShiftState, int X, int Y) { MyCAD1MouseUp(X, Y); };
   MyCAD1->OnShapeAdded = [this](TMyShape*& Shape, int32_t) { MyCAD1ShapeAdded(Shape); };
-  MyCAD1->OnShapeSelected = [this](TMyShape*, TMyShape*) { UpdateStatus(); };
+  MyCAD1->OnShapeSelected = [this](TMyShape*, TMyShape* Selected) { MyCAD1ShapeSelected(Selected); };
   MyCAD1->OnShapeMouseRotated = [this](TMyShape* Shape, const TPoint&, const TPoint&) {
-    if (Shape) lblStatusShape->setText(QStringLiteral("%1 turned to %2°").arg(Shape->Name()).arg(Shape->Angle() * 180 / M_PI, 0, 'f', 1));
+    if (!Shape) return;
+    Inspector->edtAngle->setText(QString::number(static_cast<double>(Shape->Angle()), 'g', 9));
+    lblStatusShape->setText(QStringLiteral("%1 turned to %2°").arg(Shape->Name()).arg(Shape->Angle() * 180 / M_PI, 0, 'f', 1));
   };
-  // The window sees keys before its controls (the arrow keys move the selected shape).
-  qApp->installEventFilter(this);
+  MyCAD1->OnClick = [this](TMyCAD*) { MyCAD1Click(); };
+  MyCAD1->OnDragOver = [this](TMyCAD*, QObject* Source, const QMimeData* Data, int, int, bool& Accept) {
+    MyCAD1DragOver(Source, Data, Accept);
+  };
+  MyCAD1->OnDragDrop = [this](TMyCAD*, QObject* Source, const QMimeData* Data, int X, int Y) { MyCAD1DragDrop(Source, Data, X, Y); };
+  Inspector->OnChanged = [this] { UpdateToolbar(); };
+  Layers->OnChanged = [this] { UpdateToolbar(); };
+  Library->OnDrawingChanged = [this] { UpdateToolbar(); };
+  // The arrow keys move the selected shape while the surface or the box around it has the
+  // focus; in the inspector's fields and the zoom box they stay the fields' own keys.
+  MyCAD1->setFocusPolicy(Qt::StrongFocus);
+  for (QObject* o : {static_cast<QObject*>(MyCAD1), static_cast<QObject*>(ScrollBox1), static_cast<QObject*>(ScrollBox1->viewport())})
+    o->installEventFilter(this);
   FormCreate();
 }
 
-TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
+TMainForm::~TMainForm() = default;
 
 QAction* TMainForm::Action(const QString& Name) const {
   const auto it = Actions.find(Name);
@@ -236,21 +264,27 @@ void TMainForm::BuildSidePanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   PageControl1 = new QTabWidget(Panel2);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  // The pages' contents (layer tree, library pages, inspector) come with the side panels; until
-  // then each page says what it will hold.
+  // Each page holds its panel: the layer tree, the library pages (under a row of the library
+  // commands) and the inspector.
   const std::pair<QWidget**, const char*> pages[] = {
       {&tsLayer, "Layer"}, {&tsLibrary, "Library"}, {&tsInspector, "Inspector"}};
   for (const auto& [page, caption] : pages) {
     *page = new QWidget(PageControl1);
     (*page)->setObjectName(QStringLiteral("ts") + QLatin1String(caption));
     auto* l = new QVBoxLayout(*page);
-    auto* note = new QLabel(QStringLiteral("The %1 page is not available yet.").arg(QString::fromLatin1(caption).toLower()), *page);
-    note->setWordWrap(true);
-    note->setEnabled(false);
-    l->addWidget(note);
-    l->addStretch(1);
+    l->setContentsMargins(0, 0, 0, 0);
     PageControl1->addTab(*page, QLatin1String(caption));
   }
+  Layers = new TLayerPanel(MyCAD1, tsLayer);
+  tsLayer->layout()->addWidget(Layers);
+  Library = new TLibraryPanel(MyCAD1, tsLibrary);
+  FLibraryBar = new QToolBar(tsLibrary);
+  FLibraryBar->setObjectName(QStringLiteral("LibraryBar"));
+  FLibraryBar->setIconSize(QSize(16, 16));
+  tsLibrary->layout()->addWidget(FLibraryBar);
+  tsLibrary->layout()->addWidget(Library);
+  Inspector = new TInspector(MyCAD1, tsInspector);
+  tsInspector->layout()->addWidget(Inspector);
   PageControl1->setCurrentWidget(tsInspector);
   layout->addWidget(PageControl1);
   Splitter1->addWidget(Panel2);
@@ -291,8 +325,18 @@ void TMainForm::BuildActions() {
   const TActionDef defs[] = {
       {"New", "File", "New", {QKeySequence::New}, [this] { NewExecute(); }},
       {"Open", "File", "Open", {QKeySequence::Open}, [this] { OpenExecute(); }},
-      // Libraries, export, page setup, printing and the about box come with their windows.
-      {"OpenLib", "File", "Open Lib", {}, nullptr},
+      {"OpenLib", "File", "Open Lib", {}, [this] { OpenLibExecute(); }},
+      {"NewLib", "File", "New Library", {}, [this] {
+         Library->NewLib();
+         PageControl1->setCurrentWidget(tsLibrary);
+         UpdateToolbar();
+       }},
+      {"AddSelectionToLib", "File", "Add Selection to Library", {}, [this] { AddSelectionToLibExecute(); }},
+      {"SaveLib", "File", "Save Library", {}, [this] {
+         Library->SaveLib(Library->PageControl2->currentIndex());
+         UpdateToolbar();
+       }},
+      // Export, page setup, printing and the about box come with their windows.
       {"Save", "File", "Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { SaveExecute(); }},
       {"SaveAs", "File", "Save As", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { SaveAsExecute(); }},
       {"Bitmap", "File", "Bitmap File", {}, nullptr},
@@ -304,19 +348,19 @@ void TMainForm::BuildActions() {
       {"PageSetup", "File", "Page Setup", {}, nullptr},
       {"PrintSetup", "File", "Print Setup", {}, nullptr},
       {"Print", "File", "Print", {}, nullptr},
-      {"AExit", "File", "Exit", {}, [this] { AExitExecute(); }},
+      {"AExit", "File", "Exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { AExitExecute(); }},
       {"ACopy", "Edit", "Copy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, withUpdate([c] { c->Copy(); })},
       {"Cut", "Edit", "Cut", {QKeySequence(Qt::CTRL | Qt::Key_X)}, withUpdate([c] { c->Cut(); })},
       {"Paste", "Edit", "Paste", {QKeySequence(Qt::CTRL | Qt::Key_V)}, withUpdate([c] { c->PasteforBlock(); })},
       {"Undo", "Edit", "Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoExecute(); }},
       {"Redo", "Edit", "Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, [this] { RedoExecute(); }},
       {"Delete", "Edit", "Delete", {QKeySequence(Qt::Key_Delete)}, withUpdate([c] { c->DeleteSelectedShapes(); })},
-      {"GroupShape", "Edit", "Group Shape", {}, withUpdate([c] { c->GroupWorkingShape(); })},
-      {"UngroupShape", "Edit", "Ungroup Shape", {}, [this] { UngroupShapeExecute(); }},
-      {"SendToBack", "Edit", "Send To Back", {}, withUpdate([c, selected] { c->SendToBack(selected(), true); })},
-      {"BringToFront", "Edit", "Bring To Front", {}, withUpdate([c, selected] { c->BringToFront(selected(), true); })},
-      {"SendToBackByStep", "Edit", "Send To Back By Step", {}, withUpdate([c, selected] { c->SendToBackByStep(selected(), true); })},
-      {"BringToFrontByStep", "Edit", "Bring To Front By Step", {}, withUpdate([c, selected] { c->BringToFrontByStep(selected(), true); })},
+      {"GroupShape", "Edit", "Group Shape", {QKeySequence(Qt::CTRL | Qt::Key_G)}, withUpdate([c] { c->GroupWorkingShape(); })},
+      {"UngroupShape", "Edit", "Ungroup Shape", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)}, [this] { UngroupShapeExecute(); }},
+      {"SendToBack", "Edit", "Send To Back", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketLeft), QKeySequence(Qt::CTRL | Qt::Key_BraceLeft)}, withUpdate([c, selected] { c->SendToBack(selected(), true); })},
+      {"BringToFront", "Edit", "Bring To Front", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight), QKeySequence(Qt::CTRL | Qt::Key_BraceRight)}, withUpdate([c, selected] { c->BringToFront(selected(), true); })},
+      {"SendToBackByStep", "Edit", "Send To Back By Step", {QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)}, withUpdate([c, selected] { c->SendToBackByStep(selected(), true); })},
+      {"BringToFrontByStep", "Edit", "Bring To Front By Step", {QKeySequence(Qt::CTRL | Qt::Key_BracketRight)}, withUpdate([c, selected] { c->BringToFrontByStep(selected(), true); })},
       {"Lock", "Edit", "Lock", {}, [this] { LockShapes(true); }},
       {"Unlock", "Edit", "Unlock", {}, [this] { LockShapes(false); }},
       {"FlipVertical", "Edit", "Flip Vertical", {}, [this] { FlipShapes(false); }},
@@ -352,7 +396,10 @@ void TMainForm::BuildActions() {
          CodeDrawing("PolygonShapeArray", TDrawTool::SpPolygon, p, 0,
                      QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spPolygon, 'PolygonShapeArray', p);{ p is a array}"));
        }},
-      {"PolyBezier", "CodeDrawing", "PolyBezier", {}, [] {}},
+      {"PolyBezier", "CodeDrawing", "PolyBezier", {}, [this] {
+         CodeDrawing("PolyBezierShape", TDrawTool::SpPolyBezier, {{430, 40}, {470, 0}, {540, 90}, {580, 40}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spPolyBezier, 'PolyBezierShape', [MyPoint(430, 40), MyPoint(470, 0), MyPoint(540, 90), MyPoint(580, 40)]);"));
+       }},
       {"Rectangle", "CodeDrawing", "Rectangle", {}, [this, pi] {
          CodeDrawing("RectangleShape", TDrawTool::SpRectangle, {{290, 211}, {380, 211}, {380, 270}, {290, 270}}, 30 * pi / 180,
                      QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spRectangle, 'RectangleShape', [MyPoint(290, 211),MyPoint(380, 211), MyPoint(380, 270), MyPoint(290, 270)], 30 * pi / 180);"));
@@ -361,7 +408,11 @@ void TMainForm::BuildActions() {
          CodeDrawing("EllipseShape", TDrawTool::SpEllipse, {{380, 261}, {430, 261}, {430, 320}, {380, 320}}, 0,
                      QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spEllipse,'EllipseShape',[MyPoint(380, 261), MyPoint(430,261) ,MyPoint(430, 320),MyPoint(380,320)]);"));
        }},
-      {"Text", "CodeDrawing", "Text", {}, [] {}},
+      {"Text", "CodeDrawing", "Text", {}, [this] {
+         CodeDrawing("TextShape", TDrawTool::SpText, {{30, 300}, {190, 300}, {190, 340}, {30, 340}}, 0,
+                     QStringLiteral("MyCAD1.AddShapeByCode(MyCAD1,spText, 'TextShape', [MyPoint(30, 300), MyPoint(190, 300), MyPoint(190, 340), MyPoint(30, 340)], 0, 'Kestrafel');"),
+                     QStringLiteral("Kestrafel"));
+       }},
       {"SelectShape", "CodeSelecting", "Select Shape", {}, withUpdate([c] { c->SelectShapeByCode(1, true); })},
       {"SelectMoreShapes", "CodeSelecting", "Select More Shapes", {}, withUpdate([c] { c->SelectShapeByCode(2, false); })},
       {"DeSelectShape", "CodeSelecting", "DeSelectShape", {}, withUpdate([c] { c->DeSelectedAllShapesByCode(); })},
@@ -393,6 +444,7 @@ void TMainForm::BuildActions() {
       {"ShowVORNVersion", "Help", "Show VORN Version", {}, [this] { ShowVORNVersionExecute(); }},
   };
   for (const TActionDef& d : defs) MakeAction(d)->setParent(list);
+  for (const char* name : {"NewLib", "OpenLib", "AddSelectionToLib", "SaveLib"}) FLibraryBar->addAction(Action(QLatin1String(name)));
   // The grid and snap switches show their state.
   for (const char* name : {"ToggleGrid", "SnapToGrid", "SnapToShape"}) Action(QLatin1String(name))->setCheckable(true);
   Action(QStringLiteral("ToggleGrid"))->setChecked(c->GridOperation()->GridShow());
@@ -419,7 +471,7 @@ void TMainForm::BuildMenu() {
       }
     }
   };
-  menu("&File", "miFile", {"New", "Open", "OpenLib", "Save", "SaveAs", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
+  menu("&File", "miFile", {"New", "Open", "OpenLib", "Save", "SaveAs", "-", "NewLib", "AddSelectionToLib", "SaveLib", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
   menu("&Edit", "miEdit", {"ACopy", "Cut", "Paste", "Undo", "Redo", "Delete", "-", "GroupShape", "UngroupShape", "-", "SendToBack", "BringToFront", "-", "Lock", "Unlock", "-", "FlipVertical", "FlipHorizontal"});
   menu("&Align", "miAlign", {"AlignLeft", "AlignRight", "AlignTop", "AlignBottom", "AlignHorizontalCenter", "AlignVerticalCenter"});
   menu("&Code Drawing", "miCodeDrawing", {"Selecting", "Line", "RuleLine", "Arc", "PolyLine", "Polygon", "PolyBezier", "Rectangle", "Ellipse", "Text"});
@@ -521,6 +573,8 @@ void TMainForm::FormShow() {
   cmbZoom->setCurrentIndex(2);
   MyCAD1->SetFSnapPixels(8);
   CentreMyCAD();
+  Layers->Refresh();
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -538,7 +592,7 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-  if (MyCAD1->Modified() && !SavePrompt()) {
+  if ((MyCAD1->Modified() && !SavePrompt()) || !Library->CanClose()) {
     Event->ignore();
     return;
   }
@@ -546,24 +600,46 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 }
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Event->type() == QEvent::KeyPress && Watched->isWidgetType() && static_cast<QWidget*>(Watched)->window() == this &&
-      FormKeyDown(static_cast<QKeyEvent*>(Event)->key()))
-    return true;
+  // Only the surface, its box and the box's viewport are watched (see the constructor).
+  if (Event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(Event);
+    if (FormKeyDown(key->key(), key->modifiers())) return true;
+  } else if (Event->type() == QEvent::MouseButtonPress) {
+    FNudgeStep = -1;
+  }
   return QMainWindow::eventFilter(Watched, Event);
 }
 
-bool TMainForm::FormKeyDown(int Key) {
-  TMyShape* s = MyCAD1->GetSelectedShape();
-  if (!s) return false;
+void TMainForm::keyPressEvent(QKeyEvent* Event) {
+  // Keys no control took: the window itself has the focus.
+  if (FormKeyDown(Event->key(), Event->modifiers())) return;
+  QMainWindow::keyPressEvent(Event);
+}
+
+bool TMainForm::FormKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
   int dx = 0, dy = 0;
   switch (Key) {
     case Qt::Key_Left: dx = -1; break;
     case Qt::Key_Up: dy = -1; break;
     case Qt::Key_Right: dx = 1; break;
     case Qt::Key_Down: dy = 1; break;
-    default: return false;
+    default:
+      // Any other key ends a run of nudges.
+      if (Key != Qt::Key_Shift) FNudgeStep = -1;
+      return false;
   }
-  MyCAD1->Move(s, dx, dy);
+  const TArrMyShape shapes = MyCAD1->GetSelectedShapes();
+  if (shapes.empty()) return false;
+  // The whole selection moves, a pixel at a time or ten with Shift. A run of nudges is one undo
+  // step: it is recorded before the first and goes on while nothing else was recorded since.
+  const std::vector<TSavedShape>& undo = MyCAD1->UndoList();
+  if (FNudgeStep < 0 || undo.empty() || undo.back().Step != FNudgeStep) {
+    MyCAD1->PushtoUndoRedoShapeList(shapes, QStringLiteral("ACT_CHANGE"));
+    FNudgeStep = MyCAD1->UndoList().empty() ? -1 : MyCAD1->UndoList().back().Step;
+  }
+  const int step = (Modifiers & Qt::ShiftModifier) ? 10 : 1;
+  for (TMyShape* s : shapes)
+    if (!s->Locked()) MyCAD1->Move(s, static_cast<float>(dx * step), static_cast<float>(dy * step));
   MyCAD1->SetModified(true);
   UpdateToolbar();
   return true;
@@ -604,6 +680,8 @@ void TMainForm::UpdateToolbar() {
   const TMyShape* one = MyCAD1->GetSelectedShape();
   enable("Lock", n > 1 || (n == 1 && one && !one->Locked()));
   enable("Unlock", n > 1 || (n == 1 && one && one->Locked()));
+  enable("AddSelectionToLib", n > 0);
+  enable("SaveLib", Library->LibCount() > 0);
   enable("Undo", MyCAD1->CanUndo());
   enable("Redo", MyCAD1->CanRedo());
   Action(QStringLiteral("ToggleGrid"))->setChecked(MyCAD1->GridOperation()->GridShow());
@@ -648,8 +726,14 @@ void TMainForm::MyCAD1MouseDown(int X, int Y) {
 }
 
 void TMainForm::MyCAD1MouseMove(int X, int Y) {
-  const TMyPoint p = MyPoint(static_cast<float>(X / MyCAD1->Zoom()), static_cast<float>(Y / MyCAD1->Zoom()));
-  lblStatusXY->setText(QStringLiteral("X %1, Y %2").arg(p.X, 0, 'f', 1).arg(p.Y, 0, 'f', 1));
+  // The pointer in the drawing's unit, as the rulers of the page measure it.
+  const TUnits unit = MyCAD1->TheUNIT();
+  const long double k = MyCAD1->Ratio() / MyCAD1->Zoom();
+  const QString suffix = QString::fromLatin1(UnitSuffix(unit));
+  lblStatusXY->setText(QStringLiteral("X %1%3, Y %2%3")
+                           .arg(static_cast<double>(LengthInUnit(X, unit, k)), 0, 'f', 2)
+                           .arg(static_cast<double>(LengthInUnit(Y, unit, k)), 0, 'f', 2)
+                           .arg(suffix));
   if (!FRubberBand) return;
   TCanvas* c = MyCAD1->Canvas();
   c->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -688,7 +772,7 @@ void TMainForm::MyCAD1ActionToolToSelecting() {
 
 void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
   if (Shape && Shape->ClassName() == QLatin1String("TMyImage")) {
-    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), QStringLiteral("Bitmap file(*.bmp);;All file(*.*)"), QFileDialog::AcceptOpen);
+    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
     const QString name = ChooseFile(ImageFileOpen);
     if (!name.isEmpty()) {
       try {
@@ -699,6 +783,31 @@ void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
       }
     }
   }
+  Inspector->ShowShape(Shape);
+  UpdateToolbar();
+}
+
+void TMainForm::MyCAD1ShapeSelected(TMyShape* SelectedShape) {
+  Inspector->ShowShape(SelectedShape);
+  FNudgeStep = -1;
+  // The surface tells before it changes its selection (a selection by code included): the
+  // commands follow once it has.
+  QMetaObject::invokeMethod(this, &TMainForm::UpdateToolbar, Qt::QueuedConnection);
+}
+
+void TMainForm::MyCAD1Click() {
+  const TDrawTool tool = MyCAD1->ShapeTool();
+  if (MyCAD1->GetSelectedShapesCount() == 0 && (tool == TDrawTool::SpSelecting || tool == TDrawTool::SpRotateSelecting))
+    Inspector->ShowDefaults();
+}
+
+void TMainForm::MyCAD1DragOver(QObject*, const QMimeData* Data, bool& Accept) {
+  Accept = Library->LibOfData(Data) && !TLibListView::EntryOf(Data).isEmpty();
+}
+
+void TMainForm::MyCAD1DragDrop(QObject*, const QMimeData* Data, int X, int Y) {
+  Library->DropEntry(Data, X, Y);
+  MyCAD1->setFocus();
   UpdateToolbar();
 }
 
@@ -761,6 +870,8 @@ void TMainForm::NewExecute() {
   MyCAD1->SetModified(false);
   // A new drawing has no file yet: saving it must not overwrite the one opened before.
   FCurrentFileName = kNoName;
+  Layers->Refresh();
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -793,6 +904,8 @@ void TMainForm::OpenExecute() {
   cmbZoom->setCurrentIndex(2);
   CentreMyCAD();
   FCurrentFileName = name;
+  Layers->Refresh();
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -818,6 +931,25 @@ void TMainForm::ImportVORNFileExecute() {
     added = false;
   }
   if (!added) MessageDlg(QStringLiteral("Error when read file\n%1 could not be imported.").arg(name), TMsgDlgType::mtError, mbOK);
+  Layers->Refresh();
+  UpdateToolbar();
+}
+
+void TMainForm::OpenLibExecute() {
+  PrepareDialog(FileOpen, QStringLiteral("Open Lib"), kLibraryFilter, QFileDialog::AcceptOpen);
+  const QString name = ChooseFile(FileOpen);
+  if (name.isEmpty() || !QFileInfo::exists(name)) return;
+  if (Library->OpenLib(name)) PageControl1->setCurrentWidget(tsLibrary);
+  UpdateToolbar();
+}
+
+void TMainForm::AddSelectionToLibExecute() {
+  if (MyCAD1->GetSelectedShapesCount() == 0) return;
+  TMyShape* first = MyCAD1->GetSelectedShape();
+  const QString name = Library->AskText(QStringLiteral("Add Selection to Library"), QStringLiteral("Name of the new entry:"),
+                                        first ? first->Name() : QString());
+  if (name.trimmed().isEmpty()) return;
+  if (Library->AddSelection(name.trimmed())) PageControl1->setCurrentWidget(tsLibrary);
   UpdateToolbar();
 }
 
@@ -829,11 +961,14 @@ void TMainForm::AExitExecute() {
 
 void TMainForm::UndoExecute() {
   MyCAD1->Undo();
+  // The inspector shows the values the step brought back.
+  Inspector->ShowShape(MyCAD1->GetSelectedShape());
   UpdateToolbar();
 }
 
 void TMainForm::RedoExecute() {
   MyCAD1->Redo();
+  Inspector->ShowShape(MyCAD1->GetSelectedShape());
   UpdateToolbar();
 }
 
@@ -879,11 +1014,12 @@ void TMainForm::NicefitExecute() {
 
 // ---- Code drawing ----
 
-void TMainForm::CodeDrawing(const char* Name, TDrawTool Tool, const TArrMyPoint& Points, long double Angle, const QString& Message) {
+void TMainForm::CodeDrawing(const char* Name, TDrawTool Tool, const TArrMyPoint& Points, long double Angle, const QString& Message,
+                            const QString& Text) {
   const QString name = QLatin1String(Name);
   if (MyCAD1->GetShapeByName(name)) return;
   ShowMessage(Message);
-  MyCAD1->AddShapeByCode(MyCAD1, Tool, name, Points, Angle, QString());
+  MyCAD1->AddShapeByCode(MyCAD1, Tool, name, Points, Angle, Text);
   UpdateToolbar();
 }
 

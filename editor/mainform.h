@@ -5,6 +5,10 @@
 // and tests find them.
 #pragma once
 
+#include "inspector.h"
+#include "layerpanel.h"
+#include "librarypanel.h"
+
 #include <cad/cad.h>
 
 #include <QAction>
@@ -42,6 +46,10 @@ public:
   QWidget* tsLayer = nullptr;
   QWidget* tsLibrary = nullptr;
   QWidget* tsInspector = nullptr;
+  // The side panel's pages.
+  TInspector* Inspector = nullptr;
+  TLayerPanel* Layers = nullptr;
+  TLibraryPanel* Library = nullptr;
   QComboBox* cmbZoom = nullptr;
   QLabel* lblLabelXY = nullptr;
   QLabel* lblLabelValue = nullptr;
@@ -82,6 +90,7 @@ protected:
   void resizeEvent(QResizeEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
 
 private:
   struct TActionDef;
@@ -100,13 +109,18 @@ private:
 
   void FormCreate();
   void FormShow();
-  bool FormKeyDown(int Key);
+  // The arrow keys nudge the selection; false for a key it does not take.
+  bool FormKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
   void cmbZoomChange(int Index);
   void MyCAD1MouseDown(int X, int Y);
   void MyCAD1MouseMove(int X, int Y);
   void MyCAD1MouseUp(int X, int Y);
   void MyCAD1ActionToolToSelecting();
   void MyCAD1ShapeAdded(cad::TMyShape* Shape);
+  void MyCAD1ShapeSelected(cad::TMyShape* SelectedShape);
+  void MyCAD1Click();
+  void MyCAD1DragOver(QObject* Source, const QMimeData* Data, bool& Accept);
+  void MyCAD1DragDrop(QObject* Source, const QMimeData* Data, int X, int Y);
 
   // Commands
   void NewExecute();
@@ -114,6 +128,8 @@ private:
   void SaveExecute();
   void SaveAsExecute();
   void ImportVORNFileExecute();
+  void OpenLibExecute();
+  void AddSelectionToLibExecute();
   void AExitExecute();
   void UndoExecute();
   void RedoExecute();
@@ -124,9 +140,12 @@ private:
   void ZoomoutExecute();
   void NicefitExecute();
   void CodeDrawing(const char* Name, cad::TDrawTool Tool, const cad::TArrMyPoint& Points, long double Angle,
-                   const QString& Message);
+                   const QString& Message, const QString& Text = QString());
   void ShowVORNVersionExecute();
 
+  QToolBar* FLibraryBar = nullptr;
+  // The undo step of the current run of nudges, or -1 when none runs.
+  int32_t FNudgeStep = -1;
   QString FCurrentFileName;
   QString FLastFolder;
   bool FShown = false;

@@ -11,6 +11,7 @@
 #include "gfx/graphics.h"
 #include "gfx/platform.h"
 #include "gfx/streams.h"
+#include "library/libmanager.h"
 #include "library/userdata.h"
 #include "shapes/elliarc.h"
 #include "shapes/group.h"

@@ -10,6 +10,10 @@ class, behind the byte that picks whole drawing (0) or block mode (1 to 3), and 
 few bytes claim much (point counts without coordinates, gradients, large compressed pictures).
 The "saved-" seeds there are drawings saved by the component (the host example's) and the
 "found-" seeds inputs that fuzzing found faults with; both are kept.
+
+corpus-library/ (library_fuzz): shape libraries of every generation, each with an entry of one
+shape of every class and an entry of a box and a link point (with user data where the
+generation stores it), an empty library, and one whose second entry's size leads past the end.
 """
 import os
 import struct
@@ -172,6 +176,42 @@ def main():
     with open(os.path.join("corpus", "ZK.a-TMyRectangle-radial"), "wb") as out:
         out.write(bytes([8, 0]) + record("ZK.a", "TMyRectangle", pts["TMyRectangle"], gradient=0, colors=(0xFF, 0xFF00)))
     drawings(pts)
+    libraries(pts)
+
+
+LIBRARY_TAGS = [("VORNLIBX.2", "ZK.2"), ("VORNLIBX.3", "ZK.4"), ("VORNLIBX.6", "ZK.6"), ("VORNLIBX.7", "ZK.7"),
+                ("VORNLIBX.8", "ZK.8"), ("VORNLIBX.9", "ZK.9"), ("VORNLIBX.a", "ZK.a")]
+
+
+def entry(name, width, height, user_data, records):
+    """A library entry: name, body size, nominal size, user data (if any), tagged records."""
+    body = i32(width) + i32(height) + user_data + i32(len(records))
+    for cls, rec in records:
+        body += field(cls, 16) + rec
+    n = name.encode()
+    return bytes([len(n)]) + n + i32(len(body)) + body
+
+
+def libraries(pts):
+    os.makedirs("corpus-library", exist_ok=True)
+    for f in os.listdir("corpus-library"):
+        if not f.startswith("found-"):
+            os.remove(os.path.join("corpus-library", f))
+    unit = {"TMyRectangle": [(0, 0), (1, 0), (1, 1), (0, 1)],
+            "TMyLinkPoint": [(0.75, 0.25), (1.25, 0.25), (1.25, 0.75), (0.75, 0.75)]}
+    for tag, version in LIBRARY_TAGS:
+        ud = i32(1) + text("k") + text("v") if version in ("ZK.8", "ZK.9", "ZK.a") else b""
+        every = [(cls, record(version, cls, pts[cls], picture=png_picture() if cls == "TMyImage" else b""))
+                 for cls in CLASSES]
+        part = [(cls, record(version, cls, unit[cls])) for cls in ("TMyRectangle", "TMyLinkPoint")]
+        data = tag.encode() + entry("every", 100, 100, ud, every) + entry("part", 40, 20, ud, part)
+        with open(os.path.join("corpus-library", tag), "wb") as out:
+            out.write(data)
+    with open(os.path.join("corpus-library", "empty"), "wb") as out:
+        out.write(b"VORNLIBX.a")
+    ok = entry("part", 40, 20, i32(0), [("TMyRectangle", record("ZK.a", "TMyRectangle", unit["TMyRectangle"]))])
+    with open(os.path.join("corpus-library", "damaged-size"), "wb") as out:
+        out.write(b"VORNLIBX.a" + ok + bytes([1]) + b"C" + i32(100000) + bytes(40))
 
 
 def field(text, width):

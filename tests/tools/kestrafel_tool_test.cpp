@@ -240,3 +240,52 @@ TEST_F(KestrafelTool, PeakMemoryFollowsTheBytesNotTheClaims) {
     EXPECT_LT(peak.Kb - tiny.Kb, 32 * fileKb + 8192) << "file " << fileKb << " KiB, peak " << peak.Kb << " KiB, tiny " << tiny.Kb;
   }
 }
+
+TEST_F(KestrafelTool, LibraryListRenderAndUpgrade) {
+  TMyCAD cad;
+  TMyShape* box = Add(cad, "TMyRectangle", {{0, 0}, {100, 0}, {100, 50}, {0, 50}});
+  box->Brush()->SetStyle(TBrushStyle::bsSolid);
+  box->Brush()->SetColor(clRed);
+  TMyShape* point = Add(cad, "TMyLinkPoint", {{96, 21}, {104, 21}, {104, 29}, {96, 29}});
+  TUserData data;
+  data.AddKeyandValue(QStringLiteral("part"), QStringLiteral("A-17"));
+  TLibManager lib;
+  lib.AppendNewShape(QStringLiteral("Box"), {box, point}, &data, 100, 50);
+  lib.AppendNewShape(QStringLiteral("Bare"), {}, nullptr, 0, 0);
+  const QString file = Path("shapes.lib");
+  lib.SavetoFile(file);
+
+  const TRun list = Tool({QStringLiteral("lib"), QStringLiteral("list"), file});
+  ASSERT_EQ(list.Exit, 0) << list.Err.toStdString();
+  EXPECT_EQ(list.Out.split('\n').mid(1, 4),
+            (QStringList{QStringLiteral("generation: VORNLIBX.a"), QStringLiteral("entries: 2"),
+                         QStringLiteral("  \"Box\": 100 x 50, 1 shapes, 1 link points, 1 user data"),
+                         QStringLiteral("  \"Bare\": 1 x 1, 0 shapes, 0 link points, 0 user data")}));
+
+  const QString png = Path("box.png");
+  const TRun render = Tool({QStringLiteral("lib"), QStringLiteral("render"), file, QStringLiteral("Box"), png,
+                            QStringLiteral("--size"), QStringLiteral("66")});
+  ASSERT_EQ(render.Exit, 0) << render.Err.toStdString();
+  const QImage image(png, "PNG");
+  ASSERT_EQ(image.size(), QSize(66, 66));
+  EXPECT_EQ(image.pixelColor(33, 33), QColor(Qt::red));
+  EXPECT_EQ(image.pixelColor(33, 10), QColor(Qt::white));
+
+  const QString upgraded = Path("upgraded.lib");
+  const TRun upgrade = Tool({QStringLiteral("lib"), QStringLiteral("upgrade"), file, upgraded});
+  ASSERT_EQ(upgrade.Exit, 0) << upgrade.Err.toStdString();
+  TLibManager again;
+  ASSERT_TRUE(again.LoadFromFile(upgraded));
+  EXPECT_EQ(again.Buffer(), lib.Buffer());
+
+  const TRun missing = Tool({QStringLiteral("lib"), QStringLiteral("render"), file, QStringLiteral("Nope"), png});
+  EXPECT_EQ(missing.Exit, 1);
+  EXPECT_TRUE(missing.Err.contains(QStringLiteral("no entry \"Nope\""))) << missing.Err.toStdString();
+  const TRun notLib = Tool({QStringLiteral("lib"), QStringLiteral("list"), Drawing});
+  EXPECT_EQ(notLib.Exit, 1);
+  EXPECT_TRUE(notLib.Err.contains(QStringLiteral("not a shape library"))) << notLib.Err.toStdString();
+  EXPECT_EQ(Tool({QStringLiteral("lib"), QStringLiteral("render"), file, QStringLiteral("Box"), png, QStringLiteral("--size"),
+                  QStringLiteral("2")})
+                .Exit,
+            2);
+}

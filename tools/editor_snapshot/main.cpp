@@ -2,9 +2,11 @@
 // kind through real mouse events on the palette and the surface (the image tool is given a
 // picture made here), and saves a picture of the window.
 //
-//   editor_snapshot output.png [drawing.vdr]
+//   editor_snapshot output.png [drawing.vorn] [--library library.png]
 //
-// With a second argument the drawing is saved there as well.
+// The picture shows the inspector filled from the selected text block. With a drawing file the
+// drawing is saved there as well; with --library a second picture shows a library made of the
+// drawn shapes, one entry per shape, on the library page.
 #include "mainform.h"
 
 #include <QApplication>
@@ -69,8 +71,15 @@ QString WritePicture(const QTemporaryDir& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vdr]\n");
+  QString out, drawing, library;
+  for (int i = 1; i < argc; ++i) {
+    const QString a = QString::fromLocal8Bit(argv[i]);
+    if (a == QLatin1String("--library") && i + 1 < argc) library = QString::fromLocal8Bit(argv[++i]);
+    else if (out.isEmpty()) out = a;
+    else drawing = a;
+  }
+  if (out.isEmpty()) {
+    std::fprintf(stderr, "usage: editor_snapshot output.png [drawing.vorn] [--library library.png]\n");
     return 2;
   }
   QApplication app(argc, argv);
@@ -125,21 +134,41 @@ int main(int argc, char** argv) {
   form.OnChooseFile = nullptr;
   // Pictures turn with their box.
   c->GetShapeByNo(c->GetShapesCount() - 1)->SetAngle(-0.15f);
-  // Select the rotated rectangle, as a user would between strokes.
-  if (cad::TMyShape* r = c->GetShapeByName(QStringLiteral("RectangleShape"))) c->SelectShapeByCode(r->ShapeId, true);
+  // Select the text block, as a user would to edit it: the inspector shows its parameters.
+  const int32_t textId = c->GetShapeByNo(c->GetShapesCount() - 2)->ShapeId;
+  c->SelectShapeByCode(textId, true);
   form.UpdateToolbar();
   QTest::mouseMove(c, QPoint(420, 280));
   QTest::qWait(100);
 
-  const QString out = QString::fromLocal8Bit(argv[1]);
   if (!form.grab().save(out)) {
-    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
     return 1;
   }
-  if (argc > 2 && !c->SaveToFile(QString::fromLocal8Bit(argv[2]))) {
-    std::fprintf(stderr, "cannot write %s\n", argv[2]);
+  if (!drawing.isEmpty() && !c->SaveToFile(drawing)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(drawing));
     return 1;
   }
-  std::printf("%d shapes drawn; window picture saved to %s\n", form.MyCAD1->GetShapesCount(), argv[1]);
+  std::printf("%d shapes drawn; window picture saved to %s\n", form.MyCAD1->GetShapesCount(), qPrintable(out));
+  if (library.isEmpty()) return 0;
+
+  // Every shape an entry of a new library, named after its kind.
+  form.Action(QStringLiteral("NewLib"))->trigger();
+  const int32_t n = c->GetShapesCount();
+  for (int32_t i = 0; i < n; ++i) {
+    cad::TMyShape* s = c->GetShapeByNo(i);
+    if (!s || s->ParentNo >= 0) continue;
+    c->SelectShapeByCode(s->ShapeId, true);
+    form.Library->AddSelection(s->ClassName().mid(3) + QString::number(i));
+  }
+  c->DeSelectedAllShapesByCode();
+  form.PageControl1->setCurrentWidget(form.tsLibrary);
+  form.UpdateToolbar();
+  QTest::qWait(100);
+  if (!form.grab().save(library)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(library));
+    return 1;
+  }
+  std::printf("library picture saved to %s\n", qPrintable(library));
   return 0;
 }

@@ -3,6 +3,7 @@
 //   kestrafel-tool info FILE                    what the file holds, one item per line
 //   kestrafel-tool render FILE OUT [--zoom Z]   the drawing as a PNG picture (zoom 1 by default)
 //   kestrafel-tool upgrade IN OUT               the drawing saved again in the newest generation
+//   kestrafel-tool lib ...                      shape libraries (lib_commands.cpp)
 //
 // Exit status: 0 on success, 1 when a file cannot be read, is no drawing, is damaged or cannot
 // be written, 2 for wrong arguments. Messages go to standard error and name the file.
@@ -92,6 +93,7 @@ int Run(QStringList Args) {
     return kOk;
   }
   const QString command = Args.takeFirst();
+  if (command == QLatin1String("lib")) return LibCommand(Args);
   if (command == QLatin1String("info")) {
     if (Args.size() != 1) return UsageError(QStringLiteral("info takes one file"));
     return Info(Args[0]);

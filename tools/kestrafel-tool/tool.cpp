@@ -11,14 +11,21 @@ const char kUsage[] =
     "Usage: kestrafel-tool info FILE\n"
     "       kestrafel-tool render FILE OUT.png [--zoom Z]\n"
     "       kestrafel-tool upgrade IN OUT\n"
+    "       kestrafel-tool lib list LIB\n"
+    "       kestrafel-tool lib render LIB NAME OUT.png [--size N]\n"
+    "       kestrafel-tool lib upgrade IN OUT\n"
     "       kestrafel-tool --help\n"
     "\n"
     "  info     prints the file's generation, page size, layers and shape counts\n"
     "  render   writes the drawing as a PNG picture at zoom Z (above 0, at most 64; default 1)\n"
     "  upgrade  loads a drawing of any generation and saves it in the newest one\n"
+    "  lib list     prints a shape library's generation and its entries with size and contents\n"
+    "  lib render   writes the preview of the entry NAME as an N x N PNG picture (3 to 4096;\n"
+    "               default 64)\n"
+    "  lib upgrade  loads a shape library of any generation and saves it in the newest one\n"
     "\n"
-    "Exit status: 0 success, 1 a file cannot be read, is no drawing, is damaged or cannot be\n"
-    "written, 2 wrong arguments.\n";
+    "Exit status: 0 success, 1 a file cannot be read, is no drawing or library, is damaged or\n"
+    "cannot be written (or has no such entry), 2 wrong arguments.\n";
 
 void Out(const QString& Line) { std::fprintf(stdout, "%s\n", Line.toLocal8Bit().constData()); }
 void Err(const QString& Line) { std::fprintf(stderr, "%s\n", Line.toLocal8Bit().constData()); }

@@ -28,6 +28,8 @@ int FileError(const QString& File, const QString& What);
 int UsageError(const QString& What);
 // Why a file cannot be opened for reading, in the system's words.
 QString ReadFailure(const QString& File, const char* Fallback);
+// The shape-library commands ("lib list", "lib render", "lib upgrade"), the word "lib" taken.
+int LibCommand(QStringList Args);
 // Loads File into Cad; on failure the message is printed and the exit status returned.
 int Load(cad::TMyCAD& Cad, const QString& File);
 

@@ -27,7 +27,11 @@ struct TRuleFrame {
 
 TRuleFrame MakeFrame(const TMyPoint& A, const TMyPoint& B, const TMyPoint& C) {
   TRuleFrame f;
-  f.Angle = static_cast<float>(GetSlopeAngle(B, A));
+  // A full turn (what a level line gives) is no turn: wrapped before it is narrowed, so that the
+  // stored angle is exactly 0 and not the difference between 2 pi and its nearest float.
+  long double a = GetSlopeAngle(B, A);
+  if (a >= TwoPiL) a -= TwoPiL;
+  f.Angle = static_cast<float>(a);
   RecaclinRad(f.Angle);
   f.TextAngle = f.Angle;
   if (f.TextAngle > PiL / 2 && f.TextAngle < 3 * PiL / 2) f.TextAngle = static_cast<float>(f.TextAngle + PiL);

@@ -21,6 +21,7 @@
 #include "shapeindex.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
@@ -31,6 +32,7 @@
 
 namespace cad {
 
+class TLibManager;
 class TMyLinkLine;
 
 // One record of the undo list: a copy of a shape as it was before a step, under the step's
@@ -124,6 +126,12 @@ public:
   std::function<void(TMyCAD* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseDown;
   std::function<void(TMyCAD* Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
   std::function<void(TMyCAD* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseUp;
+  // Something is dragged over the surface (Source: the widget the drag started in, or null when
+  // it comes from another program; X, Y in control pixels). A drop is offered only when the
+  // handler sets Accept; without a handler nothing is accepted.
+  std::function<void(TMyCAD* Sender, QObject* Source, const QMimeData* Data, int X, int Y, bool& Accept)> OnDragOver;
+  // What OnDragOver accepted was dropped at (X, Y).
+  std::function<void(TMyCAD* Sender, QObject* Source, const QMimeData* Data, int X, int Y)> OnDragDrop;
 
   // ---- Control geometry ----
   int Width() const { return QWidget::width(); }
@@ -361,6 +369,14 @@ public:
   void DebugVarf(int X, int Y, double Value);
   // Kept for hosts that call it; it does nothing.
   void GetSystemShapes() {}
+
+  // ---- Shape libraries ----
+  // Inserts the library entry Name as one TMyCombine centred on (X, Y) (control pixels) whose
+  // members are copies of the entry's shapes (groups of the entry are not copied, their members
+  // are) made for Owner (this surface when null), with the entry's connection points as its link
+  // points and its user data; one undoable step "ACT_ADD", the combine selected alone. The
+  // combine's id, or -1 (nothing changes) when the entry is missing or cannot be read.
+  int32_t AddUserDefineShapefromLib(TLibManager* Lib, const QString& Name, int X, int Y, TMyCAD* Owner);
 
   // ---- Drawing file and clipboard ----
   // The whole drawing (settings, layers, shapes) as one stream in the newest generation. False
@@ -607,6 +623,9 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* Event) override;
   void enterEvent(QEnterEvent* Event) override;
   void leaveEvent(QEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dragMoveEvent(QDragMoveEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
 private:
   friend class TMyShape;

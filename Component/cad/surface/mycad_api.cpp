@@ -4,6 +4,7 @@
 #include "mycad.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace cad {
 
@@ -131,7 +132,8 @@ TMyRect TMyCAD::GetShapesLTRB(const TArrMyShape& Shapes, int High) const {
   TMyRect r;
   for (size_t i = 0; i < n; ++i) {
     if (!Shapes[i]) continue;
-    for (const TMyPoint& p : Shapes[i]->Points) {
+    // Read through a const view: measuring is no change of the shape.
+    for (const TMyPoint& p : std::as_const(Shapes[i]->Points)) {
       if (!seeded) {
         r = TMyRect{p.X, p.Y, p.X, p.Y};
         seeded = true;

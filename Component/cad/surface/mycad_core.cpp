@@ -20,6 +20,8 @@ TMyCAD::TMyCAD(QWidget* Owner) : QWidget(Owner) {
   FDragMode = TDragMode::dgBoth;
   FXYMode = TXYMode::Mode0;
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Drops are offered to OnDragOver, which decides.
+  setAcceptDrops(true);
   setMouseTracking(true);
   FReturnToSelecting = true;
   FBkBitmapMode = TBkBitmapMode::Center;
