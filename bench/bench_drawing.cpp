@@ -151,11 +151,10 @@ std::unique_ptr<TSurfaceView> MakeSurfaceView(const std::vector<TItem>& Items) {
 
 void TSceneView::Render() { Scene.render(Painter.get(), QRectF(0, 0, Target.width(), Target.height()), View); }
 
-std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const QRect& View) {
-  auto v = std::make_unique<TSceneView>();
+void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items) {
   const QSize page = PageSizePixels();
-  v->Scene.setSceneRect(0, 0, page.width(), page.height());
-  v->Scene.setBackgroundBrush(Qt::white);
+  Scene.setSceneRect(0, 0, page.width(), page.height());
+  Scene.setBackgroundBrush(Qt::white);
   const QPixmap pixmap = QPixmap::fromImage(Picture());
   for (size_t i = 0; i < Items.size(); ++i) {
     const TItem& it = Items[i];
@@ -165,24 +164,24 @@ std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const
     const auto& p = it.Points;
     switch (it.Kind) {
       case TItem::TKind::Box:
-        item = v->Scene.addRect(QRectF(p[0].X, p[0].Y, p[2].X - p[0].X, p[2].Y - p[0].Y), pen, brush);
+        item = Scene.addRect(QRectF(p[0].X, p[0].Y, p[2].X - p[0].X, p[2].Y - p[0].Y), pen, brush);
         break;
       case TItem::TKind::Ellipse:
-        item = v->Scene.addEllipse(QRectF(p[0].X, p[0].Y, p[2].X - p[0].X, p[2].Y - p[0].Y), pen, brush);
+        item = Scene.addEllipse(QRectF(p[0].X, p[0].Y, p[2].X - p[0].X, p[2].Y - p[0].Y), pen, brush);
         break;
       case TItem::TKind::Line:
-        item = v->Scene.addLine(p[0].X, p[0].Y, p[1].X, p[1].Y, pen);
+        item = Scene.addLine(p[0].X, p[0].Y, p[1].X, p[1].Y, pen);
         break;
       case TItem::TKind::PolyLine: {
         QPainterPath path(QPointF(p[0].X, p[0].Y));
         for (size_t k = 1; k < p.size(); ++k) path.lineTo(p[k].X, p[k].Y);
-        item = v->Scene.addPath(path, pen, Qt::NoBrush);
+        item = Scene.addPath(path, pen, Qt::NoBrush);
         break;
       }
       case TItem::TKind::RuleLine: {
         // The line and its length label, turned with it.
-        item = v->Scene.addLine(p[0].X, p[0].Y, p[1].X, p[1].Y, pen);
-        auto* label = v->Scene.addSimpleText(QStringLiteral("%1 mm").arg(std::hypot(p[1].X - p[0].X, p[1].Y - p[0].Y) * 25.4 / 96, 0, 'f', 2));
+        item = Scene.addLine(p[0].X, p[0].Y, p[1].X, p[1].Y, pen);
+        auto* label = Scene.addSimpleText(QStringLiteral("%1 mm").arg(std::hypot(p[1].X - p[0].X, p[1].Y - p[0].Y) * 25.4 / 96, 0, 'f', 2));
         label->setPos((p[0].X + p[1].X) / 2, (p[0].Y + p[1].Y) / 2);
         label->setRotation(std::atan2(p[1].Y - p[0].Y, p[1].X - p[0].X) * 180 / M_PI);
         label->setFlag(QGraphicsItem::ItemIsSelectable);
@@ -192,17 +191,17 @@ std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const
         QPainterPath path(QPointF(p[0].X, p[0].Y));
         for (size_t k = 1; k + 2 < p.size(); k += 3)
           path.cubicTo(p[k].X, p[k].Y, p[k + 1].X, p[k + 1].Y, p[k + 2].X, p[k + 2].Y);
-        item = v->Scene.addPath(path, pen, Qt::NoBrush);
+        item = Scene.addPath(path, pen, Qt::NoBrush);
         break;
       }
       case TItem::TKind::Text: {
-        auto* text = v->Scene.addSimpleText(TextOf(i));
+        auto* text = Scene.addSimpleText(TextOf(i));
         text->setPos(p[0].X, p[0].Y);
         item = text;
         break;
       }
       case TItem::TKind::Image: {
-        auto* image = v->Scene.addPixmap(pixmap);
+        auto* image = Scene.addPixmap(pixmap);
         image->setPos(p[0].X, p[0].Y);
         image->setTransform(QTransform::fromScale((p[2].X - p[0].X) / pixmap.width(), (p[2].Y - p[0].Y) / pixmap.height()));
         item = image;
@@ -215,12 +214,17 @@ std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const
         QPainterPath path;
         path.arcMoveTo(circle, 180);
         path.arcTo(circle, 180, -120);
-        item = v->Scene.addPath(path, pen, Qt::NoBrush);
+        item = Scene.addPath(path, pen, Qt::NoBrush);
         break;
       }
     }
     item->setFlag(QGraphicsItem::ItemIsSelectable);
   }
+}
+
+std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const QRect& View) {
+  auto v = std::make_unique<TSceneView>();
+  AddSceneItems(v->Scene, Items);
   v->View = QRectF(View);
   v->Target = QImage(View.size(), QImage::Format_RGB32);
   v->Painter = std::make_unique<QPainter>(&v->Target);
@@ -280,6 +284,19 @@ TBenchViews& ViewsFor(int Count, bool AllKinds) {
   return *slot;
 }
 
-void ReleaseViews() { Cache().clear(); }
+namespace {
+std::vector<std::function<void()>>& Releases() {
+  static std::vector<std::function<void()>> releases;
+  return releases;
+}
+}  // namespace
+
+void AtRelease(std::function<void()> Release) { Releases().push_back(std::move(Release)); }
+
+void ReleaseViews() {
+  for (auto& r : Releases()) r();
+  Releases().clear();
+  Cache().clear();
+}
 
 }  // namespace bench

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QRectF>
 #include <QScrollArea>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,8 @@ struct TSceneView {
   std::unique_ptr<QPainter> Painter;
   void Render();
 };
+// The drawing as selectable items of Scene, on a scene rectangle of the page.
+void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items);
 std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const QRect& View);
 
 // The A0 page at 96 pixels per inch, and where the view sits on it (the middle of the page).
@@ -69,7 +72,9 @@ struct TBenchViews {
   std::unique_ptr<TSceneView> Scene;
 };
 TBenchViews& ViewsFor(int Count, bool AllKinds = false);
-// Frees every cached drawing (before the application object goes).
+// Frees every cached drawing (before the application object goes), and runs what benchmarks
+// with drawings of their own handed to AtRelease.
 void ReleaseViews();
+void AtRelease(std::function<void()> Release);
 
 }  // namespace bench

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 
 #include "bench_drawing.h"
@@ -19,11 +20,17 @@ public:
   void ReportRuns(const std::vector<Run>& Runs) override {
     ConsoleReporter::ReportRuns(Runs);
     for (const Run& r : Runs) {
-      if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
-      const std::string name = r.benchmark_name();
+      // With repetitions, the median of the repetitions stands for the benchmark.
+      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if ((r.run_type != Run::RT_Iteration && !median) || r.error_occurred) continue;
+      const std::string name = r.run_name.str();
       const size_t slash = name.find('/');
       if (slash == std::string::npos) continue;
-      FTimes[name.substr(0, slash)][std::stoi(name.substr(slash + 1))] = r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit) * 1e6;
+      const std::string base = name.substr(0, slash);
+      const int count = std::stoi(name.substr(slash + 1));
+      if (!median && FMedians[base].count(count)) continue;
+      if (median) FMedians[base].insert(count);
+      FTimes[base][count] = r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit) * 1e6;
     }
   }
 
@@ -50,6 +57,7 @@ public:
 private:
   // time in microseconds, by benchmark base name and shape count
   std::map<std::string, std::map<int, double>> FTimes;
+  std::map<std::string, std::set<int>> FMedians;
 };
 
 }  // namespace

@@ -89,7 +89,7 @@ void TShapedText::SetText(const QString& Text, QStaticText::PerformanceHint Hint
 
 TCanvas::TCanvas() = default;
 
-TCanvas::TCanvas(QPaintDevice* device, QPoint origin) : FDevice(device), FOrigin(origin) {}
+TCanvas::TCanvas(QPaintDevice* device, QPoint origin) { SetDevice(device, origin); }
 
 TCanvas::~TCanvas() { Release(); }
 
@@ -97,13 +97,20 @@ void TCanvas::SetDevice(QPaintDevice* device, QPoint origin) {
   Release();
   FDevice = device;
   FOrigin = origin;
+  FRatio = device ? device->devicePixelRatioF() : 1.0;
+  FFine = FRatio > 1;
+}
+
+QSize TCanvas::Size() const {
+  if (!FDevice) return QSize();
+  return QSize(static_cast<int>(FDevice->width() / FRatio), static_cast<int>(FDevice->height() / FRatio));
 }
 
 bool TCanvas::IsPrinter() const { return FDevice && FDevice->devType() == QInternal::Printer; }
 
 TRect TCanvas::ClipRect() const {
   if (!FDevice) return TRect{};
-  QRect r(FOrigin, QSize(FDevice->width(), FDevice->height()));
+  QRect r(FOrigin, Size());
   if (FClip) r &= *FClip;
   if (r.isEmpty()) return TRect{FOrigin.x(), FOrigin.y(), FOrigin.x(), FOrigin.y()};
   return FromQRect(r);
@@ -165,8 +172,24 @@ void TCanvas::ApplyPen() {
   if (FPen.Mode() == TPenMode::pmBlack) c = Qt::black;
   if (FPen.Mode() == TPenMode::pmWhite) c = Qt::white;
   QPen p(c);
-  // Width 0 and 1 are the same one-pixel line; wider pens are centred on the outline.
-  p.setWidth(FPen.Width() <= 1 ? 0 : FPen.Width());
+  // Width 0 and 1 are the same one-pixel line; wider pens are centred on the outline. On a
+  // device with more pixels than the owner's, a pen is as wide as it is in the owner's pixels.
+  if (FFine) {
+    const int w = std::max(1, FPen.Width());
+    // A one-pixel line covers the owner pixel to the right of and below its points, as it does
+    // at one device pixel per owner pixel; so does the middle pixel of any odd width.
+    FStrokeShift = w % 2 ? 0.5 : 0;
+    // A solid one-pixel line drawn over what is there is the device's own one-pixel line drawn
+    // once at each device pixel of the owner pixel: the same pixels as a line of the owner
+    // pixel's width, at a fraction of the cost. Raster operations need the single stroke.
+    const TPenMode m = FPen.Mode();
+    FHairPasses = w == 1 && FPen.Style() == TPenStyle::psSolid &&
+                  (m == TPenMode::pmCopy || m == TPenMode::pmBlack || m == TPenMode::pmWhite || m == TPenMode::pmNotCopy);
+    p.setWidth(FHairPasses ? 0 : w);
+    p.setCosmetic(FHairPasses);
+  } else {
+    p.setWidth(FPen.Width() <= 1 ? 0 : FPen.Width());
+  }
   p.setStyle(FPen.Mode() == TPenMode::pmNop ? Qt::NoPen : ToQtPenStyle(FPen.Style()));
   // One-pixel lines include both end points whatever their direction; wide lines get round
   // ends and joins.
@@ -189,9 +212,53 @@ void TCanvas::ApplyBrush() {
 
 void TCanvas::Changed(const QRect& Area) {
   // Drawing in a turned world lands anywhere on the device.
-  if (FWorldTurned && FDevice) FDamage |= QRect(FOrigin, QSize(FDevice->width(), FDevice->height()));
+  if (FWorldTurned && FDevice) FDamage |= QRect(FOrigin, Size());
   else FDamage |= Area;
   if (OnChange) OnChange();
+}
+
+template <typename Paint>
+void TCanvas::Stroke(QPainter* P, Paint&& D) {
+  if (FStrokeShift == 0 || !FFine) {
+    D();
+    return;
+  }
+  // Shifted on the device, whatever the world's turn.
+  const QTransform world = P->worldTransform();
+  if (FHairPasses) {
+    const qreal step = 1 / FRatio;
+    for (qreal dy = 0; dy < 0.999; dy += step)
+      for (qreal dx = 0; dx < 0.999; dx += step) {
+        P->setWorldTransform(world * QTransform::fromTranslate(dx, dy));
+        D();
+      }
+  } else {
+    P->setWorldTransform(world * QTransform::fromTranslate(FStrokeShift, FStrokeShift));
+    D();
+  }
+  P->setWorldTransform(world);
+}
+
+template <typename Paint>
+void TCanvas::FillAndStroke(QPainter* P, Paint&& D) {
+  const bool fill = P->brush().style() != Qt::NoBrush, stroke = P->pen().style() != Qt::NoPen;
+  if (!FFine || FStrokeShift == 0 || !stroke) {
+    D();
+    return;
+  }
+  if (!fill) {
+    Stroke(P, D);
+    return;
+  }
+  // The inside is filled where it lies, the outline drawn shifted as a line is.
+  const QPen pen = P->pen();
+  P->setPen(Qt::NoPen);
+  D();
+  P->setPen(pen);
+  const QBrush brush = P->brush();
+  P->setBrush(Qt::NoBrush);
+  Stroke(P, D);
+  P->setBrush(brush);
 }
 
 void TCanvas::Release() {
@@ -243,7 +310,7 @@ void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 void TCanvas::LineTo(int X, int Y) {
   // A line of no length draws nothing, so rubber bands that start at the press point leave no dot.
   if (FPenPos != TPoint{X, Y})
-    if (QPainter* p = Painter()) p->drawLine(FPenPos.X, FPenPos.Y, X, Y);
+    if (QPainter* p = Painter()) Stroke(p, [&] { p->drawLine(FPenPos.X, FPenPos.Y, X, Y); });
   const TPoint ends[2] = {FPenPos, TPoint{X, Y}};
   FPenPos = TPoint{X, Y};
   Changed(Widened(BoundsOf(ends, 2), PenPad()));
@@ -252,13 +319,13 @@ void TCanvas::LineTo(int X, int Y) {
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
   // An empty box draws nothing.
   if (X1 != X2 && Y1 != Y2)
-    if (QPainter* p = Painter()) p->drawRect(BoxRect(X1, Y1, X2, Y2));
+    if (QPainter* p = Painter()) FillAndStroke(p, [&] { p->drawRect(BoxRect(X1, Y1, X2, Y2)); });
   Changed(Widened(BoxRect(X1, Y1, X2, Y2), PenPad()));
 }
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   if (X1 != X2 && Y1 != Y2)
-    if (QPainter* p = Painter()) p->drawEllipse(BoxRect(X1, Y1, X2, Y2));
+    if (QPainter* p = Painter()) FillAndStroke(p, [&] { p->drawEllipse(BoxRect(X1, Y1, X2, Y2)); });
   Changed(Widened(BoxRect(X1, Y1, X2, Y2), PenPad()));
 }
 
@@ -266,7 +333,10 @@ void TCanvas::Polygon(const TArrPoint& Points) { Polygon(Points.data(), Points.s
 
 void TCanvas::Polygon(const TPoint* Points, size_t Count) {
   if (Count == 0) return;
-  if (QPainter* p = Painter()) p->drawPolygon(ToScratch(Points, Count), static_cast<int>(Count), Qt::OddEvenFill);
+  if (QPainter* p = Painter()) {
+    const QPoint* pts = ToScratch(Points, Count);
+    FillAndStroke(p, [&] { p->drawPolygon(pts, static_cast<int>(Count), Qt::OddEvenFill); });
+  }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
 
@@ -274,7 +344,10 @@ void TCanvas::Polyline(const TArrPoint& Points) { Polyline(Points.data(), Points
 
 void TCanvas::Polyline(const TPoint* Points, size_t Count) {
   if (Count == 0) return;
-  if (QPainter* p = Painter()) p->drawPolyline(ToScratch(Points, Count), static_cast<int>(Count));
+  if (QPainter* p = Painter()) {
+    const QPoint* pts = ToScratch(Points, Count);
+    Stroke(p, [&] { p->drawPolyline(pts, static_cast<int>(Count)); });
+  }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
 
@@ -282,7 +355,7 @@ void TCanvas::StrokePath(const QPainterPath& Path, const TArrPoint& Points) {
   if (QPainter* p = Painter()) {
     const QBrush saved = p->brush();
     p->setBrush(Qt::NoBrush);
-    p->drawPath(Path);
+    Stroke(p, [&] { p->drawPath(Path); });
     p->setBrush(saved);
   }
   Changed(Widened(BoundsOf(Points.data(), Points.size()), PenPad()));
@@ -380,9 +453,9 @@ void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, 
   const QRect box = BoxRect(X1, Y1, X2, Y2);
   const auto [start, len] = ArcAngles(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
   if (QPainter* p = Painter()) {
-    if (kind == 0) p->drawArc(box, start, len);
-    else if (kind == 1) p->drawChord(box, start, len);
-    else p->drawPie(box, start, len);
+    if (kind == 0) Stroke(p, [&] { p->drawArc(box, start, len); });
+    else if (kind == 1) FillAndStroke(p, [&] { p->drawChord(box, start, len); });
+    else FillAndStroke(p, [&] { p->drawPie(box, start, len); });
   }
   Changed(Widened(box, PenPad()));
 }
@@ -396,7 +469,7 @@ void TCanvas::RepeatedArc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4
   // the pen: on an image, without raster operations, without a turned world, and with a solid
   // one-pixel pen (a dash pattern starts afresh where the device's edge cuts the arc, and a wide
   // pen's outline is computed from the arc's place, so it may round a pixel differently).
-  if (FWorldTurned || FPen.Mode() != TPenMode::pmCopy || FPen.Style() != TPenStyle::psSolid || FPen.Width() > 1 ||
+  if (FWorldTurned || FFine || FPen.Mode() != TPenMode::pmCopy || FPen.Style() != TPenStyle::psSolid || FPen.Width() > 1 ||
       !dynamic_cast<QImage*>(FDevice)) {
     Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     return;
@@ -444,9 +517,17 @@ void TCanvas::FrameRect(const TRect& R) {
   if (QPainter* p = Painter()) {
     const QBrush saved = p->brush();
     const QPen savedPen = p->pen();
-    p->setPen(QPen(ToQColor(FBrush.Color()), 0));
+    QPen frame(ToQColor(FBrush.Color()), FFine ? 1 : 0);
+    frame.setCosmetic(!FFine);
+    p->setPen(frame);
     p->setBrush(Qt::NoBrush);
-    p->drawRect(BoxRect(R.Left, R.Top, R.Right, R.Bottom));
+    const double shift = FStrokeShift;
+    const bool hair = FHairPasses;
+    FStrokeShift = 0.5;
+    FHairPasses = false;
+    Stroke(p, [&] { p->drawRect(BoxRect(R.Left, R.Top, R.Right, R.Bottom)); });
+    FStrokeShift = shift;
+    FHairPasses = hair;
     p->setBrush(saved);
     p->setPen(savedPen);
   }
@@ -537,7 +618,8 @@ void TCanvas::CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& So
 TColor TCanvas::Pixel(int X, int Y) const {
   const auto* img = dynamic_cast<const QImage*>(FDevice);
   if (!img) return clNone;
-  const int x = X - FOrigin.x(), y = Y - FOrigin.y();
+  // The device pixel at the top-left of the owner pixel.
+  const int x = static_cast<int>(std::floor((X - FOrigin.x()) * FRatio)), y = static_cast<int>(std::floor((Y - FOrigin.y()) * FRatio));
   if (x < 0 || y < 0 || x >= img->width() || y >= img->height()) return clNone;
   return FromQRgb(img->pixel(x, y));
 }

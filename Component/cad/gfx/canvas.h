@@ -68,7 +68,12 @@ public:
   TCanvas& operator=(const TCanvas&) = delete;
 
   // Binds the canvas to a device; `origin` is the owner coordinate shown at device pixel (0,0).
+  // A device with a pixel ratio above 1 (a back buffer for a high-density screen) is drawn on
+  // in owner coordinates all the same; lines, outlines and text get the device's finer pixels.
   void SetDevice(QPaintDevice* device, QPoint origin = QPoint());
+  // The device's size in owner pixels.
+  QSize Size() const;
+  qreal PixelRatio() const { return FRatio; }
   QPaintDevice* Device() const { return FDevice; }
   QPoint Origin() const { return FOrigin; }
   // Whether the device is a printer (drawing presets differ there).
@@ -83,6 +88,7 @@ public:
   // rectangle when nothing was drawn): where ghosts and highlights drawn between two paints are.
   QRect Damage() const { return FDamage; }
   void ResetDamage() { FDamage = QRect(); }
+  void SetDamage(const QRect& Area) { FDamage = Area; }
 
   TPen* Pen() { return &FPen; }
   TBrush* Brush() { return &FBrush; }
@@ -140,7 +146,8 @@ public:
   void StretchDrawF(const QRectF& R, const QImage& Image);
   void CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect);
 
-  // Pixel access on image devices; other devices read as clNone and ignore writes.
+  // Pixel access on image devices (in owner pixels: the device pixel at an owner pixel's
+  // top-left); other devices read as clNone and ignore writes.
   TColor Pixel(int X, int Y) const;
   void SetPixel(int X, int Y, TColor C);
 
@@ -172,6 +179,14 @@ private:
   int PenPad() const;
   // The points as the painter takes them, in a buffer that is reused.
   const QPoint* ToScratch(const TPoint* Points, size_t Count);
+  // Draws a stroke (D draws it with the painter). On a finer device an odd-width pen is moved
+  // half an owner pixel right and down, so that it covers the pixels it covers on a plain one.
+  template <typename Paint>
+  void Stroke(QPainter* P, Paint&& D);
+  // The same for a primitive that fills and strokes: on a finer device the fill stays where it
+  // is and only the outline moves.
+  template <typename Paint>
+  void FillAndStroke(QPainter* P, Paint&& D);
   void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   // Strokes the path without filling it; Points bound what it covers.
   void StrokePath(const QPainterPath& Path, const TArrPoint& Points);
@@ -190,6 +205,10 @@ private:
 
   QPaintDevice* FDevice = nullptr;
   QPoint FOrigin;
+  qreal FRatio = 1;
+  bool FFine = false;          // more device pixels than owner pixels
+  double FStrokeShift = 0;     // how far strokes move on a finer device (see Stroke)
+  bool FHairPasses = false;    // strokes drawn as device hairlines, one per device pixel of a pixel
   std::unique_ptr<QPainter> FPainter;
   TPen FPen;
   TBrush FBrush;

@@ -184,16 +184,20 @@ void TMyElliArc::PaintPoints(TPoint& A, TPoint& B, TPoint& C) {
 
 // ---- Painting ----
 
+const TArrPoint& TMyElliArc::PaintedOutline() {
+  return CachedOutline([this](TArrPoint& Out) {
+    TPoint a, b, c;
+    PaintPoints(a, b, c);
+    Outline(a, b, c, Out);
+  });
+}
+
+bool TMyElliArc::Closed() const { return FArcMode == TArcMode::amCircle && FArcStyle != TArcStyle::asArc; }
+
 void TMyElliArc::Draw(TCanvas* Canvas) {
   if (!Canvas) return;
   SetDrawShapeMode(this, Canvas);
-  if (!Points.empty())
-    Paint(Canvas, CachedOutline([this](TArrPoint& Out) {
-            TPoint a, b, c;
-            PaintPoints(a, b, c);
-            Outline(a, b, c, Out);
-          }),
-          FArcMode == TArcMode::amCircle && FArcStyle != TArcStyle::asArc);
+  if (!Points.empty()) Paint(Canvas, PaintedOutline(), Closed());
   DrawInfo(Canvas);
 }
 
@@ -225,10 +229,9 @@ void TMyElliArc::Drawing(TCanvas* Canvas, const TPoint&, const TPoint& P2) {
 
 void TMyElliArc::Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
   if (!Canvas || Points.empty()) return;
-  const int64_t dx = int64_t{P2.X} - P1.X, dy = int64_t{P2.Y} - P1.Y;
-  TPoint a, b, c;
-  PaintPoints(a, b, c);
-  PaintThrough(Canvas, MovedPt(a, dx, dy), MovedPt(b, dx, dy), MovedPt(c, dx, dy));
+  // The outline through the moved points is the painted one moved: it is not computed again on
+  // each move.
+  Paint(Canvas, MovedOutline(PaintedOutline(), int64_t{P2.X} - P1.X, int64_t{P2.Y} - P1.Y), Closed());
 }
 
 void TMyElliArc::Rotating(TCanvas* Canvas, const TMyPoint& C, long double A) {

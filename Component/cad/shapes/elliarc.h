@@ -80,6 +80,10 @@ private:
   // A closed outline as one polygon, an open one as a polyline.
   static void Paint(TCanvas* Canvas, const TArrPoint& Pts, bool Closed);
   void PaintThrough(TCanvas* Canvas, const TPoint& A, const TPoint& B, const TPoint& C);
+  // The outline through the painted points, kept until the shape or the zoom changes, and
+  // whether it is painted closed.
+  const TArrPoint& PaintedOutline();
+  bool Closed() const;
 
   TArcMode FArcMode = TArcMode::amCircle;
   TArcStyle FArcStyle = TArcStyle::asArc;

@@ -235,23 +235,67 @@ QString TMyRectangle::GetLengthByUnit(const TPoint& P1, const TPoint& P2) {
 
 // ---- Ellipse ----
 
-TArrPoint TMyEllipse::OutlineAround(const TMyPoint& Center) {
-  const long double z = Zoom();
-  const long double rx = GetMyWidth() * z / 2, ry = GetMyHeight() * z / 2;
-  const long double a = Angle(), ca = std::cos(a), sa = std::sin(a);
-  TArrPoint pts;
-  pts.reserve(73);
-  for (int i = 0; i <= 72; ++i) {
-    const long double t = i * PiL / 36;
-    const long double x = rx * std::sin(t), y = ry * std::cos(t);
-    pts.push_back(TPoint{Round(x * ca - y * sa + Center.X), Round(x * sa + y * ca + Center.Y)});
+namespace {
+
+// The sine and cosine of the outline's parameter at each of its 73 steps (i * pi / 36): the
+// same for every ellipse, so they are computed once.
+struct TOutlineSteps {
+  std::array<long double, 73> Sin, Cos;
+};
+const TOutlineSteps& OutlineSteps() {
+  static const TOutlineSteps steps = [] {
+    TOutlineSteps s;
+    for (int i = 0; i <= 72; ++i) {
+      const long double t = i * PiL / 36;
+      s.Sin[static_cast<size_t>(i)] = std::sin(t);
+      s.Cos[static_cast<size_t>(i)] = std::cos(t);
+    }
+    return s;
+  }();
+  return steps;
+}
+
+}  // namespace
+
+const TMyEllipse::TOutlineShape& TMyEllipse::OutlineShape() {
+  // The unturned sides and the turn depend on the shape only: a new zoom reuses them.
+  if (FShapeRevision != Revision()) {
+    FShape.Width = GetMyWidth();
+    FShape.Height = GetMyHeight();
+    const long double a = Angle();
+    FShape.Cos = std::cos(a);
+    FShape.Sin = std::sin(a);
+    FShapeRevision = Revision();
   }
+  return FShape;
+}
+
+void TMyEllipse::OutlineAround(const TMyPoint& Center, TArrPoint& Out) {
+  const TOutlineShape& k = OutlineShape();
+  const TOutlineSteps& steps = OutlineSteps();
+  const long double z = Zoom();
+  const long double rx = k.Width * z / 2, ry = k.Height * z / 2;
+  const long double ca = k.Cos, sa = k.Sin;
+  Out.resize(73);
+  for (size_t i = 0; i <= 72; ++i) {
+    const long double x = rx * steps.Sin[i], y = ry * steps.Cos[i];
+    Out[i] = TPoint{Round(x * ca - y * sa + Center.X), Round(x * sa + y * ca + Center.Y)};
+  }
+}
+
+TArrPoint TMyEllipse::OutlineAround(const TMyPoint& Center) {
+  TArrPoint pts;
+  OutlineAround(Center, pts);
   return pts;
+}
+
+const TArrPoint& TMyEllipse::Outline() {
+  return CachedOutline([this](TArrPoint& Out) { OutlineAround(GetCenterPointInZoom(), Out); });
 }
 
 void TMyEllipse::Draw(TCanvas* Canvas) {
   SetDrawShapeMode(this, Canvas);
-  Canvas->Polygon(CachedOutline([this](TArrPoint& Outline) { Outline = OutlineAround(GetCenterPointInZoom()); }));
+  Canvas->Polygon(Outline());
   DrawInfo(Canvas);
 }
 
@@ -278,8 +322,9 @@ void TMyEllipse::Drawing(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
 }
 
 void TMyEllipse::Draging(TCanvas* Canvas, const TPoint& P1, const TPoint& P2) {
-  const TMyPoint c = GetCenterPointInZoom();
-  Canvas->Polyline(OutlineAround(TMyPoint{c.X + static_cast<float>(P2.X - P1.X), c.Y + static_cast<float>(P2.Y - P1.Y)}));
+  // The painted outline moved by the pointer's offset: nothing is computed again on each move,
+  // and the ghost covers exactly the pixels the shape will cover once dropped there.
+  Canvas->Polyline(MovedOutline(Outline(), int64_t{P2.X} - P1.X, int64_t{P2.Y} - P1.Y));
 }
 
 long double TMyEllipse::AreaInPixels() {

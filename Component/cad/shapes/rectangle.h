@@ -86,12 +86,25 @@ public:
 
   // The 73 vertices of the outline (vertex 72 repeats vertex 0) around a device centre.
   TArrPoint OutlineAround(const TMyPoint& Center);
+  void OutlineAround(const TMyPoint& Center, TArrPoint& Out);
+  // The outline as painted (around the centre in zoom), kept until the shape or the zoom changes.
+  const TArrPoint& Outline();
   // The outline is turned about the diagonals' crossing: with points that are no turned box it
   // can leave their bounds, so the reach covers its circumscribed circle as well.
   TShapeReach GetReach() override;
 
 protected:
   long double AreaInPixels() override;
+
+private:
+  // What the outline takes from the shape alone: the unturned sides and the turn.
+  struct TOutlineShape {
+    float Width = 0, Height = 0;
+    long double Cos = 1, Sin = 0;
+  };
+  const TOutlineShape& OutlineShape();
+  TOutlineShape FShape;
+  uint64_t FShapeRevision = 0;
 };
 
 }  // namespace cad

@@ -80,6 +80,13 @@ void DrawLinkHot(TMyShape* Shape, TCanvas* Canvas) {
   for (int32_t i = 0; i < Shape->GetLinkPointsCount(); ++i) DrawLinkSquare(Canvas, Shape->GetLinkPointInZoom(i));
 }
 
+const TArrPoint& MovedOutline(const TArrPoint& Outline, int64_t DX, int64_t DY) {
+  static TArrPoint moved;
+  moved.resize(Outline.size());
+  for (size_t i = 0; i < Outline.size(); ++i) moved[i] = MovedPt(Outline[i], DX, DY);
+  return moved;
+}
+
 void LineDraw(TMyShape* Shape, TCanvas* Canvas, const TMyPoint& P1, const TMyPoint& P2) {
   Canvas->Start();
   Canvas->Pen()->SetColor(Shape->Pen()->Color());

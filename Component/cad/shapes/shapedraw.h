@@ -19,6 +19,9 @@ void DrawSquare(TMyShape* Shape, TCanvas* Canvas, const TMyPoint& P);
 void DrawDiamond(TMyShape* Shape, TCanvas* Canvas, const TMyPoint& P, TColor Color);
 // Link-point crosses of the shape, when the surface shows hot points.
 void DrawLinkHot(TMyShape* Shape, TCanvas* Canvas);
+// Outline moved by (DX, DY) device pixels, for drag ghosts drawn from a kept outline. The array
+// is shared and valid until the next call.
+const TArrPoint& MovedOutline(const TArrPoint& Outline, int64_t DX, int64_t DY);
 // One line in the shape's pen.
 void LineDraw(TMyShape* Shape, TCanvas* Canvas, const TMyPoint& P1, const TMyPoint& P2);
 

@@ -551,6 +551,10 @@ public:
   TCanvas* Canvas();
   // The part of the control the back buffer covers.
   QRect BufferArea() const { return FBufferArea; }
+  // The buffer is painted at the screen's device pixel ratio (coordinates stay in control
+  // pixels); a positive value paints it at that ratio instead, 0 follows the screen again.
+  qreal BufferPixelRatio() const { return FBuffer.isNull() ? WantedBufferRatio() : FBuffer.devicePixelRatio(); }
+  void SetBufferPixelRatio(qreal Value);
   void Paint();
   // Schedules a repaint of only what changed since the last paint (shapes that moved or
   // changed, selection marks that came or went, ghosts drawn on the canvas), or of everything
@@ -779,6 +783,18 @@ private:
   void ApplyUnzoomedSize();
   // Makes the back buffer cover the visible part of the control; true when it was rebuilt.
   bool EnsureBuffer();
+  // Moves the buffer's pixels to a new visible area of the same size that overlaps the old one
+  // and paints only what comes into view; false (nothing done) when the buffer's picture is not
+  // worth keeping.
+  bool ScrollBuffer(const QRect& Want, qreal Ratio);
+  qreal WantedBufferRatio() const;
+  // A buffer of Size control pixels at Ratio device pixels each way, in the page colour.
+  QImage NewBuffer(const QSize& Size, qreal Ratio) const;
+  // Paints Area of the buffer as the drawing is now, leaving the scheduled repaint as it was.
+  void PaintExposed(const QRect& Area);
+  // The picture within Area (the whole buffer when it is the buffer's area); Clean marks the
+  // buffer painted just before OnPaint, so that a host invalidating there is heard.
+  void DrawPicture(const QRect& Area, bool Clean);
   QRect WantedBufferArea() const;
   void DrawingPress(TShiftState Shift);
   void SelectionPress(TShiftState Shift);
@@ -990,6 +1006,7 @@ private:
   // Back buffer
   QImage FBuffer;
   QRect FBufferArea;
+  qreal FBufferRatioSetting = 0;
   std::unique_ptr<TCanvas> FCanvas;
   bool FDirty = true;
   // The size the surface last gave itself; a resize event reporting it is our own echo.

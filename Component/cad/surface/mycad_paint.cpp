@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <cstring>
 
 namespace cad {
 
@@ -14,14 +15,57 @@ namespace {
 // A surface that is not on screen keeps a buffer of at most this many pixels each way, from
 // the control's top-left corner: enough for code that draws headless, bounded at any zoom.
 constexpr int kMaxHiddenBuffer = 4096;
+// Screens report at most this many device pixels per pixel; the buffer follows up to it.
+constexpr qreal kMaxBufferRatio = 4;
 }  // namespace
 
 QRect TMyCAD::WantedBufferArea() const {
   const QRect full = rect();
   if (full.isEmpty()) return QRect();
   if (isVisible()) return visibleRegion().boundingRect().intersected(full);
-  return full.intersected(QRect(0, 0, kMaxHiddenBuffer, kMaxHiddenBuffer));
+  const int most = static_cast<int>(kMaxHiddenBuffer / WantedBufferRatio());
+  return full.intersected(QRect(0, 0, most, most));
 }
+
+qreal TMyCAD::WantedBufferRatio() const {
+  const qreal r = FBufferRatioSetting > 0 ? FBufferRatioSetting : devicePixelRatioF();
+  return std::clamp<qreal>(r, 1, kMaxBufferRatio);
+}
+
+void TMyCAD::SetBufferPixelRatio(qreal Value) {
+  if (!(Value >= 0) || !std::isfinite(Value)) return;
+  FBufferRatioSetting = Value;
+  Invalidate();
+}
+
+QImage TMyCAD::NewBuffer(const QSize& Size, qreal Ratio) const {
+  QImage b(QSize(static_cast<int>(std::ceil(Size.width() * Ratio)), static_cast<int>(std::ceil(Size.height() * Ratio))),
+           QImage::Format_RGB32);
+  b.setDevicePixelRatio(Ratio);
+  b.fill(ToQColor(FColorOfBackGround));
+  return b;
+}
+
+namespace {
+
+// Moves the picture of Image by (DX, DY) pixels in place; what moves out is lost, what is
+// uncovered keeps its old pixels until painted.
+void ScrollImage(QImage& Image, int DX, int DY) {
+  const int w = Image.width(), h = Image.height();
+  if (std::abs(DX) >= w || std::abs(DY) >= h || (DX == 0 && DY == 0)) return;
+  const qsizetype bpl = Image.bytesPerLine();
+  const int depth = Image.depth() / 8;
+  uchar* bits = Image.bits();
+  const size_t bytes = static_cast<size_t>(w - std::abs(DX)) * depth;
+  const qsizetype from = static_cast<qsizetype>(std::max(0, -DX)) * depth, to = static_cast<qsizetype>(std::max(0, DX)) * depth;
+  auto move = [&](int y) { std::memmove(bits + y * bpl + to, bits + (y - DY) * bpl + from, bytes); };
+  if (DY > 0)
+    for (int y = h - 1; y >= DY; --y) move(y);
+  else
+    for (int y = 0; y < h + DY; ++y) move(y);
+}
+
+}  // namespace
 
 bool TMyCAD::EnsureBuffer() {
   if (!FCanvas) {
@@ -32,19 +76,67 @@ bool TMyCAD::EnsureBuffer() {
     };
   }
   const QRect want = WantedBufferArea();
-  if (want == FBufferArea && (want.isEmpty() || FBuffer.size() == want.size())) return false;
+  const qreal ratio = WantedBufferRatio();
+  if (want == FBufferArea && (want.isEmpty() || (FBuffer.devicePixelRatio() == ratio && FBuffer.deviceIndependentSize().toSize() == want.size())))
+    return false;
   FCanvas->Release();
+  if (ScrollBuffer(want, ratio)) return false;
   FBufferArea = want;
   if (want.isEmpty()) {
     FBuffer = QImage();
     FCanvas->SetDevice(nullptr);
   } else {
-    FBuffer = QImage(want.size(), QImage::Format_RGB32);
-    FBuffer.fill(ToQColor(FColorOfBackGround));
+    FBuffer = NewBuffer(want.size(), ratio);
     FCanvas->SetDevice(&FBuffer, want.topLeft());
   }
   FDirty = true;
   return true;
+}
+
+bool TMyCAD::ScrollBuffer(const QRect& Want, qreal Ratio) {
+  // Only a buffer whose picture is the drawing as it is (up to the repaint already scheduled)
+  // is worth keeping; a scroll keeps the size of the visible part, and the pixels move by
+  // whole device pixels.
+  if (FBusy || FDirty || FBuffer.isNull() || FBuffer.devicePixelRatio() != Ratio || Want.size() != FBufferArea.size() ||
+      !Want.intersects(FBufferArea))
+    return false;
+  const QPointF moved = QPointF(FBufferArea.topLeft() - Want.topLeft()) * Ratio;
+  const QPoint shift = moved.toPoint();
+  if (QPointF(shift) != moved) return false;
+  TPaintState now = CurrentPaintState();
+  now.Buffer = FPaintedState.Buffer;
+  if (!(now == FPaintedState)) return false;
+  // The pixels stay where they are in control coordinates (ghosts drawn between paints with
+  // them); only the strips that come into view are painted.
+  ScrollImage(FBuffer, shift.x(), shift.y());
+  const QRegion exposed = QRegion(Want).subtracted(QRegion(FBufferArea));
+  FBufferArea = Want;
+  FCanvas->SetDevice(&FBuffer, Want.topLeft());
+  FPaintedState.Buffer = Want;
+  for (const QRect& r : exposed) PaintExposed(r);
+  return true;
+}
+
+void TMyCAD::PaintExposed(const QRect& Area) {
+  FBusy = true;
+  // The strip shows the drawing as it is now, so what it draws is no damage; damage recorded
+  // elsewhere stays for the repaint that is due.
+  const QRect damage = FCanvas->Damage();
+  DrawPicture(Area, false);
+  FCanvas->SetDamage(damage);
+  FBusy = false;
+}
+
+void TMyCAD::DrawPicture(const QRect& Area, bool Clean) {
+  const bool part = Area != FBufferArea;
+  // Everything drawn below, the host's drawing in OnPaint included, stays inside the area; the
+  // rest of the buffer keeps the picture it has.
+  if (part) FCanvas->SetClipRect(FromQRect(Area));
+  DrawAll(TRect{0, 0, Width(), Height()});
+  SelectAllWorkingShapes();
+  if (Clean) FDirty = false;
+  if (OnPaint) OnPaint(this);
+  if (part) FCanvas->ClearClipRect();
 }
 
 TCanvas* TMyCAD::Canvas() {
@@ -66,15 +158,7 @@ void TMyCAD::PaintArea(const QRect& Area) {
   if (FBusy) return;
   FBusy = true;
   if (Area == FBufferArea) FRepaintPending = false;
-  const bool part = Area != FBufferArea;
-  // Everything drawn below, the host's drawing in OnPaint included, stays inside the area; the
-  // rest of the buffer keeps the picture it has.
-  if (part) FCanvas->SetClipRect(FromQRect(Area));
-  DrawAll(TRect{0, 0, Width(), Height()});
-  SelectAllWorkingShapes();
-  FDirty = false;
-  if (OnPaint) OnPaint(this);
-  if (part) FCanvas->ClearClipRect();
+  DrawPicture(Area, true);
   // The picture now shows the drawing as it is.
   FCanvas->ResetDamage();
   FDamage = QRect();
