@@ -211,6 +211,10 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   // The arrow keys move the selected shape while the surface or the box around it has the
   // focus; in the inspector's fields and the zoom box they stay the fields' own keys.
   MyCAD1->setFocusPolicy(Qt::StrongFocus);
+  MyCAD1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(MyCAD1, &QWidget::customContextMenuRequested, this, [this](const QPoint& At) {
+    SurfaceMenu()->popup(MyCAD1->mapToGlobal(At));
+  });
   for (QObject* o : {static_cast<QObject*>(MyCAD1), static_cast<QObject*>(ScrollBox1), static_cast<QObject*>(ScrollBox1->viewport())})
     o->installEventFilter(this);
   FormCreate();
@@ -649,6 +653,26 @@ bool TMainForm::FormKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
   MyCAD1->SetModified(true);
   UpdateToolbar();
   return true;
+}
+
+QMenu* TMainForm::SurfaceMenu() {
+  UpdateToolbar();
+  if (!FSurfaceMenu) {
+    FSurfaceMenu = new QMenu(this);
+    FSurfaceMenu->setObjectName(QStringLiteral("SurfaceMenu"));
+  }
+  FSurfaceMenu->clear();
+  // Each entry is the window's own action, so it is enabled exactly as the toolbar's.
+  const bool selection = MyCAD1->GetSelectedShapesCount() > 0;
+  const std::initializer_list<const char*> forSelection = {
+      "Cut", "ACopy", "Paste", "Delete", "-", "GroupShape", "UngroupShape", "-", "BringToFront", "BringToFrontByStep",
+      "SendToBackByStep", "SendToBack", "-", "Lock", "Unlock", "-", "FlipHorizontal", "FlipVertical"};
+  const std::initializer_list<const char*> forSpace = {"Paste", "SelectAllShapes"};
+  for (const char* name : selection ? forSelection : forSpace) {
+    if (QLatin1String(name) == QLatin1String("-")) FSurfaceMenu->addSeparator();
+    else FSurfaceMenu->addAction(Action(QLatin1String(name)));
+  }
+  return FSurfaceMenu;
 }
 
 void TMainForm::CentreMyCAD() {

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMainWindow>
 #include <QScrollArea>
 #include <QSplitter>
@@ -80,6 +81,9 @@ public:
   // Enables the commands that the selection, the clipboard and the undo lists allow, and shows
   // the file name and a change mark in the title.
   void UpdateToolbar();
+  // The surface's context menu: the commands for the selection, or paste and select all on
+  // empty space. Rebuilt for each request; shown by a right click on the surface.
+  QMenu* SurfaceMenu();
   // Puts MyCAD1 in the middle of the scroll box (scrolled to its middle when it is larger).
   void CentreMyCAD();
   // Zoom factors of the zoom selector's items.
@@ -144,6 +148,7 @@ private:
   void ShowVORNVersionExecute();
 
   QToolBar* FLibraryBar = nullptr;
+  QMenu* FSurfaceMenu = nullptr;
   // The undo step of the current run of nudges, or -1 when none runs.
   int32_t FNudgeStep = -1;
   QString FCurrentFileName;

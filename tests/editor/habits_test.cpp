@@ -72,3 +72,29 @@ TEST_F(MainWindow, EveryCodeSampleAddsItsKindAndThePaletteShowsItsTool) {
   QTest::mouseMove(form->MyCAD1, QPoint(96, 48));
   EXPECT_EQ(form->lblStatusXY->text(), "X 25.40 mm, Y 12.70 mm");
 }
+
+TEST_F(MainWindow, TheSurfaceMenuOffersTheCommandsForTheSelection) {
+  TMyCAD* c = form->MyCAD1;
+  auto names = [this] {
+    QStringList out;
+    for (QAction* a : form->SurfaceMenu()->actions())
+      if (!a->isSeparator()) out << a->objectName();
+    return out;
+  };
+  EXPECT_EQ(names(), (QStringList{"Paste", "SelectAllShapes"}));
+  AddRectangle(c, 20, 20);
+  AddRectangle(c, 200, 100);
+  Trigger("SelectAllShapes");
+  const QStringList forSelection = names();
+  for (const char* name : {"Cut", "ACopy", "Delete", "GroupShape", "UngroupShape", "BringToFront", "SendToBack", "Lock",
+                           "Unlock", "FlipHorizontal", "FlipVertical"})
+    EXPECT_TRUE(forSelection.contains(name)) << name;
+  // Its entries act: Group from the menu groups the two.
+  for (QAction* a : form->SurfaceMenu()->actions())
+    if (a->objectName() == "GroupShape") {
+      EXPECT_TRUE(a->isEnabled());
+      a->trigger();
+    }
+  ASSERT_EQ(c->GetSelectedShapesCount(), 1);
+  EXPECT_EQ(c->GetSelectedShape()->ClassName(), "TMyGroup");
+}
