@@ -9,7 +9,11 @@
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -77,6 +81,21 @@ QString SaveFailureReason(const QString& FileName) {
   if (!folder.isWritable()) return QStringLiteral("the folder %1 cannot be written to").arg(folder.absoluteFilePath());
   if (file.exists() && !file.isWritable()) return QStringLiteral("the file is write-protected");
   return QStringLiteral("the file could not be written completely (is the disk full?)");
+}
+
+// The local files a drag carries.
+QStringList DroppedFiles(const QMimeData* Data) {
+  QStringList out;
+  if (!Data || !Data->hasUrls()) return out;
+  for (const QUrl& u : Data->urls())
+    if (u.isLocalFile()) out << u.toLocalFile();
+  return out;
+}
+
+bool IsPictureFile(const QString& File) {
+  static const QStringList kinds = {QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                    QStringLiteral("gif"), QStringLiteral("ico")};
+  return kinds.contains(QFileInfo(File).suffix().toLower());
 }
 
 }  // namespace
@@ -218,6 +237,8 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   for (QObject* o : {static_cast<QObject*>(MyCAD1), static_cast<QObject*>(ScrollBox1), static_cast<QObject*>(ScrollBox1->viewport())})
     o->installEventFilter(this);
   FormCreate();
+  setAcceptDrops(true);
+  RestoreWindowState();
 }
 
 TMainForm::~TMainForm() = default;
@@ -472,6 +493,9 @@ void TMainForm::BuildMenu() {
     for (const char* item : Items) {
       if (QLatin1String(item) == QLatin1String("-")) {
         m->addSeparator();
+      } else if (QLatin1String(item) == QLatin1String("Recent")) {
+        FRecentMenu = m->addMenu(QStringLiteral("Recent Files"));
+        FRecentMenu->setObjectName(QStringLiteral("miRecent"));
       } else if (QLatin1String(item) == QLatin1String("Export")) {
         QMenu* sub = m->addMenu(QStringLiteral("Export"));
         sub->setObjectName(QStringLiteral("miExport"));
@@ -481,7 +505,7 @@ void TMainForm::BuildMenu() {
       }
     }
   };
-  menu("&File", "miFile", {"New", "Open", "OpenLib", "Save", "SaveAs", "-", "NewLib", "AddSelectionToLib", "SaveLib", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
+  menu("&File", "miFile", {"New", "Open", "Recent", "OpenLib", "Save", "SaveAs", "-", "NewLib", "AddSelectionToLib", "SaveLib", "-", "Export", "ImportVORNFile", "ImportAutoCADFile", "-", "PageSetup", "PrintSetup", "-", "Print", "-", "AExit"});
   menu("&Edit", "miEdit", {"ACopy", "Cut", "Paste", "Undo", "Redo", "Delete", "-", "GroupShape", "UngroupShape", "-", "SendToBack", "BringToFront", "-", "Lock", "Unlock", "-", "FlipVertical", "FlipHorizontal"});
   menu("&Align", "miAlign", {"AlignLeft", "AlignRight", "AlignTop", "AlignBottom", "AlignHorizontalCenter", "AlignVerticalCenter"});
   menu("&Code Drawing", "miCodeDrawing", {"Selecting", "Line", "RuleLine", "Arc", "PolyLine", "Polygon", "PolyBezier", "Rectangle", "Ellipse", "Text"});
@@ -606,6 +630,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     Event->ignore();
     return;
   }
+  KeepWindowState();
   Event->accept();
 }
 
@@ -832,11 +857,15 @@ void TMainForm::MyCAD1Click() {
 }
 
 void TMainForm::MyCAD1DragOver(QObject*, const QMimeData* Data, bool& Accept) {
-  Accept = Library->LibOfData(Data) && !TLibListView::EntryOf(Data).isEmpty();
+  const QStringList files = DroppedFiles(Data);
+  Accept = (Library->LibOfData(Data) && !TLibListView::EntryOf(Data).isEmpty()) || (files.size() == 1 && IsPictureFile(files[0]));
 }
 
 void TMainForm::MyCAD1DragDrop(QObject*, const QMimeData* Data, int X, int Y) {
-  Library->DropEntry(Data, X, Y);
+  // A picture file becomes an image shape where it was dropped; a library entry a combined shape.
+  const QStringList files = DroppedFiles(Data);
+  if (files.size() == 1 && IsPictureFile(files[0])) DropPicture(files[0], X, Y);
+  else Library->DropEntry(Data, X, Y);
   MyCAD1->setFocus();
   UpdateToolbar();
 }
@@ -870,6 +899,7 @@ bool TMainForm::SaveDrawingAs(const QString& FileName) {
     return false;
   }
   FCurrentFileName = FileName;
+  RememberFile(FileName);
   UpdateToolbar();
   return true;
 }
@@ -909,17 +939,21 @@ void TMainForm::OpenExecute() {
   if (MyCAD1->Modified() && !SavePrompt()) return;
   PrepareDialog(FileOpen, QStringLiteral("Open"), kDrawingFilter, QFileDialog::AcceptOpen);
   const QString name = ChooseFile(FileOpen);
-  if (name.isEmpty()) return;
+  if (!name.isEmpty()) OpenDrawing(name);
+}
+
+bool TMainForm::OpenDrawing(const QString& FileName) {
+  const QString name = FileName;
   bool drawing = false;
   try {
     drawing = TMyCAD::IsVORNFile(name);
   } catch (const std::exception& e) {
     MessageDlg(QStringLiteral("Error when read file\n%1: %2").arg(name, QString::fromLocal8Bit(e.what())), TMsgDlgType::mtError, mbOK);
-    return;
+    return false;
   }
   if (!drawing) {
     ShowMessage(name + QStringLiteral("is not a VORN format file"));
-    return;
+    return false;
   }
   bool loaded = false;
   try {
@@ -929,13 +963,103 @@ void TMainForm::OpenExecute() {
   }
   if (!loaded) {
     MessageDlg(QStringLiteral("Error when read file\n%1 is damaged or truncated; the open drawing is kept.").arg(name), TMsgDlgType::mtError, mbOK);
-    return;
+    return false;
   }
   cmbZoom->setCurrentIndex(2);
   CentreMyCAD();
   FCurrentFileName = name;
+  RememberFile(name);
   Layers->Refresh();
   Inspector->ShowDefaults();
+  UpdateToolbar();
+  return true;
+}
+
+// ---- Recent files and kept settings ----
+
+void TMainForm::RememberFile(const QString& FileName) {
+  const QString file = QFileInfo(FileName).absoluteFilePath();
+  FRecent.removeAll(file);
+  FRecent.prepend(file);
+  while (FRecent.size() > kMaxRecent) FRecent.removeLast();
+  QSettings().setValue(QStringLiteral("Files/Recent"), FRecent);
+  RebuildRecentMenu();
+}
+
+void TMainForm::RebuildRecentMenu() {
+  FRecentMenu->clear();
+  for (qsizetype i = 0; i < FRecent.size(); ++i) {
+    const QString file = FRecent[i];
+    QAction* a = FRecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
+    a->setObjectName(QStringLiteral("miRecent%1").arg(i + 1));
+    a->setToolTip(file);
+    a->setStatusTip(file);
+    connect(a, &QAction::triggered, this, [this, file] { OpenRecent(file); });
+  }
+  FRecentMenu->setEnabled(!FRecent.isEmpty());
+}
+
+void TMainForm::OpenRecent(const QString& FileName) {
+  if (MyCAD1->Modified() && !SavePrompt()) return;
+  if (!QFileInfo::exists(FileName)) {
+    MessageDlg(QStringLiteral("%1 no longer exists; it was taken off the list of recent files.").arg(FileName), TMsgDlgType::mtWarning, mbOK);
+    FRecent.removeAll(FileName);
+    QSettings().setValue(QStringLiteral("Files/Recent"), FRecent);
+    RebuildRecentMenu();
+    return;
+  }
+  OpenDrawing(FileName);
+}
+
+void TMainForm::RestoreWindowState() {
+  QSettings settings;
+  FRecent = settings.value(QStringLiteral("Files/Recent")).toStringList();
+  while (FRecent.size() > kMaxRecent) FRecent.removeLast();
+  RebuildRecentMenu();
+  const QString folder = settings.value(QStringLiteral("Files/LastFolder")).toString();
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) FLastFolder = folder;
+  if (settings.contains(QStringLiteral("Window/Geometry"))) restoreGeometry(settings.value(QStringLiteral("Window/Geometry")).toByteArray());
+  if (settings.contains(QStringLiteral("Window/Splitter"))) Splitter1->restoreState(settings.value(QStringLiteral("Window/Splitter")).toByteArray());
+}
+
+void TMainForm::KeepWindowState() {
+  QSettings settings;
+  settings.setValue(QStringLiteral("Window/Geometry"), saveGeometry());
+  settings.setValue(QStringLiteral("Window/Splitter"), Splitter1->saveState());
+  settings.setValue(QStringLiteral("Files/LastFolder"), FLastFolder);
+}
+
+// ---- Files dropped on the window ----
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* Event) {
+  const QStringList files = DroppedFiles(Event->mimeData());
+  if (files.size() == 1 && QFileInfo(files[0]).suffix().compare(QLatin1String("vorn"), Qt::CaseInsensitive) == 0)
+    Event->acceptProposedAction();
+  else
+    Event->ignore();
+}
+
+void TMainForm::dropEvent(QDropEvent* Event) {
+  const QStringList files = DroppedFiles(Event->mimeData());
+  if (files.size() != 1) return;
+  Event->acceptProposedAction();
+  if (MyCAD1->Modified() && !SavePrompt()) return;
+  OpenDrawing(files[0]);
+}
+
+void TMainForm::DropPicture(const QString& File, int X, int Y) {
+  // Read by the toolkit's picture readers (their size limit applies), whatever the kind.
+  QImageReader reader(File);
+  const QImage image = reader.read();
+  if (image.isNull()) {
+    MessageDlg(QStringLiteral("%1 cannot be read as a picture: %2").arg(File, reader.errorString()), TMsgDlgType::mtError, mbOK);
+    return;
+  }
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetImage(image);
+  const TPoint at{static_cast<int32_t>(std::lround(X / MyCAD1->Zoom())), static_cast<int32_t>(std::lround(Y / MyCAD1->Zoom()))};
+  if (MyCAD1->AddImageShapeByCode(QString(), at, picture.get()) < 0)
+    MessageDlg(QStringLiteral("%1 could not be placed on the drawing.").arg(File), TMsgDlgType::mtError, mbOK);
   UpdateToolbar();
 }
 

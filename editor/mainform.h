@@ -76,6 +76,15 @@ public:
   // Asks whether to save a changed drawing: true to go on (saved, or not to be saved), false to
   // stay (cancelled, or the save failed).
   bool SavePrompt();
+  // Opens a drawing file and makes it the current file (the save prompt is the caller's); on
+  // failure the reason is shown and the drawing is kept.
+  bool OpenDrawing(const QString& FileName);
+  // The recent files, newest first (kept across runs in the application's settings).
+  const QStringList& RecentFiles() const { return FRecent; }
+  QMenu* RecentMenu() const { return FRecentMenu; }
+  static constexpr int kMaxRecent = 8;
+  // Places a picture file as an image shape with its top-left corner at (X, Y) of the surface.
+  void DropPicture(const QString& File, int X, int Y);
   // Saves to FileName and makes it the current file; on failure the reason is shown.
   bool SaveDrawingAs(const QString& FileName);
   // Enables the commands that the selection, the clipboard and the undo lists allow, and shows
@@ -95,6 +104,8 @@ protected:
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
 private:
   struct TActionDef;
@@ -149,6 +160,14 @@ private:
 
   QToolBar* FLibraryBar = nullptr;
   QMenu* FSurfaceMenu = nullptr;
+  QMenu* FRecentMenu = nullptr;
+  QStringList FRecent;
+  void RememberFile(const QString& FileName);
+  void RebuildRecentMenu();
+  void OpenRecent(const QString& FileName);
+  // The window's size, splitter, last folder and recent files, across runs.
+  void RestoreWindowState();
+  void KeepWindowState();
   // The undo step of the current run of nudges, or -1 when none runs.
   int32_t FNudgeStep = -1;
   QString FCurrentFileName;

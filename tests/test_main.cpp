@@ -3,6 +3,8 @@
 #include "support.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 namespace testing_support {
 
@@ -59,6 +61,12 @@ TTestShape* AddBox(cad::TMyCAD& Cad, float L, float T, float R, float B) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The editor keeps settings across runs: the tests keep theirs in a folder of their own.
+  QTemporaryDir settings;
+  QCoreApplication::setOrganizationName(QStringLiteral("KestrafelTests"));
+  QCoreApplication::setApplicationName(QStringLiteral("cad_tests"));
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   cad::SetScreenPixelsPerInch(96);
   cad::SetMessageHandler([](const cad::TMessageRequest& r) {
     testing_support::Recorded().Messages << r.Text;

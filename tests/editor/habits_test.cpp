@@ -1,6 +1,11 @@
-// Desktop habits of the main window: nudging the selection, the editing shortcuts, the code
+// Desktop habits of the main window: recent files and drops, nudging the selection, the editing shortcuts, the code
 // samples of every kind, the pressed connector tool and the pointer shown in the drawing's unit.
 #include "mainwindow_fixture.h"
+
+#include <QApplication>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
 
 namespace {
 
@@ -97,4 +102,69 @@ TEST_F(MainWindow, TheSurfaceMenuOffersTheCommandsForTheSelection) {
     }
   ASSERT_EQ(c->GetSelectedShapesCount(), 1);
   EXPECT_EQ(c->GetSelectedShape()->ClassName(), "TMyGroup");
+}
+
+TEST_F(MainWindow, RecentFilesSurviveARestartAndAMissingOneIsTakenOff) {
+  QSettings().remove(QStringLiteral("Files/Recent"));
+  TMyCAD* c = form->MyCAD1;
+  AddRectangle(c, 20, 20);
+  const QString a = dir.filePath("a.vorn"), b = dir.filePath("b.vorn");
+  ASSERT_TRUE(form->SaveDrawingAs(a));
+  ASSERT_TRUE(form->SaveDrawingAs(b));
+  EXPECT_EQ(form->RecentFiles(), (QStringList{b, a}));
+  // A new window (as after a restart) lists them and reopens one.
+  form.reset();
+  form = std::make_unique<TMainForm>();
+  form->show();
+  ASSERT_EQ(form->RecentMenu()->actions().size(), 2);
+  EXPECT_EQ(form->RecentMenu()->actions()[1]->toolTip(), a);
+  form->RecentMenu()->actions()[1]->trigger();
+  EXPECT_EQ(form->CurrentFileName(), a);
+  EXPECT_EQ(form->MyCAD1->GetShapesCount(), 1);
+  EXPECT_EQ(form->RecentFiles(), (QStringList{a, b}));
+  // A file that is gone is said so and taken off.
+  QFile::remove(b);
+  AnswerMessages({});
+  Recorded().Clear();
+  form->RecentMenu()->actions()[1]->trigger();
+  EXPECT_EQ(Recorded().Messages.size(), 1);
+  EXPECT_EQ(form->RecentFiles(), QStringList{a});
+}
+
+TEST_F(MainWindow, ADroppedDrawingOpensAndADroppedPictureIsPlacedWhereItFalls) {
+  TMyCAD* c = form->MyCAD1;
+  AddRectangle(c, 20, 20);
+  AddRectangle(c, 120, 20);
+  const QString drawing = dir.filePath("two.vorn");
+  ASSERT_TRUE(c->SaveToFile(drawing));
+  c->DeleteAllShapes();
+  c->SetModified(false);
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(drawing)});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+  QApplication::sendEvent(form.get(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+  QApplication::sendEvent(form.get(), &drop);
+  EXPECT_EQ(form->CurrentFileName(), drawing);
+  EXPECT_EQ(c->GetShapesCount(), 2);
+
+  QImage img(30, 20, QImage::Format_RGB32);
+  img.fill(Qt::red);
+  const QString picture = dir.filePath("red.png");
+  ASSERT_TRUE(img.save(picture));
+  QMimeData pic;
+  pic.setUrls({QUrl::fromLocalFile(picture)});
+  QDragEnterEvent over(QPoint(200, 150), Qt::CopyAction, &pic, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &over);
+  ASSERT_TRUE(over.isAccepted());
+  QDropEvent onto(QPointF(200, 150), Qt::CopyAction, &pic, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &onto);
+  ASSERT_EQ(c->GetShapesCount(), 3);
+  TMyShape* image = c->GetShapeByNo(2);
+  EXPECT_EQ(image->ClassName(), "TMyImage");
+  const TMyRect box = GetPointsLTRB(std::as_const(image->Points));
+  EXPECT_EQ(box.Left, 200);
+  EXPECT_EQ(box.Top, 150);
+  EXPECT_EQ(box.Right - box.Left, 30);
 }
