@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include <random>
+
 using namespace cad;
 using testing_support::Near;
 
@@ -11,6 +13,31 @@ TEST(Geometry, RoundingIsHalfToEvenAndSaturates) {
   EXPECT_EQ(Round(1e30L), std::numeric_limits<int32_t>::max());
   EXPECT_EQ(Round(-1e30L), std::numeric_limits<int32_t>::min());
   EXPECT_EQ(Round(std::numeric_limits<long double>::quiet_NaN()), 0);
+}
+
+// Round takes a shortcut past nearbyint: it must give nearbyint's result (saturated) everywhere,
+// ties and the edges of the 32-bit range above all.
+TEST(Geometry, RoundingAgreesWithNearbyint) {
+  const auto reference = [](long double v) -> int32_t {
+    if (std::isnan(v)) return 0;
+    const long double r = std::nearbyint(v);
+    if (r >= 2147483647.0L) return std::numeric_limits<int32_t>::max();
+    if (r <= -2147483648.0L) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(r);
+  };
+  std::vector<long double> values = {0.0L, -0.0L, 0.5L, 1.5L, 2.5L, -0.5L, -1.5L, -2.5L, 0.49999999999999999L,
+                                     2147483646.5L, 2147483647.5L, -2147483648.5L, -2147483647.5L, 0x1p62L + 0.5L,
+                                     0x1p63L, -0x1p63L, 0x1p64L, std::numeric_limits<long double>::infinity(),
+                                     -std::numeric_limits<long double>::infinity(), std::numeric_limits<long double>::denorm_min()};
+  std::mt19937_64 random(20261208);
+  for (int i = 0; i < 200000; ++i) {
+    // Halves and near-halves at every scale, and plain values.
+    const long double whole = static_cast<long double>(static_cast<int64_t>(random() >> (random() % 64))) * ((random() & 1) ? 1 : -1);
+    values.push_back(whole + 0.5L);
+    values.push_back(std::nextafter(whole + 0.5L, 0.0L));
+    values.push_back(std::ldexp(static_cast<long double>(random()), -static_cast<int>(random() % 80)) * ((random() & 1) ? 1 : -1));
+  }
+  for (long double v : values) ASSERT_EQ(Round(v), reference(v)) << static_cast<double>(v);
 }
 
 TEST(Geometry, LengthsAndBoxes) {

@@ -6,6 +6,7 @@
 
 #include "../gfx/gfxtypes.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -36,7 +37,18 @@ constexpr long double TwoPiL = 2 * PiL;
 // rounds to 0. Every rounding of the component goes through here.
 inline int32_t Round(long double v) {
   if (std::isnan(v)) return 0;
+#if LDBL_MANT_DIG == 64
+  // With a 64-bit mantissa, adding 2^63 to a magnitude below it leaves a sum whose last place is
+  // 1, so the addition rounds to an integer in the current mode (half to even by default, 2^63
+  // being even) and taking 2^63 away again is exact: the result of nearbyint, without the cost
+  // of its saving and restoring the floating-point environment on every call.
+  constexpr long double kShift = 0x1p63L;
+  long double r = v;
+  if (v >= 0 && v < kShift) r = (v + kShift) - kShift;
+  else if (v < 0 && v > -kShift) r = -((-v + kShift) - kShift);
+#else
   const long double r = std::nearbyint(v);
+#endif
   if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
   if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(r);
