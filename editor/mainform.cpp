@@ -645,6 +645,13 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
   return QMainWindow::eventFilter(Watched, Event);
 }
 
+void TMainForm::changeEvent(QEvent* Event) {
+  // Coming back to the window: the commands follow whatever changed meanwhile (the clipboard,
+  // a selection made by code).
+  if (Event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateToolbar();
+  QMainWindow::changeEvent(Event);
+}
+
 void TMainForm::keyPressEvent(QKeyEvent* Event) {
   // Keys no control took: the window itself has the focus.
   if (FormKeyDown(Event->key(), Event->modifiers())) return;

@@ -168,3 +168,23 @@ TEST_F(MainWindow, ADroppedDrawingOpensAndADroppedPictureIsPlacedWhereItFalls) {
   EXPECT_EQ(box.Top, 150);
   EXPECT_EQ(box.Right - box.Left, 30);
 }
+
+TEST_F(MainWindow, TheCommandsFollowASelectionMadeByCode) {
+  TMyCAD* c = form->MyCAD1;
+  const int32_t a = AddRectangle(c, 20, 20);
+  c->DeSelectedAllShapesByCode();
+  form->UpdateToolbar();
+  EXPECT_FALSE(Enabled("tbtnLock"));
+  c->SelectShapeByCode(a, true);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Enabled("tbtnLock"));
+  EXPECT_TRUE(Enabled("tbtnDelete"));
+  // Locked by code: activating the window brings the buttons up to date.
+  c->LockUnLockforShapes(c->GetShapeByID(a), true);
+  QEvent activation(QEvent::ActivationChange);
+  form->activateWindow();
+  QApplication::sendEvent(form.get(), &activation);
+  ASSERT_TRUE(form->isActiveWindow());
+  EXPECT_FALSE(Enabled("tbtnLock"));
+  EXPECT_TRUE(Enabled("tbtnUnlock"));
+}
