@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QMimeData>
 #include <QSettings>
 #include <QUrl>
@@ -207,9 +208,12 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   statusBar()->addWidget(lblStatusShape, 1);
 
   connect(cmbZoom, &QComboBox::activated, this, &TMainForm::cmbZoomChange);
-  connect(Splitter1, &QSplitter::splitterMoved, this, [this] { CentreMyCAD(); });
+  // A splitter move or a resize keeps the scroll position, so the drawing point at the view's
+  // top-left stays where it is.
   MyCAD1->OnActionToolToSelecting = [this] { MyCAD1ActionToolToSelecting(); };
-  MyCAD1->OnMouseDown = [this](TMyCAD*, TMouseButton, TShiftState, int X, int Y) { MyCAD1MouseDown(X, Y); };
+  MyCAD1->OnMouseDown = [this](TMyCAD*, TMouseButton Button, TShiftState, int X, int Y) {
+    if (Button == TMouseButton::mbLeft) MyCAD1MouseDown(X, Y);
+  };
   MyCAD1->OnMouseMove = [this](TMyCAD*, TShiftState, int X, int Y) { MyCAD1MouseMove(X, Y); };
   MyCAD1->OnMouseUp = [this](TMyCAD*, TMouseButton, TShiftState, int X, int Y) { MyCAD1MouseUp(X, Y); };
   MyCAD1->OnShapeAdded = [this](TMyShape*& Shape, int32_t) { MyCAD1ShapeAdded(Shape); };
@@ -465,7 +469,7 @@ void TMainForm::BuildActions() {
        }},
       {"SnapToGrid", "Option", "Snap To Grid", {}, [c] { c->SetSnap(!c->Snap()); }},
       {"SnapToShape", "Option", "Snap To Shape", {}, [c] { c->SetSnapShape(!c->SnapShape()); }},
-      {"Zoomin", "Zoom", "Zoomin", {QKeySequence::ZoomIn}, [this] { ZoominExecute(); }},
+      {"Zoomin", "Zoom", "Zoomin", {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { ZoominExecute(); }},
       {"Zoomout", "Zoom", "Zoomout", {QKeySequence::ZoomOut}, [this] { ZoomoutExecute(); }},
       {"Nicefit", "Zoom", "Nicefit", {}, [this] { NicefitExecute(); }},
       {"Inspector", "Window", "Inspector", {}, [this] { PageControl1->setCurrentWidget(tsInspector); }},
@@ -620,10 +624,7 @@ void TMainForm::showEvent(QShowEvent* Event) {
   }
 }
 
-void TMainForm::resizeEvent(QResizeEvent* Event) {
-  QMainWindow::resizeEvent(Event);
-  CentreMyCAD();
-}
+void TMainForm::resizeEvent(QResizeEvent* Event) { QMainWindow::resizeEvent(Event); }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
   if ((MyCAD1->Modified() && !SavePrompt()) || !Library->CanClose()) {
@@ -641,6 +642,23 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
     if (FormKeyDown(key->key(), key->modifiers())) return true;
   } else if (Event->type() == QEvent::MouseButtonPress) {
     FNudgeStep = -1;
+  } else if (Event->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(Event);
+    const int steps = wheel->angleDelta().y();
+    if (wheel->modifiers() & Qt::ControlModifier) {
+      // Ctrl+wheel zooms about the pointer, a step of 1.25 per notch.
+      if (steps == 0) return true;
+      const double k = std::pow(1.25, steps / 120.0);
+      const double z = std::clamp(MyCAD1->Zoom() * k, 0.01, 64.0);
+      ZoomAbout(z, ScrollBox1->viewport()->mapFromGlobal(wheel->globalPosition().toPoint()));
+      return true;
+    }
+    if (wheel->modifiers() & Qt::ShiftModifier) {
+      // Shift+wheel scrolls sideways.
+      QScrollBar* h = ScrollBox1->horizontalScrollBar();
+      h->setValue(h->value() - steps * h->singleStep() * 3 / 120);
+      return true;
+    }
   }
   return QMainWindow::eventFilter(Watched, Event);
 }
@@ -716,13 +734,25 @@ void TMainForm::CentreMyCAD() {
 
 void TMainForm::ShowZoom() {
   cmbZoom->setEditText(QString::number(static_cast<long long>(std::trunc(MyCAD1->Zoom() * 100))) + QLatin1Char('%'));
-  CentreMyCAD();
 }
+
+void TMainForm::ZoomAbout(double NewZoom, QPoint Anchor) {
+  // The drawing point under Anchor (in the box's viewport) stays under it.
+  QWidget* view = ScrollBox1->viewport();
+  const double z = MyCAD1->Zoom();
+  const QPointF at = QPointF(MyCAD1->mapFrom(view, Anchor)) / z;
+  MyCAD1->SetZoom(NewZoom);
+  const double k = MyCAD1->Zoom();
+  ScrollBox1->horizontalScrollBar()->setValue(static_cast<int>(std::lround(at.x() * k - Anchor.x())));
+  ScrollBox1->verticalScrollBar()->setValue(static_cast<int>(std::lround(at.y() * k - Anchor.y())));
+  ShowZoom();
+}
+
+QPoint TMainForm::ViewCentre() const { return ScrollBox1->viewport()->rect().center(); }
 
 void TMainForm::cmbZoomChange(int Index) {
   if (Index < 0 || Index >= static_cast<int>(std::size(kZoomSteps))) return;
-  MyCAD1->SetZoom(kZoomSteps[Index]);
-  CentreMyCAD();
+  ZoomAbout(kZoomSteps[Index], ViewCentre());
 }
 
 // ---- Toolbar, title and status ----
@@ -1156,19 +1186,22 @@ void TMainForm::FlipShapes(bool Horizontal) {
 // ---- Zoom ----
 
 void TMainForm::ZoominExecute() {
-  if (MyCAD1->Zoom() * 2 < 100) MyCAD1->SetZoom(MyCAD1->Zoom() * 2);
+  // The middle of what is visible stays in the middle.
+  if (MyCAD1->Zoom() * 2 < 100) ZoomAbout(MyCAD1->Zoom() * 2, ViewCentre());
   ShowZoom();
 }
 
 void TMainForm::ZoomoutExecute() {
-  if (MyCAD1->Zoom() / 2 > 0.01) MyCAD1->SetZoom(MyCAD1->Zoom() / 2);
+  if (MyCAD1->Zoom() / 2 > 0.01) ZoomAbout(MyCAD1->Zoom() / 2, ViewCentre());
   ShowZoom();
 }
 
 void TMainForm::NicefitExecute() {
+  // The whole page in the room the box has without scroll bars.
+  const QSize room = ScrollBox1->maximumViewportSize();
   const double z = MyCAD1->Zoom();
-  const double fx = ScrollBox1->width() / (MyCAD1->width() / z);
-  const double fy = ScrollBox1->height() / (MyCAD1->height() / z);
+  const double fx = room.width() / (MyCAD1->width() / z);
+  const double fy = room.height() / (MyCAD1->height() / z);
   MyCAD1->SetZoom(fx < fy ? fx : fy);
   ShowZoom();
 }

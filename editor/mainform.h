@@ -121,6 +121,9 @@ private:
   // The folder the file dialogs start in: the last one used, else the user's documents.
   void PrepareDialog(QFileDialog* Dialog, const QString& Title, const QString& Filter, QFileDialog::AcceptMode Mode);
   void ShowZoom();
+  // Zooms to NewZoom keeping the drawing point under Anchor (viewport pixels) where it is.
+  void ZoomAbout(double NewZoom, QPoint Anchor);
+  QPoint ViewCentre() const;
   void UpdateStatus();
 
   void FormCreate();

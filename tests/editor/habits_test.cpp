@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QSettings>
+#include <QScrollBar>
 #include <QUrl>
+#include <QWheelEvent>
 
 namespace {
 
@@ -187,4 +189,48 @@ TEST_F(MainWindow, TheCommandsFollowASelectionMadeByCode) {
   ASSERT_TRUE(form->isActiveWindow());
   EXPECT_FALSE(Enabled("tbtnLock"));
   EXPECT_TRUE(Enabled("tbtnUnlock"));
+}
+
+TEST_F(MainWindow, ZoomingKeepsTheViewAndTheWheelScrollsAndZooms) {
+  TMyCAD* c = form->MyCAD1;
+  QWidget* view = form->ScrollBox1->viewport();
+  QScrollBar* h = form->ScrollBox1->horizontalScrollBar();
+  QScrollBar* v = form->ScrollBox1->verticalScrollBar();
+  c->SetZoom(4);
+  h->setValue(h->maximum() / 3);
+  v->setValue(v->maximum() / 4);
+  // Zoom In then Zoom Out: back where it was.
+  const int h0 = h->value(), v0 = v->value();
+  Trigger("Zoomin");
+  Trigger("Zoomout");
+  EXPECT_NEAR(h->value(), h0, 1);
+  EXPECT_NEAR(v->value(), v0, 1);
+  // Ctrl+wheel: the drawing point under the pointer stays under it.
+  const QPoint pointer(200, 150);
+  const QPointF before = QPointF(c->mapFrom(view, pointer)) / c->Zoom();
+  auto wheel = [&](Qt::KeyboardModifiers Mods, int Delta) {
+    const QPoint local = c->mapFrom(view, pointer);
+    QWheelEvent e(local, c->mapToGlobal(local), QPoint(), QPoint(0, Delta), Qt::NoButton, Mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(c, &e);
+  };
+  wheel(Qt::ControlModifier, 120);
+  EXPECT_DOUBLE_EQ(c->Zoom(), 5.0);
+  const QPointF after = QPointF(c->mapFrom(view, pointer)) / c->Zoom();
+  EXPECT_LE(std::abs(after.x() - before.x()) * c->Zoom(), 1.0);
+  EXPECT_LE(std::abs(after.y() - before.y()) * c->Zoom(), 1.0);
+  // The wheel scrolls down (what the surface leaves goes on to the box's viewport), Shift+wheel
+  // sideways.
+  const int h1 = h->value(), v1 = v->value();
+  QWheelEvent plain(pointer, view->mapToGlobal(pointer), QPoint(), QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &plain);
+  EXPECT_GT(v->value(), v1);
+  EXPECT_EQ(h->value(), h1);
+  wheel(Qt::ShiftModifier, -120);
+  EXPECT_GT(h->value(), h1);
+  // A resize keeps the drawing point at the top-left.
+  const QPointF corner = QPointF(c->mapFrom(view, QPoint(0, 0))) / c->Zoom();
+  form->resize(form->width() - 100, form->height() - 60);
+  const QPointF still = QPointF(c->mapFrom(view, QPoint(0, 0))) / c->Zoom();
+  EXPECT_NEAR(still.x(), corner.x(), 1.0);
+  EXPECT_NEAR(still.y(), corner.y(), 1.0);
 }

@@ -45,8 +45,11 @@ TEST_F(MainWindow, ZoomCommandsKeepTheirLimits) {
   form->MyCAD1->SetHeight(500);
   form->ScrollBox1->resize(1000, 500);
   Trigger("Nicefit");
-  EXPECT_DOUBLE_EQ(form->MyCAD1->Zoom(), 0.5);
-  EXPECT_EQ(form->cmbZoom->currentText(), "50%");
+  // It fits the room inside the box's frame, without scroll bars.
+  const QSize room = form->ScrollBox1->maximumViewportSize();
+  EXPECT_DOUBLE_EQ(form->MyCAD1->Zoom(), std::min(room.width() / 2000.0, room.height() / 500.0));
+  EXPECT_LE(form->MyCAD1->width(), room.width());
+  EXPECT_LE(form->MyCAD1->height(), room.height());
   // The selector's items.
   form->cmbZoom->setCurrentIndex(5);
   emit form->cmbZoom->activated(5);
