@@ -964,7 +964,20 @@ void TMainForm::NewExecute() {
   if (!SavePrompt()) return;
   MyCAD1->ClearAllUndoStuff();
   MyCAD1->DeleteAllShapes();
+  // A fresh drawing, as at start-up: one layer "Layer0", the window's page, no picture.
+  while (MyCAD1->GetLayersCount() > 1) MyCAD1->DeleteLayerByID(MyCAD1->GetLayerIdByNo(MyCAD1->GetLayersCount() - 1));
+  if (MyCAD1->GetLayersCount() == 1) {
+    const int32_t only = MyCAD1->GetLayerIdByNo(0);
+    MyCAD1->SetLayerNameByName(QStringLiteral("Layer0"), MyCAD1->GetLayerNameByID(only));
+    MyCAD1->VisibleLayerByID(only);
+    MyCAD1->SetCurrentLayerId(only);
+  }
+  MyCAD1->SetBkBitmap(nullptr);
+  ApplyStoredSettings();
+  MyCAD1->ClearAllUndoStuff();
   MyCAD1->SetModified(false);
+  cmbZoom->setCurrentIndex(2);
+  CentreMyCAD();
   // A new drawing has no file yet: saving it must not overwrite the one opened before.
   FCurrentFileName = kNoName;
   Layers->Refresh();

@@ -234,3 +234,30 @@ TEST_F(MainWindow, ZoomingKeepsTheViewAndTheWheelScrollsAndZooms) {
   EXPECT_NEAR(still.x(), corner.x(), 1.0);
   EXPECT_NEAR(still.y(), corner.y(), 1.0);
 }
+
+TEST_F(MainWindow, NewStartsAFreshDrawingAfterAnA3TwoLayerOne) {
+  TMyCAD other;
+  other.SetPageStyle(TPageStyle::A3);
+  other.NewLayer("Walls", true);
+  TBitmap picture(8, 8);
+  other.SetBkBitmap(&picture);
+  AddRectangle(&other, 10, 10);
+  const QString file = dir.filePath("a3.vorn");
+  ASSERT_TRUE(other.SaveToFile(file));
+  ASSERT_TRUE(form->OpenDrawing(file));
+  TMyCAD* c = form->MyCAD1;
+  ASSERT_EQ(c->GetLayersCount(), 2);
+  ASSERT_EQ(c->PageStyle(), TPageStyle::A3);
+  TMainForm fresh;  // the window as it starts
+  AnswerMessages({mrYes});
+  Trigger("New");
+  EXPECT_EQ(c->GetShapesCount(), 0);
+  ASSERT_EQ(c->GetLayersCount(), 1);
+  EXPECT_EQ(c->GetLayerNameByID(c->GetLayerIdByNo(0)), "Layer0");
+  EXPECT_EQ(c->PageStyle(), fresh.MyCAD1->PageStyle());
+  EXPECT_EQ(c->PageWidth(), fresh.MyCAD1->PageWidth());
+  EXPECT_EQ(c->PageHeight(), fresh.MyCAD1->PageHeight());
+  EXPECT_TRUE(c->BkBitmap()->Empty());
+  EXPECT_FALSE(c->Modified());
+  EXPECT_FALSE(c->CanUndo());
+}
