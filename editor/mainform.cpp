@@ -683,6 +683,22 @@ bool TMainForm::FormKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
     case Qt::Key_Up: dy = -1; break;
     case Qt::Key_Right: dx = 1; break;
     case Qt::Key_Down: dy = 1; break;
+    case Qt::Key_Escape: {
+      // Esc drops a shape being drawn (or the zoom tool's band) and goes back to selecting.
+      FNudgeStep = -1;
+      const TDrawTool tool = MyCAD1->ShapeTool();
+      if (tool == TDrawTool::SpSelecting || tool == TDrawTool::SpRotateSelecting) {
+        if (MyCAD1->GetSelectedShapesCount() == 0) return false;
+        MyCAD1->DeSelectedAllShapesByCode();
+      } else {
+        FRubberBand = false;
+        MyCAD1->SetShapeTool(TDrawTool::SpSelecting);
+        SpeedButtons[QStringLiteral("sbtnSelecting")]->setChecked(true);
+        MyCAD1->Repaint();
+      }
+      UpdateToolbar();
+      return true;
+    }
     default:
       // Any other key ends a run of nudges.
       if (Key != Qt::Key_Shift) FNudgeStep = -1;

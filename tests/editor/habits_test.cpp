@@ -261,3 +261,24 @@ TEST_F(MainWindow, NewStartsAFreshDrawingAfterAnA3TwoLayerOne) {
   EXPECT_FALSE(c->Modified());
   EXPECT_FALSE(c->CanUndo());
 }
+
+TEST_F(MainWindow, EscapeDropsTheShapeBeingDrawnAndReturnsToSelecting) {
+  TMyCAD* c = form->MyCAD1;
+  Click("sbtnPolyLine");
+  QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(50, 50));
+  QTest::mouseMove(c, QPoint(120, 80));
+  QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(120, 80));
+  QTest::mouseMove(c, QPoint(160, 140));
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(c->ShapeTool(), TDrawTool::SpSelecting);
+  EXPECT_TRUE(form->SpeedButtons.at("sbtnSelecting")->isChecked());
+  EXPECT_EQ(c->CurrentShape(), nullptr);
+  // Clicks now select; nothing was added, nothing to undo.
+  QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(200, 200));
+  EXPECT_EQ(c->GetShapesCount(), 0);
+  EXPECT_FALSE(c->CanUndo());
+  // With a selection, Esc lets it go.
+  c->SelectShapeByCode(AddRectangle(c, 20, 20), true);
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(c->GetSelectedShapesCount(), 0);
+}
