@@ -23,6 +23,16 @@ QSize PageSizePixels() {
   return QSize(Round(96.0L * 841 / 25.4L), Round(96.0L * 1189 / 25.4L));
 }
 
+QImage RenderScenePage(QGraphicsScene& Scene) {
+  const QSize page = PageSizePixels();
+  QImage image(page, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  Scene.render(&p, QRectF(0, 0, page.width(), page.height()), QRectF(0, 0, page.width(), page.height()));
+  p.end();
+  return image;
+}
+
 QRect ViewRect() {
   const QSize page = PageSizePixels();
   return QRect((page.width() - 1280) / 2, (page.height() - 800) / 2, 1280, 800);

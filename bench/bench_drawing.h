@@ -55,6 +55,8 @@ std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const
 
 // The A0 page at 96 pixels per inch, and where the view sits on it (the middle of the page).
 QSize PageSizePixels();
+// The scene's whole page rendered into a white picture of the page's size.
+QImage RenderScenePage(QGraphicsScene& Scene);
 QRect ViewRect();
 
 // A point of the view over the first item that lies in it, and one over nothing.

@@ -104,11 +104,7 @@ void BM_PrintPreviewA0_Scene(benchmark::State& state) {
   bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0))).Scene;
   const QSize page = bench::PageSizePixels();
   for (auto _ : state) {
-    QImage image(page, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    scene.Scene.render(&p, QRectF(0, 0, page.width(), page.height()), QRectF(0, 0, page.width(), page.height()));
-    p.end();
+    const QImage image = bench::RenderScenePage(scene.Scene);
     benchmark::DoNotOptimize(image.constBits());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * page.width() * page.height() * 4);

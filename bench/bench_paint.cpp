@@ -67,13 +67,8 @@ void BM_RenderDrawing_Surface(benchmark::State& state) {
 
 void BM_RenderDrawing_Scene(benchmark::State& state) {
   bench::TSceneView& scene = *bench::ViewsFor(static_cast<int>(state.range(0))).Scene;
-  const QSize page = bench::PageSizePixels();
   for (auto _ : state) {
-    QImage image(page, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    scene.Scene.render(&p, QRectF(0, 0, page.width(), page.height()), QRectF(0, 0, page.width(), page.height()));
-    p.end();
+    const QImage image = bench::RenderScenePage(scene.Scene);
     benchmark::DoNotOptimize(image.constBits());
   }
   state.counters["shapes"] = static_cast<double>(state.range(0));
