@@ -306,12 +306,21 @@ void Padlock(G& g, bool Closed) {
 }
 
 // A filled triangle and its outlined mirror image about a dashed axis.
+// A shape and its mirror image across a dashed axis: two wedges side by side for a horizontal
+// flip; for a vertical one a stepped block above the axis and its mirror below it (two wedges one
+// above the other would read as an arrow pointing sideways).
 void Flip(G& g, bool Vertical) {
-  const QTransform t = Vertical ? kTranspose : QTransform();
-  const QPainterPath left = G::Poly({{6, 2}, {6, 13}, {1, 13}}, true);
-  g.Fill(t.map(left), kBlue);
-  g.Fill(t.map(kMirrorX.map(left).translated(-1, 0)), kPaper);
-  if (Vertical) g.Dash(1, 7, 14, 7); else g.Dash(7, 1, 7, 14);
+  if (Vertical) {
+    const QPainterPath top = G::Poly({{2, 6}, {2, 1}, {7, 1}, {7, 3}, {13, 3}, {13, 6}}, true);
+    g.Fill(top, kBlue);
+    g.Fill(kMirrorY.map(top).translated(0, -1), kPaper);
+    g.Dash(1, 7, 14, 7);
+  } else {
+    const QPainterPath left = G::Poly({{6, 2}, {6, 13}, {1, 13}}, true);
+    g.Fill(left, kBlue);
+    g.Fill(kMirrorX.map(left).translated(-1, 0), kPaper);
+    g.Dash(7, 1, 7, 14);
+  }
 }
 
 // Two bars lined up against a line; Side 0 left, 1 right, 2 top, 3 bottom, 4 centred on a
@@ -514,7 +523,15 @@ const std::map<QString, Draw>& Actions() {
          }
          g.Line(7, 2, 8, 2, kAccent);
        }},
-      {"SaveAs", Disk},
+      {"SaveAs", [](G& g) {
+         // The disk with a pen: saved under a name of your choosing.
+         Disk(g);
+         QPainterPath pen({9, 15});
+         pen.lineTo(15, 9);
+         g.Halo(pen);
+         g.Stroke(pen, kYellow, 2);
+         g.Cells(9, 14, 10, 15, kInk);
+       }},
       {"Save", Disk},
       {"Bitmap", [](G& g) { FileArrow(g, RasterContent, false); }},
       {"WMF", [](G& g) { FileArrow(g, [](G& h) { VectorContent(h, 0); }, false); }},
@@ -731,8 +748,9 @@ public:
       for (int y = 0; y < img.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
-          const int v = 128 + qGray(line[x]) / 2;
-          line[x] = qRgba(v, v, v, qAlpha(line[x]) / 2);
+          // Grey, lighter and fainter than the glyph, yet dark enough to read on a light bar.
+          const int v = 72 + qGray(line[x]) / 2;
+          line[x] = qRgba(v, v, v, qAlpha(line[x]) * 3 / 4);
         }
       }
     }
