@@ -5,7 +5,7 @@
 // and tests find them.
 #pragma once
 
-#include "inspector.h"
+#include "propertypanel.h"
 #include "layerpanel.h"
 #include "librarypanel.h"
 

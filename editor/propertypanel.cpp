@@ -1,4 +1,4 @@
-#include "inspector.h"
+#include "propertypanel.h"
 
 #include <QEvent>
 #include <QFormLayout>

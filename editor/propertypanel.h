@@ -1,7 +1,7 @@
-// TInspector: the "Inspector" page of the main window. It shows the pen, brush and angle of the
-// selected shape (or the surface's default pen and brush when nothing is selected) and the
-// parameters of the selected shape's kind, and edits them. Every edit of a shape is one undo
-// step of the shapes it changed. Controls carry their names as object names.
+// TInspector, the property panel: the "Inspector" page of the main window. It shows the pen,
+// brush and angle of the selected shape (or the surface's default pen and brush when nothing is
+// selected) and the parameters of the selected shape's kind, and edits them. Every edit of a
+// shape is one undo step of the shapes it changed. Controls carry their names as object names.
 #pragma once
 
 #include <cad/cad.h>
