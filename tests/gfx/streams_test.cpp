@@ -1,4 +1,5 @@
 #include "support.h"
+#include "faults.h"
 
 #include "../core/bytes.h"
 
@@ -79,26 +80,7 @@ TEST(Streams, FilesAreReplacedOnlyOnCommit) {
 
 namespace {
 
-// Writes past Bytes fail as they do on a full disk (with the file-size limit, which needs no
-// special file system); the limit and the signal it raises are restored afterwards.
-class TDiskFullAfter {
-public:
-  explicit TDiskFullAfter(rlim_t Bytes) {
-    getrlimit(RLIMIT_FSIZE, &FSaved);
-    FHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = FSaved;
-    limit.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TDiskFullAfter() {
-    setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FHandler);
-  }
-
-private:
-  rlimit FSaved{};
-  void (*FHandler)(int) = nullptr;
-};
+using TDiskFullAfter = testing_support::TFileSizeLimit;
 
 uint32_t Crc32(const char* Data, int Size) {
   uint32_t crc = 0xFFFFFFFFu;
