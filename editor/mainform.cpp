@@ -74,13 +74,15 @@ const QString kLibraryFilter = QStringLiteral("VORN library file(*.lib)");
 const QString kPictureFilter = QStringLiteral("Bitmap file(*.bmp);;All file(*.*)");
 
 // Why a drawing could not be written to FileName, as far as the file system tells.
-QString SaveFailureReason(const QString& FileName) {
+// Why a save failed: what is wrong with the place first, else the surface's own reason.
+QString SaveFailureReason(const QString& FileName, const QString& Reported) {
   const QFileInfo file(FileName);
   const QFileInfo folder(file.absolutePath());
   if (!folder.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder.absoluteFilePath());
   if (!folder.isDir()) return QStringLiteral("%1 is not a folder").arg(folder.absoluteFilePath());
   if (!folder.isWritable()) return QStringLiteral("the folder %1 cannot be written to").arg(folder.absoluteFilePath());
   if (file.exists() && !file.isWritable()) return QStringLiteral("the file is write-protected");
+  if (!Reported.isEmpty()) return Reported;
   return QStringLiteral("the file could not be written completely (is the disk full?)");
 }
 
@@ -947,7 +949,7 @@ void TMainForm::PrepareDialog(QFileDialog* Dialog, const QString& Title, const Q
 
 bool TMainForm::SaveDrawingAs(const QString& FileName) {
   if (!MyCAD1->SaveToFile(FileName)) {
-    MessageDlg(QStringLiteral("MyCAD1 could not be saved to %1: %2.").arg(FileName, SaveFailureReason(FileName)), TMsgDlgType::mtError, mbOK);
+    MessageDlg(QStringLiteral("MyCAD1 could not be saved to %1: %2.").arg(FileName, SaveFailureReason(FileName, MyCAD1->LastFileError())), TMsgDlgType::mtError, mbOK);
     UpdateToolbar();
     return false;
   }
@@ -1028,7 +1030,8 @@ bool TMainForm::OpenDrawing(const QString& FileName) {
     loaded = false;
   }
   if (!loaded) {
-    MessageDlg(QStringLiteral("Error when read file\n%1 is damaged or truncated; the open drawing is kept.").arg(name), TMsgDlgType::mtError, mbOK);
+    MessageDlg(QStringLiteral("Error when read file\n%1 cannot be opened: %2. The open drawing is kept.").arg(name, MyCAD1->LastFileError()),
+               TMsgDlgType::mtError, mbOK);
     return false;
   }
   cmbZoom->setCurrentIndex(2);
@@ -1150,7 +1153,8 @@ void TMainForm::ImportVORNFileExecute() {
   } catch (const std::exception&) {
     added = false;
   }
-  if (!added) MessageDlg(QStringLiteral("Error when read file\n%1 could not be imported.").arg(name), TMsgDlgType::mtError, mbOK);
+  if (!added)
+    MessageDlg(QStringLiteral("Error when read file\n%1 could not be imported: %2.").arg(name, MyCAD1->LastFileError()), TMsgDlgType::mtError, mbOK);
   Layers->Refresh();
   UpdateToolbar();
 }

@@ -192,6 +192,9 @@ TEST_F(MainWindow, OpeningSomethingElseKeepsTheDrawing) {
   Answers << cut;
   Trigger("Open");
   EXPECT_TRUE(Recorded().Messages.back().startsWith("Error when read file"));
+  // It says why: the file ends early, within the one shape.
+  EXPECT_TRUE(Recorded().Messages.back().contains("it ends early (after " + QString::number(bytes.size() - 20) + " bytes, in shape 1 of 1"))
+      << Recorded().Messages.back().toStdString();
   EXPECT_EQ(form->MyCAD1->GetShapesCount(), 1);
   EXPECT_EQ(form->CurrentFileName(), "NoName.VORN");
 }

@@ -1,6 +1,7 @@
 // The drawing file: the container byte for byte, every generation, the round trip of every
 // stored field, atomic saving, loading that fails without touching the open drawing, and the
 // relations a file may get wrong.
+#include "faults.h"
 #include "support.h"
 #include "../shapes/recordbytes.h"
 
@@ -13,10 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
+#include <cstring>
 #include <limits>
 #include <random>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace cad;
@@ -577,9 +577,11 @@ TEST(DrawingFile, FailedSaveKeepsTheOldFileAndReportsFalse) {
   for (int i = 0; i < 200; ++i) AddShape(cad, "TMyRectangle", i, i, i + 10.f, i + 10.f);
   cad.SetModified(true);
 
-  // A folder that cannot hold files: under a plain file, or missing.
+  // A folder that cannot hold files: under a plain file, or missing. Each failure says why.
   EXPECT_FALSE(cad.SaveToFile(path + QStringLiteral("/inside.vorn")));
+  EXPECT_TRUE(cad.LastFileError().contains(QStringLiteral("Cannot create file"))) << cad.LastFileError().toStdString();
   EXPECT_FALSE(cad.SaveToFile(dir.filePath(QStringLiteral("no/such/folder.vorn"))));
+  EXPECT_TRUE(cad.LastFileError().contains(QStringLiteral("no/such/folder.vorn"))) << cad.LastFileError().toStdString();
   // A folder without write permission (the superuser may write anyway: then it proves nothing).
   QDir(dir.path()).mkdir(QStringLiteral("locked"));
   const QString locked = dir.filePath(QStringLiteral("locked"));
@@ -589,22 +591,69 @@ TEST(DrawingFile, FailedSaveKeepsTheOldFileAndReportsFalse) {
   }
   QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-  // A full disk: files may not grow past 4 KiB while saving.
-  rlimit was{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit tight = was;
-  tight.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-  const bool saved = cad.SaveToFile(path);
-  setrlimit(RLIMIT_FSIZE, &was);
-  std::signal(SIGXFSZ, oldHandler);
+  // A full disk: files may not grow past 4 KiB while saving. The reason is the system's.
+  bool saved = true;
+  {
+    testing_support::TFileSizeLimit full(4096);
+    saved = cad.SaveToFile(path);
+  }
   EXPECT_FALSE(saved);
+  EXPECT_TRUE(cad.LastFileError().contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << cad.LastFileError().toStdString();
 
   EXPECT_TRUE(cad.Modified());
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), old);
   EXPECT_EQ(FilesIn(dir.path()), QStringList{QStringLiteral("keep.vorn")});
+}
+
+// A load that fails says why, in words that name the fault and the place; a good load clears it.
+TEST(DrawingFile, FailedLoadSaysWhy) {
+  TMyCAD source;
+  AddShape(source, "TMyLine", 0, 0, 30, 30);
+  AddShape(source, "TMyRectangle", 5, 5, 50, 50);
+  const QByteArray good = Saved(source);
+  const qsizetype tagAt = good.lastIndexOf("TMyRectangle");
+  ASSERT_GT(tagAt, 0);
+  QByteArray unknown = good;
+  unknown.replace(tagAt, 12, "TMyNoSuchOne");
+  QByteArray newer = good.left(good.size() - 5);
+  ASSERT_EQ(newer.mid(128, 4), QByteArray("ZK.a"));
+  newer[131] = 'b';
+
+  QTemporaryDir dir;
+  auto write = [&](const char* Name, const QByteArray& Bytes) {
+    QFile f(dir.filePath(QLatin1String(Name)));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(Bytes);
+    return f.fileName();
+  };
+  // Past the most a drawing may hold: a sparse file that starts like a drawing.
+  const QString huge = write("huge.vorn", good);
+  ASSERT_TRUE(QFile::resize(huge, TMemoryStream::MaxSize + 1));
+
+  const struct {
+    QString File;
+    QString Why;
+  } cases[] = {
+      {write("junk.vorn", QByteArray(300, 'x')), QStringLiteral("it is not a drawing file")},
+      {write("cut.vorn", good.left(good.size() - 5)),
+       QStringLiteral("it ends early (after %1 bytes, in shape 2 of 2 (\"TMyRectangle\"))").arg(good.size() - 5)},
+      {write("unknown.vorn", unknown),
+       QStringLiteral("it is damaged at byte %1, in shape 2 of 2 (\"TMyNoSuchOne\")").arg(tagAt + 16)},
+      {write("newer.vorn", newer), QStringLiteral("newer version (drawing generation \"ZK.b\"")},
+      {huge, QStringLiteral("it is too large (%1 bytes").arg(TMemoryStream::MaxSize + 1)},
+  };
+  TMyCAD cad;
+  for (const auto& c : cases) {
+    ASSERT_TRUE(cad.LoadFromFile(write("good.vorn", good)));
+    EXPECT_EQ(cad.LastFileError(), QString());
+    EXPECT_FALSE(cad.LoadFromFile(c.File)) << c.File.toStdString();
+    EXPECT_TRUE(cad.LastFileError().contains(c.Why)) << cad.LastFileError().toStdString() << " / " << c.Why.toStdString();
+    EXPECT_EQ(cad.GetShapesCount(), 2);
+  }
+  // A missing file raises, and says why too.
+  EXPECT_THROW(cad.LoadFromFile(dir.filePath(QStringLiteral("missing.vorn"))), EFOpenError);
+  EXPECT_TRUE(cad.LastFileError().contains(QStringLiteral("missing.vorn"))) << cad.LastFileError().toStdString();
 }
 
 // ---- Clipboard and blocks ----

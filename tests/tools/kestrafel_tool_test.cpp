@@ -186,7 +186,7 @@ TEST_F(KestrafelTool, FileErrorsAndWrongUsage) {
   ASSERT_TRUE(c.open(QIODevice::WriteOnly));
   c.write(bytes.left(bytes.size() * 2 / 3));
   c.close();
-  expectFailure(Tool({QStringLiteral("upgrade"), cut, Path("x.vorn")}), 1, cut + QStringLiteral(": damaged or truncated drawing"));
+  expectFailure(Tool({QStringLiteral("upgrade"), cut, Path("x.vorn")}), 1, cut + QStringLiteral(": not loaded: it ends early"));
   EXPECT_FALSE(QFile::exists(Path("x.vorn")));
 
   const QString unwritable = Path("no/such/dir/out.png");

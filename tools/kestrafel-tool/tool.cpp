@@ -90,7 +90,7 @@ int Load(cad::TMyCAD& Cad, const QString& File) {
   } catch (const std::exception&) {
     loaded = false;
   }
-  if (!loaded) return FileError(File, QStringLiteral("damaged or truncated drawing"));
+  if (!loaded) return FileError(File, QStringLiteral("not loaded: ") + Cad.LastFileError());
   return kOk;
 }
 

@@ -1,5 +1,8 @@
 #include "streams.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
@@ -145,12 +148,26 @@ TFileStream::~TFileStream() {
   if (FCreating && FFile) static_cast<QSaveFile*>(FFile.get())->cancelWriting();
 }
 
-bool CommitSaveFile(QSaveFile& File) {
+// Why a file operation failed: the system's reason when errno holds one (the device does not
+// always keep it: a failed write may leave "Unknown error"), else the device's.
+static QString FailureReason(int Err, const QFileDevice& File) {
+  return Err != 0 ? QString::fromLocal8Bit(std::strerror(Err)) : File.errorString();
+}
+
+bool CommitSaveFile(QSaveFile& File, QString* Why) {
+  errno = 0;
   if (!File.flush() || File.error() != QFileDevice::NoError) {
+    // The reason, before cancelling replaces the device's with its own.
+    const int err = errno;
+    if (Why) *Why = FailureReason(err, File);
     File.cancelWriting();
     return false;
   }
-  return File.commit();
+  errno = 0;
+  if (File.commit()) return true;
+  const int err = errno;
+  if (Why) *Why = FailureReason(err, File);
+  return false;
 }
 
 bool TFileStream::Commit() {
@@ -161,7 +178,17 @@ bool TFileStream::Commit() {
     f->cancelWriting();
     return false;
   }
-  return CommitSaveFile(*f);
+  QString why;
+  if (CommitSaveFile(*f, &why)) return true;
+  FFailed = true;
+  if (FError.isEmpty()) FError = why;
+  NoteFailure(0);
+  return false;
+}
+
+void TFileStream::NoteFailure(int Err) {
+  if (FError.isEmpty()) FError = FailureReason(Err, *FFile);
+  if (FError.isEmpty()) FError = QStringLiteral("the file could not be written");
 }
 
 int64_t TFileStream::Read(void* Buffer, int64_t Count) {
@@ -172,8 +199,12 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
 
 int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
+  errno = 0;
   const int64_t n = FFile->write(static_cast<const char*>(Buffer), Count);
-  if (n != Count) FFailed = true;
+  if (n != Count) {
+    FFailed = true;
+    NoteFailure(errno);
+  }
   return n < 0 ? 0 : n;
 }
 
@@ -186,7 +217,11 @@ int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 int64_t TFileStream::Size() const { return FFile->size(); }
 
 void TFileStream::SetSize(int64_t NewSize) {
-  if (!FFile->resize(std::max<int64_t>(0, NewSize))) FFailed = true;
+  errno = 0;
+  if (!FFile->resize(std::max<int64_t>(0, NewSize))) {
+    FFailed = true;
+    NoteFailure(errno);
+  }
 }
 
 }  // namespace cad

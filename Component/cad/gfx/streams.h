@@ -55,8 +55,8 @@ enum class TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 // Puts a file written through QSaveFile in place of its target, or discards it. Everything
 // still buffered is written out and checked first: a write that fails there (a full disk) must
 // cancel the replacement, not end in a truncated file reported as saved. False when the old
-// file stays.
-bool CommitSaveFile(QSaveFile& File);
+// file stays, with the device's reason in Why when given.
+bool CommitSaveFile(QSaveFile& File, QString* Why = nullptr);
 
 // Seeking to a position that a 64-bit offset cannot express (or before overflowing one) fails
 // with EStreamError; positions before the start become the start, as they always did.
@@ -179,9 +179,16 @@ public:
   // For fmCreate: puts the written file in place of the target. Without it the destructor
   // discards what was written and the target stays as it was. Returns false on failure.
   bool Commit();
+  // Why the last write or Commit failed, in the system's words ("No space left on device");
+  // empty when nothing failed.
+  QString ErrorString() const { return FError; }
 
 private:
+  // Notes the reason for a failure (Err: errno right after it), the first one only.
+  void NoteFailure(int Err);
+
   QString FFileName;
+  QString FError;
   std::unique_ptr<QFileDevice> FFile;
   bool FCreating = false;
   bool FFailed = false;

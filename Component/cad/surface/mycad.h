@@ -415,6 +415,11 @@ public:
   bool LoadFromFile(const QString& FileName);
   // Whether the file starts with the drawing signature; a missing file raises EFOpenError.
   static bool IsVORNFile(const QString& FileName);
+  // Why the last load or save of a drawing or block failed, in words for a person: no drawing
+  // file, written by a newer version, too large, where it is damaged or ends early, or the
+  // system's reason a file could not be opened or written ("No space left on device"). Empty
+  // after a load or save that succeeded. Set for a missing file too, before EFOpenError.
+  QString LastFileError() const;
   // Puts a shape at list position Index (0 .. count; the shapes from Index on move one further,
   // their relations renumbered), keeping its layer and, with KeepId, without taking an id. On
   // false (no layer, a position beyond the end) the shape stays the caller's.
@@ -869,6 +874,7 @@ private:
   bool FCrossLine = true;
   int32_t FCurrentLayerId = -1;
   QString FDiskFileVersion;
+  QString FLastFileError;
   TDragMode FDragMode = TDragMode::dgBoth;
   TGridObject* FGridOperation = nullptr;
   bool FHotShow = true;

@@ -15,6 +15,9 @@
 #include "../shapes/linkline.h"
 #include "mycad.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
+
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
@@ -137,14 +140,17 @@ int32_t RepairShapeIds(const std::vector<TMyShape*>& Shapes) {
 
 // Reads a whole drawing stream into D. Shapes are made for this surface (they read their
 // records by its disk file version, which holds the stream's version meanwhile) but do not
-// join it. Throws on anything the stream cannot vouch for.
-static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
+// join it. Throws on anything the stream cannot vouch for, with Where naming the part it was
+// reading.
+static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString& Where) {
+  Where = QStringLiteral("the header");
   Stream.SetPosition(0);
   QByteArray header(kHeaderSize, '\0');
   Stream.ReadBuffer(header.data(), kHeaderSize);
   D.Version = TrimControls(DecodeStreamText(header.mid(kVersionOffset, kTagSize)));
   Cad->SetDiskFileVersion(D.Version);
 
+  Where = QStringLiteral("the drawing's settings");
   D.Background = Stream.ReadLE<int32_t>();
   D.Width = Stream.ReadLE<int32_t>();
   D.Height = Stream.ReadLE<int32_t>();
@@ -159,6 +165,7 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
   D.BkMode = EnumFromStored(static_cast<uint8_t>(Stream.ReadLE<int32_t>() & 0xFF), TBkBitmapMode::LeftTop, TBkBitmapMode::Center);
   D.Ratio = Stream.ReadDouble();
 
+  Where = QStringLiteral("the layer table");
   const int32_t layers = Stream.ReadLE<int32_t>();
   if (layers < 0 || layers > 255 || layers * kMinLayerRecord > Stream.Remaining()) throw EReadError("Invalid layer count");
   D.Layers.reserve(static_cast<size_t>(layers));
@@ -172,11 +179,14 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
   }
   D.CurrentLayerId = Stream.ReadLE<int32_t>();
 
+  Where = QStringLiteral("the shape count");
   const int32_t count = Stream.ReadLE<int32_t>();
   if (count < 0 || static_cast<int64_t>(count) * kTagSize > Stream.Remaining()) throw EReadError("Invalid shape count");
   D.Shapes.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
+    Where = QStringLiteral("shape %1 of %2").arg(i + 1).arg(count);
     const QString tag = TrimControls(ReadStrBuffer(Stream, kTagSize));
+    Where += QStringLiteral(" (\"%1\")").arg(tag);
     std::unique_ptr<TMyShape> s(TMyCAD::CreateShapeByName(tag, Cad));
     if (!s) throw EReadError(QStringLiteral("Unknown shape class \"%1\"").arg(tag).toStdString());
     s->LoadFromStream(Stream);
@@ -190,18 +200,45 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
   RepairRelations(shapes);
 }
 
+// Whether a generation label is one that later versions of the format would write: "ZK." and a
+// digit or letter past the newest one this reader knows.
+static bool IsNewerGeneration(const QString& Label, const QString& Newest) {
+  static const QRegularExpression kLabel(QStringLiteral("^ZK\\.([0-9a-z]+)$"));
+  const QRegularExpressionMatch m = kLabel.match(Label), n = kLabel.match(Newest);
+  if (!m.hasMatch() || !n.hasMatch()) return false;
+  const QString a = m.captured(1), b = n.captured(1);
+  return a.size() != b.size() ? a.size() > b.size() : a > b;
+}
+
 // Reads a drawing stream into D; false (with the surface's disk file version and loading flag
-// as they were) when it cannot be read.
-static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
+// as they were, and Why saying what is wrong and where) when it cannot be read.
+static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString& Why) {
   const QString version = Cad->DiskFileVersion();
   const bool loading = Cad->Loading();
   Cad->SetLoading(true);
+  QString where;
   bool ok = false;
   try {
-    ReadDrawing(Cad, Stream, D);
+    ReadDrawing(Cad, Stream, D, where);
     ok = true;
+  } catch (const std::exception& e) {
+    D.Shapes.clear();
+    int64_t at = 0, size = 0;
+    try {
+      at = Stream.Position();
+      size = Stream.Size();
+    } catch (...) {
+    }
+    if (IsNewerGeneration(D.Version, Cad->Version()))
+      Why = QStringLiteral("it was written by a newer version (drawing generation \"%1\"; this version reads up to \"%2\")")
+                .arg(D.Version, Cad->Version());
+    else if (at >= size)
+      Why = QStringLiteral("it ends early (after %1 bytes, in %2)").arg(size).arg(where);
+    else
+      Why = QStringLiteral("it is damaged at byte %1, in %2: %3").arg(at).arg(where, QString::fromLocal8Bit(e.what()));
   } catch (...) {
     D.Shapes.clear();
+    Why = QStringLiteral("it is damaged, in %1").arg(where);
   }
   Cad->SetLoading(loading);
   if (!ok) Cad->SetDiskFileVersion(version);
@@ -210,7 +247,8 @@ static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
 
 bool TMyCAD::LoadFromStream(TStream& Stream) {
   TDrawing d;
-  if (!ReadDrawingSafely(this, Stream, d)) return false;
+  FLastFileError.clear();
+  if (!ReadDrawingSafely(this, Stream, d, FLastFileError)) return false;
 
   const bool loading = FLoading;
   FLoading = true;
@@ -282,6 +320,8 @@ bool TMyCAD::AddShapeforLoadfromStream(int32_t Index, TMyShape* Shape, bool Keep
   return true;
 }
 
+QString TMyCAD::LastFileError() const { return FLastFileError; }
+
 bool TMyCAD::IsVORNFile(const QString& FileName) {
   TFileStream f(FileName, fmOpenRead);
   QByteArray head(64, '\0');
@@ -293,14 +333,44 @@ bool TMyCAD::IsVORNFile(const QString& FileName) {
   return TrimControls(QString::fromLatin1(head)) == kProduct;
 }
 
-bool TMyCAD::LoadFromFile(const QString& FileName) {
-  if (!IsVORNFile(FileName)) return false;
+// Reads a drawing file whole into M (the loader then works on memory, not on a file byte by
+// byte). False with Why set when it is no drawing or too large; a missing file raises
+// EFOpenError, with Why set too.
+static bool ReadDrawingFile(const QString& FileName, TMemoryStream& M, QString& Why) {
   try {
-    // Read whole: the loader then works on memory, not on a file byte by byte.
-    TMemoryStream m;
-    m.LoadFromFile(FileName);
+    if (!TMyCAD::IsVORNFile(FileName)) {
+      Why = QStringLiteral("it is not a drawing file");
+      return false;
+    }
+  } catch (const std::exception& e) {
+    Why = QString::fromLocal8Bit(e.what());
+    throw;
+  }
+  const int64_t size = QFileInfo(FileName).size();
+  if (size > TMemoryStream::MaxSize) {
+    Why = QStringLiteral("it is too large (%1 bytes; a drawing holds at most %2)").arg(size).arg(TMemoryStream::MaxSize);
+    return false;
+  }
+  try {
+    M.LoadFromFile(FileName);
+  } catch (const std::exception& e) {
+    Why = QStringLiteral("it cannot be read: %1").arg(QString::fromLocal8Bit(e.what()));
+    return false;
+  } catch (...) {
+    Why = QStringLiteral("it cannot be read");
+    return false;
+  }
+  return true;
+}
+
+bool TMyCAD::LoadFromFile(const QString& FileName) {
+  FLastFileError.clear();
+  TMemoryStream m;
+  if (!ReadDrawingFile(FileName, m, FLastFileError)) return false;
+  try {
     return LoadFromStream(m);
   } catch (...) {
+    if (FLastFileError.isEmpty()) FLastFileError = QStringLiteral("it cannot be read");
     return false;
   }
 }
@@ -341,17 +411,25 @@ bool TMyCAD::SaveToStream(TStream& Stream) {
 }
 
 bool TMyCAD::SaveToFileold(const QString& FileName) {
+  FLastFileError.clear();
   try {
     // The drawing is put together in memory and written in one go; the file replaces the old
     // one only when all of it reached the disk.
     TMemoryStream m;
-    if (!SaveToStream(m)) return false;
+    if (!SaveToStream(m)) {
+      FLastFileError = QStringLiteral("the drawing could not be put together in memory");
+      return false;
+    }
     TFileStream f(FileName, fmCreate);
-    f.WriteBuffer(m.Memory(), m.Size());
-    return f.Commit();
+    f.Write(m.Memory(), m.Size());
+    if (f.Commit()) return true;
+    FLastFileError = QStringLiteral("Cannot write file \"%1\". %2").arg(FileName, f.ErrorString());
+  } catch (const std::exception& e) {
+    FLastFileError = QString::fromLocal8Bit(e.what());
   } catch (...) {
-    return false;
+    FLastFileError = QStringLiteral("Cannot write file \"%1\"").arg(FileName);
   }
+  return false;
 }
 
 bool TMyCAD::SaveToFile(const QString& FileName) {
@@ -363,11 +441,11 @@ bool TMyCAD::SaveToFile(const QString& FileName) {
 // ---- Blocks ----
 
 bool TMyCAD::AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode) {
-  if (!IsVORNFile(FileName)) return false;
+  FLastFileError.clear();
+  TMemoryStream m;
+  if (!ReadDrawingFile(FileName, m, FLastFileError)) return false;
   bool ok = false;
   try {
-    TMemoryStream m;
-    m.LoadFromFile(FileName);
     if (LoadFromStreamforBlock(m, Mode)) {
       PasteforBlock();
       ok = true;
@@ -419,10 +497,14 @@ void HandDownBlockStyles(const TArrMyShape& Block) {
 
 bool TMyCAD::LoadFromStreamforBlock(TStream& Stream, TBlockLayerMode Mode) {
   TDrawing d;
-  if (!ReadDrawingSafely(this, Stream, d)) return false;
+  FLastFileError.clear();
+  if (!ReadDrawingSafely(this, Stream, d, FLastFileError)) return false;
   // Shapes are added to the current layer or to layers made here from the block's; with no
   // layer on either side there is nowhere to put them, and the surface stays as it was.
-  if (FLayers.empty() && (Mode == TBlockLayerMode::Merge || d.Layers.empty())) return false;
+  if (FLayers.empty() && (Mode == TBlockLayerMode::Merge || d.Layers.empty())) {
+    FLastFileError = QStringLiteral("neither the drawing nor the block has a layer to put its shapes on");
+    return false;
+  }
 
   for (TMyShape* s : FMemShapes) delete s;
   FMemShapes.clear();
