@@ -9,7 +9,6 @@
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QMimeData>
@@ -71,7 +70,8 @@ bool ShapeKindExists(const char* className) {
 const QString kNoName = QStringLiteral("NoName.VORN");
 const QString kDrawingFilter = QStringLiteral("VORN drawing file (*.vorn)");
 const QString kLibraryFilter = QStringLiteral("VORN library file(*.lib)");
-const QString kPictureFilter = QStringLiteral("Bitmap file(*.bmp);;All file(*.*)");
+const QString kPictureFilter =
+    QStringLiteral("Picture file(*.bmp *.png *.jpg *.jpeg *.gif *.ico);;Bitmap file(*.bmp);;All file(*.*)");
 
 // Why a drawing could not be written to FileName, as far as the file system tells.
 // Why a save failed: what is wrong with the place first, else the surface's own reason.
@@ -93,6 +93,19 @@ QStringList DroppedFiles(const QMimeData* Data) {
   for (const QUrl& u : Data->urls())
     if (u.isLocalFile()) out << u.toLocalFile();
   return out;
+}
+
+// A picture file read whole (any raster kind, within the picture limits); null after saying
+// why it cannot be read.
+std::unique_ptr<TBitmap> ReadPicture(const QString& File) {
+  auto picture = std::make_unique<TBitmap>();
+  try {
+    picture->LoadFromFile(File);
+  } catch (const std::exception& e) {
+    MessageDlg(QString::fromLocal8Bit(e.what()), TMsgDlgType::mtError, mbOK);
+    return nullptr;
+  }
+  return picture;
 }
 
 bool IsPictureFile(const QString& File) {
@@ -185,10 +198,7 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
     const QColor c = colorDialog->selectedColor();
     return static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
   };
-  Inspector->OnChoosePicture = [this] {
-    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
-    return ChooseFile(ImageFileOpen);
-  };
+  Inspector->OnChoosePicture = [this] { return ChoosePicture(); };
   Library->OnChooseSaveFile = [this](const QString& Suggested) {
     PrepareDialog(FileSaveAs, QStringLiteral("Save Library"), kLibraryFilter, QFileDialog::AcceptSave);
     FileSaveAs->setDefaultSuffix(QStringLiteral("lib"));
@@ -880,20 +890,36 @@ void TMainForm::MyCAD1ActionToolToSelecting() {
   if (QToolButton* b = SpeedButtons[QStringLiteral("sbtnSelecting")]) b->setChecked(true);
 }
 
+std::unique_ptr<TBitmap> TMainForm::ChoosePicture() {
+  PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
+  const QString name = ChooseFile(ImageFileOpen);
+  return name.isEmpty() ? nullptr : ReadPicture(name);
+}
+
 void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
   if (Shape && Shape->ClassName() == QLatin1String("TMyImage")) {
-    PrepareDialog(ImageFileOpen, QStringLiteral("Open"), kPictureFilter, QFileDialog::AcceptOpen);
-    const QString name = ChooseFile(ImageFileOpen);
-    if (!name.isEmpty()) {
-      try {
-        const std::unique_ptr<TBitmap> picture = LoadGraphicsFile(name);
-        MyCAD1->SetMyImage(Shape->ShapeId, picture.get());
-      } catch (const std::exception& e) {
-        MessageDlg(QString::fromLocal8Bit(e.what()), TMsgDlgType::mtError, mbOK);
-      }
+    if (const std::unique_ptr<TBitmap> picture = ChoosePicture()) {
+      MyCAD1->SetMyImage(Shape->ShapeId, picture.get());
+    } else {
+      // No picture: the box drawn for it goes again, and the gesture leaves no step behind.
+      // The surface still holds the new shape until its mouse handler returns.
+      const int32_t id = Shape->ShapeId;
+      QMetaObject::invokeMethod(this, [this, id] { WithdrawShape(id); }, Qt::QueuedConnection);
+      return;
     }
   }
   Inspector->ShowShape(Shape);
+  UpdateToolbar();
+}
+
+void TMainForm::WithdrawShape(int32_t Id) {
+  if (!MyCAD1->GetShapeByID(Id)) return;
+  const auto& undo = MyCAD1->UndoList();
+  if (!undo.empty() && undo.back().Action == QLatin1String("ACT_ADD") && undo.back().Shape->ShapeId == Id)
+    MyCAD1->WithdrawLastStep();
+  else
+    MyCAD1->DeleteShapeById(Id, true);
+  Inspector->ShowDefaults();
   UpdateToolbar();
 }
 
@@ -1117,15 +1143,8 @@ void TMainForm::dropEvent(QDropEvent* Event) {
 }
 
 void TMainForm::DropPicture(const QString& File, int X, int Y) {
-  // Read by the toolkit's picture readers (their size limit applies), whatever the kind.
-  QImageReader reader(File);
-  const QImage image = reader.read();
-  if (image.isNull()) {
-    MessageDlg(QStringLiteral("%1 cannot be read as a picture: %2").arg(File, reader.errorString()), TMsgDlgType::mtError, mbOK);
-    return;
-  }
-  auto picture = std::make_unique<TBitmap>();
-  picture->SetImage(image);
+  const std::unique_ptr<TBitmap> picture = ReadPicture(File);
+  if (!picture) return;
   const TPoint at{static_cast<int32_t>(std::lround(X / MyCAD1->Zoom())), static_cast<int32_t>(std::lround(Y / MyCAD1->Zoom()))};
   if (MyCAD1->AddImageShapeByCode(QString(), at, picture.get()) < 0)
     MessageDlg(QStringLiteral("%1 could not be placed on the drawing.").arg(File), TMsgDlgType::mtError, mbOK);

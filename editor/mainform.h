@@ -85,6 +85,9 @@ public:
   static constexpr int kMaxRecent = 8;
   // Places a picture file as an image shape with its top-left corner at (X, Y) of the surface.
   void DropPicture(const QString& File, int X, int Y);
+  // Asks for a picture file (BMP, PNG, JPEG, GIF or icon) and reads it; null when the user
+  // cancelled or it could not be read, which is said.
+  std::unique_ptr<cad::TBitmap> ChoosePicture();
   // Saves to FileName and makes it the current file; on failure the reason is shown.
   bool SaveDrawingAs(const QString& FileName);
   // Enables the commands that the selection, the clipboard and the undo lists allow, and shows
@@ -136,6 +139,9 @@ private:
   void MyCAD1MouseUp(int X, int Y);
   void MyCAD1ActionToolToSelecting();
   void MyCAD1ShapeAdded(cad::TMyShape* Shape);
+  // Takes back a shape the user called off: its adding step when that is the newest, else by
+  // deleting it.
+  void WithdrawShape(int32_t Id);
   void MyCAD1ShapeSelected(cad::TMyShape* SelectedShape);
   void MyCAD1Click();
   void MyCAD1DragOver(QObject* Source, const QMimeData* Data, bool& Accept);

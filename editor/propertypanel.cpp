@@ -442,15 +442,8 @@ void TInspector::cbBorderClick(bool Checked) {
 void TInspector::btnSetBitmapClick() {
   const std::vector<TMyImage*> images = Selected<TMyImage>();
   if (images.empty() || !OnChoosePicture) return;
-  const QString file = OnChoosePicture();
-  if (file.isEmpty()) return;
-  std::unique_ptr<TBitmap> picture;
-  try {
-    picture = LoadGraphicsFile(file);
-  } catch (const std::exception& e) {
-    MessageDlg(QString::fromLocal8Bit(e.what()), TMsgDlgType::mtError, mbOK);
-    return;
-  }
+  const std::unique_ptr<TBitmap> picture = OnChoosePicture();
+  if (!picture) return;
   Change<TMyImage>(images, [this, &picture](TMyImage* s) { FCad->SetMyImage(s->ShapeId, picture.get()); });
 }
 

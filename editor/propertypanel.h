@@ -61,8 +61,9 @@ public:
 
   // The host's colour dialog: the chosen colour, or nothing when the user cancelled.
   std::function<std::optional<cad::TColor>(cad::TColor Initial)> OnChooseColor;
-  // The host's picture dialog: the chosen file, or an empty text.
-  std::function<QString()> OnChoosePicture;
+  // The host's picture dialog: the chosen picture, read; null when the user cancelled or the
+  // file could not be read (the host has said why).
+  std::function<std::unique_ptr<cad::TBitmap>()> OnChoosePicture;
   // After every edit that changed the drawing (the host updates its toolbar and title).
   std::function<void()> OnChanged;
 

@@ -282,3 +282,53 @@ TEST_F(MainWindow, EscapeDropsTheShapeBeingDrawnAndReturnsToSelecting) {
   Key(Qt::Key_Escape);
   EXPECT_EQ(c->GetSelectedShapesCount(), 0);
 }
+
+// The image tool reads every common picture kind; a cancelled dialog or an unreadable file takes
+// the drawn box back and leaves nothing to undo or redo.
+TEST_F(MainWindow, TheImageToolPlacesEveryPictureKindOrTakesItsBoxBack) {
+  TMyCAD* c = form->MyCAD1;
+  QImage img(24, 16, QImage::Format_RGB32);
+  img.fill(Qt::blue);
+  // The toolkit writes no GIF: a blue 24 x 16 one, as another program wrote it.
+  const QByteArray gif = QByteArray::fromHex(
+      "47494638396118001000f000000000ff00000021f90400000000002c0000000018001000000211848fa9cbed0fa39cb4da8bb3debcfbaf14003b");
+  const char* kinds[] = {"bmp", "png", "jpg", "gif", "ico"};
+  for (const char* kind : kinds) {
+    const QString file = dir.filePath(QStringLiteral("pic.") + QLatin1String(kind));
+    if (QByteArray(kind) == "gif") {
+      QFile g(file);
+      ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+      g.write(gif);
+    } else {
+      ASSERT_TRUE(img.save(file, kind)) << kind;
+    }
+    Answers << file;
+    DrawBox("sbtnImage", QPoint(40, 40), QPoint(140, 120));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(c->GetShapesCount(), 1) << kind;
+    const auto* image = dynamic_cast<TMyImage*>(c->GetShapeByNo(0));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Bitmap().Width(), 24) << kind;
+    EXPECT_EQ(image->Bitmap().Height(), 16) << kind;
+    c->DeleteAllShapes();
+    c->ClearAllUndoStuff();
+  }
+  EXPECT_TRUE(Recorded().Messages.isEmpty()) << Recorded().Messages.join('|').toStdString();
+
+  const QString junk = dir.filePath("junk.png");
+  QFile j(junk);
+  ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+  j.write("not a picture at all");
+  j.close();
+  AddRectangle(c, 200, 200);
+  for (const QString& answer : {QString(), junk}) {
+    Recorded().Clear();
+    Answers << answer;
+    DrawBox("sbtnImage", QPoint(40, 40), QPoint(140, 120));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(c->GetShapesCount(), 1) << answer.toStdString();
+    EXPECT_EQ(c->UndoStepsCount(), 1);
+    EXPECT_FALSE(c->CanRedo());
+    EXPECT_EQ(Recorded().Messages.size(), answer.isEmpty() ? 0 : 1);
+  }
+}

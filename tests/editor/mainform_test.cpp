@@ -265,9 +265,4 @@ TEST_F(MainWindow, TheImageToolAsksForThePicture) {
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->Bitmap().Width(), 24);
   EXPECT_EQ(image->Points, (TArrMyPoint{{60, 60}, {84, 60}, {84, 76}, {60, 76}}));
-
-  // Cancelling the dialog keeps the placeholder box as drawn.
-  DrawBox("sbtnImage", QPoint(200, 60), QPoint(260, 140));
-  ASSERT_EQ(form->MyCAD1->GetShapesCount(), 2);
-  EXPECT_TRUE(static_cast<TMyImage*>(form->MyCAD1->GetShapeByNo(1))->Bitmap().Empty());
 }

@@ -526,6 +526,10 @@ public:
   void Undo() { PopFromUndoRedoShapeList(); }
   // Re-applies the newest undone step and makes it undoable again.
   void Redo();
+  // Takes the newest step back as Undo does and forgets it, so that it cannot be redone: for a
+  // gesture the host calls off after the surface recorded it (a box drawn for a picture the
+  // user then did not choose).
+  void WithdrawLastStep();
   bool CanUndo() const { return FUndoRedoSize > 0 && !FUndoList.empty(); }
   bool CanRedo() const { return FUndoRedoSize > 0 && !FRedoList.empty(); }
   int32_t UndoStepsCount() const;

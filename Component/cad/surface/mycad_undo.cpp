@@ -218,6 +218,13 @@ void TMyCAD::PopFromUndoRedoShapeList() {
   FUndoing = false;
 }
 
+void TMyCAD::WithdrawLastStep() {
+  if (!CanUndo()) return;
+  // Undoing puts the step at the end of the redo list.
+  PopFromUndoRedoShapeList();
+  if (!FRedoList.empty()) FRedoList.pop_back();
+}
+
 void TMyCAD::RestoreConnectorEnds(TMyShape* Shape, const TSavedShape& Record) {
   auto* line = dynamic_cast<TMyLinkLine*>(Shape);
   auto* was = dynamic_cast<TMyLinkLine*>(Record.Shape.get());
