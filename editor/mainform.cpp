@@ -900,9 +900,10 @@ void TMainForm::MyCAD1ShapeAdded(TMyShape* Shape) {
   if (Shape && Shape->ClassName() == QLatin1String("TMyImage")) {
     if (const std::unique_ptr<TBitmap> picture = ChoosePicture()) {
       MyCAD1->SetMyImage(Shape->ShapeId, picture.get());
-    } else {
-      // No picture: the box drawn for it goes again, and the gesture leaves no step behind.
-      // The surface still holds the new shape until its mouse handler returns.
+    } else if (MyCAD1->ShapeTool() == TDrawTool::SpImage) {
+      // No picture for a box drawn with the image tool: the box goes again, and the gesture
+      // leaves no step behind. The surface still holds the new shape until its mouse handler
+      // returns. An image added by code stays as it came.
       const int32_t id = Shape->ShapeId;
       QMetaObject::invokeMethod(this, [this, id] { WithdrawShape(id); }, Qt::QueuedConnection);
       return;
