@@ -3,6 +3,7 @@
 #include "support.h"
 
 #include <QImage>
+#include <algorithm>
 #include <limits>
 #include <random>
 
@@ -64,6 +65,49 @@ TEST(Canvas, RepeatedArcsPaintWhatArcsPaint) {
   b.RepeatedArc(40, 40, 60, 60, 60, 50, 39, 51);
   b.Release();
   EXPECT_EQ(stamped, before);
+}
+
+// A box drawn with a solid one-pixel pen covers the pixels within its corners with the brush and
+// every pixel of its four edges, all four corners included, whichever corner its points start
+// from and whichever way they turn; at two device pixels per pixel every such pixel is a 2 x 2
+// block. The expected picture is set pixel by pixel.
+TEST(Canvas, BoxesCoverTheirEdgesAndInsides) {
+  std::mt19937 rng(99);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  QImage expected(320, 240, QImage::Format_RGB32), plain = expected.copy(), fine(640, 480, QImage::Format_RGB32);
+  fine.setDevicePixelRatio(2);
+  for (QImage* i : {&expected, &plain, &fine}) i->fill(Qt::white);
+  const QPoint origin(-10, -5);
+  TCanvas a(&plain, origin), b(&fine, origin);
+  auto set = [&](int X, int Y, TColor C) {
+    if (expected.rect().contains(X - origin.x(), Y - origin.y())) expected.setPixel(X - origin.x(), Y - origin.y(), ToQColor(C).rgb());
+  };
+  for (int i = 0; i < 600; ++i) {
+    const TColor fill = static_cast<TColor>(pick(0, 0xFFFFFF)), line = static_cast<TColor>(pick(0, 0xFFFFFF));
+    const bool solid = pick(0, 1);
+    for (TCanvas* k : {&a, &b}) {
+      k->Brush()->SetColor(fill);
+      k->Brush()->SetStyle(solid ? TBrushStyle::bsSolid : TBrushStyle::bsClear);
+      k->Pen()->SetColor(line);
+      k->Pen()->SetWidth(pick(0, 1));
+    }
+    const int l = pick(-20, 170), t = pick(-20, 130), r = l + pick(0, 60), btm = t + pick(0, 40);
+    TArrPoint box = pick(0, 1) ? TArrPoint{{l, t}, {r, t}, {r, btm}, {l, btm}} : TArrPoint{{l, t}, {l, btm}, {r, btm}, {r, t}};
+    std::rotate(box.begin(), box.begin() + pick(0, 3), box.end());
+    if (pick(0, 1)) box.push_back(box[0]);
+    a.Polygon(box);
+    b.Polygon(box);
+    for (int y = t; y <= btm; ++y)
+      for (int x = l; x <= r; ++x)
+        if (x == l || x == r || y == t || y == btm) set(x, y, line);
+        else if (solid) set(x, y, fill);
+  }
+  a.Release();
+  b.Release();
+  EXPECT_EQ(plain, expected);
+  QImage doubled = expected.scaled(640, 480);
+  doubled.setDevicePixelRatio(2);
+  EXPECT_EQ(fine, doubled);
 }
 
 TEST(Canvas, FlattenedBeziersPaintWhatCurvesPaint) {

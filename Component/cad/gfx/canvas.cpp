@@ -331,9 +331,37 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
 
 void TCanvas::Polygon(const TArrPoint& Points) { Polygon(Points.data(), Points.size()); }
 
+bool TCanvas::UprightBox(QPainter* P, const TPoint* Points, size_t Count) {
+  // A solid one-pixel line copied onto the device covers whole pixels along the box's edges, both
+  // corners included, and the inside covers the pixels within the corners: rectangle fills draw
+  // exactly those, at a fraction of the rasterizer's cost (drawings are mostly boxes). On a
+  // finer device the line is the owner pixel's block, so the ratio must be whole.
+  if (Count != 4 && !(Count == 5 && Points[4] == Points[0])) return false;
+  if (FWorldTurned || FPen.Mode() != TPenMode::pmCopy || FPen.Style() != TPenStyle::psSolid || FPen.Width() > 1) return false;
+  if (FFine && (!FHairPasses || FRatio != std::floor(FRatio))) return false;
+  const TBrushStyle brush = FBrush.Style();
+  if ((brush != TBrushStyle::bsSolid && brush != TBrushStyle::bsClear) || (!FBrush.Bitmap().isNull() && brush != TBrushStyle::bsClear))
+    return false;
+  const TPoint &a = Points[0], &b = Points[1], &c = Points[2], &d = Points[3];
+  const bool upright = (a.Y == b.Y && b.X == c.X && c.Y == d.Y && d.X == a.X) || (a.X == b.X && b.Y == c.Y && c.X == d.X && d.Y == a.Y);
+  if (!upright) return false;
+  const int l = std::min(a.X, c.X), r = std::max(a.X, c.X), t = std::min(a.Y, c.Y), btm = std::max(a.Y, c.Y);
+  if (brush == TBrushStyle::bsSolid && r > l && btm > t) P->fillRect(QRect(l, t, r - l, btm - t), P->brush().color());
+  const QColor line = P->pen().color();
+  P->fillRect(QRect(l, t, r - l + 1, 1), line);
+  P->fillRect(QRect(l, btm, r - l + 1, 1), line);
+  P->fillRect(QRect(l, t, 1, btm - t + 1), line);
+  P->fillRect(QRect(r, t, 1, btm - t + 1), line);
+  return true;
+}
+
 void TCanvas::Polygon(const TPoint* Points, size_t Count) {
   if (Count == 0) return;
   if (QPainter* p = Painter()) {
+    if (UprightBox(p, Points, Count)) {
+      Changed(Widened(BoundsOf(Points, Count), PenPad()));
+      return;
+    }
     const QPoint* pts = ToScratch(Points, Count);
     FillAndStroke(p, [&] { p->drawPolygon(pts, static_cast<int>(Count), Qt::OddEvenFill); });
   }

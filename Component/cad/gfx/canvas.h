@@ -187,6 +187,9 @@ private:
   // is and only the outline moves.
   template <typename Paint>
   void FillAndStroke(QPainter* P, Paint&& D);
+  // Fills and frames an upright box given as a polygon with rectangle fills when that gives the
+  // polygon's own pixels; false (nothing drawn) otherwise.
+  bool UprightBox(QPainter* P, const TPoint* Points, size_t Count);
   void ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   // Strokes the path without filling it; Points bound what it covers.
   void StrokePath(const QPainterPath& Path, const TArrPoint& Points);
