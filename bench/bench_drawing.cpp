@@ -161,14 +161,14 @@ std::unique_ptr<TSurfaceView> MakeSurfaceView(const std::vector<TItem>& Items) {
 
 void TSceneView::Render() { Scene.render(Painter.get(), QRectF(0, 0, Target.width(), Target.height()), View); }
 
-void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items) {
+void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items, qreal PenWidth) {
   const QSize page = PageSizePixels();
   Scene.setSceneRect(0, 0, page.width(), page.height());
   Scene.setBackgroundBrush(Qt::white);
   const QPixmap pixmap = QPixmap::fromImage(Picture());
   for (size_t i = 0; i < Items.size(); ++i) {
     const TItem& it = Items[i];
-    const QPen pen(ToQColor(it.Line), 0);
+    const QPen pen(ToQColor(it.Line), PenWidth);
     const QBrush brush(ToQColor(it.Fill));
     QGraphicsItem* item = nullptr;
     const auto& p = it.Points;

@@ -50,7 +50,9 @@ struct TSceneView {
   void Render();
 };
 // The drawing as selectable items of Scene, on a scene rectangle of the page.
-void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items);
+// PenWidth 0 draws one device pixel wide whatever the device; 1 draws one pixel of the scene,
+// which is what the surface draws on a device with more pixels than the view's.
+void AddSceneItems(QGraphicsScene& Scene, const std::vector<TItem>& Items, qreal PenWidth = 0);
 std::unique_ptr<TSceneView> MakeSceneView(const std::vector<TItem>& Items, const QRect& View);
 
 // The A0 page at 96 pixels per inch, and where the view sits on it (the middle of the page).

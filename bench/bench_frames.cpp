@@ -37,8 +37,8 @@ void Settle() {
 struct TGraphicsViewPeer {
   QGraphicsScene Scene;
   QGraphicsView View;
-  explicit TGraphicsViewPeer(const std::vector<bench::TItem>& Items) {
-    bench::AddSceneItems(Scene, Items);
+  explicit TGraphicsViewPeer(const std::vector<bench::TItem>& Items, qreal PenWidth = 0) {
+    bench::AddSceneItems(Scene, Items, PenWidth);
     View.setScene(&Scene);
     View.setFrameShape(QFrame::NoFrame);
     View.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -76,6 +76,9 @@ struct TFrames {
   std::vector<bench::TItem> Items;
   std::unique_ptr<bench::TSurfaceView> Surface;
   std::unique_ptr<TGraphicsViewPeer> Peer;
+  // The same drawing with lines one scene pixel wide (two device pixels at ratio 2, as the
+  // surface draws them), made when first asked for.
+  std::unique_ptr<TGraphicsViewPeer> WidePeer;
   TMemoryStream Saved;
   // The items dragged (kDragged of them, see FramesFor).
   std::vector<size_t> Dragged;
@@ -314,9 +317,11 @@ void FullSurface(benchmark::State& state) {
   Counters(state);
 }
 
-template <int Ratio>
+template <int Ratio, bool Wide = false>
 void FullPeer(benchmark::State& state) {
-  TGraphicsViewPeer& p = *FramesFor(static_cast<int>(state.range(0))).Peer;
+  TFrames& f = FramesFor(static_cast<int>(state.range(0)));
+  if (Wide && !f.WidePeer) f.WidePeer = std::make_unique<TGraphicsViewPeer>(f.Items, 1.0);
+  TGraphicsViewPeer& p = Wide ? *f.WidePeer : *f.Peer;
   QImage image = FrameImage(Ratio);
   for (auto _ : state) {
     p.View.viewport()->render(&image);
@@ -329,6 +334,9 @@ void BM_FrameFull1_Surface(benchmark::State& state) { FullSurface<1>(state); }
 void BM_FrameFull2_Surface(benchmark::State& state) { FullSurface<2>(state); }
 void BM_FrameFull1_SceneView(benchmark::State& state) { FullPeer<1>(state); }
 void BM_FrameFull2_SceneView(benchmark::State& state) { FullPeer<2>(state); }
+// The view's hairlines are one device pixel wide at ratio 2, half the surface's lines: the same
+// picture needs lines one scene pixel wide.
+void BM_FrameFull2_SceneViewSameLines(benchmark::State& state) { FullPeer<2, true>(state); }
 
 #define KESTRAFEL_FRAMES(F) BENCHMARK(F)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
 KESTRAFEL_FRAMES(BM_FrameScroll_Surface);
@@ -345,5 +353,6 @@ KESTRAFEL_FRAMES(BM_FrameFull1_Surface);
 KESTRAFEL_FRAMES(BM_FrameFull1_SceneView);
 KESTRAFEL_FRAMES(BM_FrameFull2_Surface);
 KESTRAFEL_FRAMES(BM_FrameFull2_SceneView);
+KESTRAFEL_FRAMES(BM_FrameFull2_SceneViewSameLines);
 
 }  // namespace
