@@ -239,6 +239,27 @@ void TCanvas::Stroke(QPainter* P, Paint&& D) {
   P->setWorldTransform(world);
 }
 
+template <typename DrawFn>
+void TCanvas::StrokePoints(QPainter* P, const QPoint* Points, size_t Count, DrawFn&& D) {
+  // Moving the points is moving the world only while the world is a plain shift.
+  if (FStrokeShift == 0 || !FFine || P->worldTransform().type() > QTransform::TxTranslate) {
+    Stroke(P, [&] { D(Points); });
+    return;
+  }
+  FScratchF.resize(Count);
+  auto pass = [&](qreal DX, qreal DY) {
+    for (size_t i = 0; i < Count; ++i) FScratchF[i] = QPointF(Points[i].x() + DX, Points[i].y() + DY);
+    D(static_cast<const QPointF*>(FScratchF.data()));
+  };
+  if (FHairPasses) {
+    const qreal step = 1 / FRatio;
+    for (qreal dy = 0; dy < 0.999; dy += step)
+      for (qreal dx = 0; dx < 0.999; dx += step) pass(dx, dy);
+  } else {
+    pass(FStrokeShift, FStrokeShift);
+  }
+}
+
 template <typename Paint>
 void TCanvas::FillAndStroke(QPainter* P, Paint&& D) {
   const bool fill = P->brush().style() != Qt::NoBrush, stroke = P->pen().style() != Qt::NoPen;
@@ -310,7 +331,10 @@ void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 void TCanvas::LineTo(int X, int Y) {
   // A line of no length draws nothing, so rubber bands that start at the press point leave no dot.
   if (FPenPos != TPoint{X, Y})
-    if (QPainter* p = Painter()) Stroke(p, [&] { p->drawLine(FPenPos.X, FPenPos.Y, X, Y); });
+    if (QPainter* p = Painter()) {
+      const QPoint ends[2] = {QPoint(FPenPos.X, FPenPos.Y), QPoint(X, Y)};
+      StrokePoints(p, ends, 2, [&](const auto* e) { p->drawLine(e[0], e[1]); });
+    }
   const TPoint ends[2] = {FPenPos, TPoint{X, Y}};
   FPenPos = TPoint{X, Y};
   Changed(Widened(BoundsOf(ends, 2), PenPad()));
@@ -363,7 +387,22 @@ void TCanvas::Polygon(const TPoint* Points, size_t Count) {
       return;
     }
     const QPoint* pts = ToScratch(Points, Count);
-    FillAndStroke(p, [&] { p->drawPolygon(pts, static_cast<int>(Count), Qt::OddEvenFill); });
+    const int n = static_cast<int>(Count);
+    if (!FFine || FStrokeShift == 0 || p->pen().style() == Qt::NoPen) {
+      p->drawPolygon(pts, n, Qt::OddEvenFill);
+    } else {
+      // The inside is filled where it lies, the outline drawn shifted as a line is.
+      const QPen pen = p->pen();
+      const QBrush brush = p->brush();
+      if (brush.style() != Qt::NoBrush) {
+        p->setPen(Qt::NoPen);
+        p->drawPolygon(pts, n, Qt::OddEvenFill);
+        p->setPen(pen);
+        p->setBrush(Qt::NoBrush);
+      }
+      StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); });
+      p->setBrush(brush);
+    }
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
@@ -374,7 +413,7 @@ void TCanvas::Polyline(const TPoint* Points, size_t Count) {
   if (Count == 0) return;
   if (QPainter* p = Painter()) {
     const QPoint* pts = ToScratch(Points, Count);
-    Stroke(p, [&] { p->drawPolyline(pts, static_cast<int>(Count)); });
+    StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolyline(q, static_cast<int>(Count)); });
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }

@@ -187,6 +187,11 @@ private:
   // is and only the outline moves.
   template <typename Paint>
   void FillAndStroke(QPainter* P, Paint&& D);
+  // Stroke for a primitive drawn through points (D draws the points it is given, integer or
+  // not): on a finer device the points move instead of the painter's world, which the painter
+  // would set up afresh for every pass.
+  template <typename DrawFn>
+  void StrokePoints(QPainter* P, const QPoint* Points, size_t Count, DrawFn&& D);
   // Fills and frames an upright box given as a polygon with rectangle fills when that gives the
   // polygon's own pixels; false (nothing drawn) otherwise.
   bool UprightBox(QPainter* P, const TPoint* Points, size_t Count);
@@ -224,6 +229,7 @@ private:
   bool FWorldTurned = false;
   double FWorldAngle = 0;  // the sum of the turns since the world was last plain
   std::vector<QPoint> FScratch;
+  std::vector<QPointF> FScratchF;
 
   // Font, background and text colour for a text of width W at (X, Y) in the font whose metrics
   // are given (the canvas font's); Area receives what it may cover. Null without a painter.
