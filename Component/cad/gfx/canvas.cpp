@@ -518,7 +518,9 @@ std::pair<int, int> TCanvas::ArcAngles(int X1, int Y1, int X2, int Y2, int X3, i
 
 void TCanvas::ArcLike(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
   const QRect box = BoxRect(X1, Y1, X2, Y2);
-  const auto [start, len] = ArcAngles(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+  // Plain names, not a structured binding: older compilers cannot capture those in lambdas.
+  const std::pair<int, int> angles = ArcAngles(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+  const int start = angles.first, len = angles.second;
   if (QPainter* p = Painter()) {
     if (kind == 0) Stroke(p, [&] { p->drawArc(box, start, len); });
     else if (kind == 1) FillAndStroke(p, [&] { p->drawChord(box, start, len); });
