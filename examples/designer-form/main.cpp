@@ -20,9 +20,18 @@ namespace {
 
 void DrawSamples(cad::TMyCAD& Cad) {
   using cad::TDrawTool;
-  Cad.AddShapeByCode(&Cad, TDrawTool::SpRectangle, QStringLiteral("Box"), {{20, 20}, {90, 20}, {90, 60}, {20, 60}});
-  Cad.AddShapeByCode(&Cad, TDrawTool::SpEllipse, QStringLiteral("Disc"), {{110, 30}, {170, 30}, {170, 90}, {110, 90}});
+  const auto fill = [&Cad](int32_t Id, cad::TColor Color) {
+    if (cad::TMyShape* s = Cad.GetShapeByID(Id)) {
+      s->Brush()->SetStyle(cad::TBrushStyle::bsSolid);
+      s->Brush()->SetColor(Color);
+    }
+  };
+  fill(Cad.AddShapeByCode(&Cad, TDrawTool::SpRectangle, QStringLiteral("Box"), {{20, 20}, {90, 20}, {90, 60}, {20, 60}}),
+       cad::clYellow);
+  fill(Cad.AddShapeByCode(&Cad, TDrawTool::SpEllipse, QStringLiteral("Disc"), {{110, 30}, {170, 30}, {170, 90}, {110, 90}}),
+       cad::clAqua);
   Cad.AddShapeByCode(&Cad, TDrawTool::SpLine, QStringLiteral("Rule"), {{20, 110}, {170, 110}});
+  Cad.RemoveAllWorkingShapes();
 }
 
 }  // namespace
