@@ -35,9 +35,14 @@ foreach(line IN LISTS exports)
   string(REGEX REPLACE "^[0-9a-f]* [A-Za-z] " "" name "${line}")
   string(REGEX REPLACE "^(typeinfo name for |typeinfo for |vtable for |VTT for |non-virtual thunk to |virtual thunk to |guard variable for )" "" owner "${name}")
   list(APPEND names "${name}")
-  # A function of the component has no space before its parameters; template code that only
-  # returns a type of the component ("cad::TMyPoint* std::copy<...>") has.
-  if(NOT owner MATCHES "^cad::[^ (]*(\\(|$)" AND NOT owner MATCHES "^cad::.*operator"
+  # A function of the component has no space before its parameters (template arguments aside);
+  # template code that only returns a type of the component ("cad::TMyPoint* std::copy<...>") has.
+  set(previous "")
+  while(NOT previous STREQUAL owner)
+    set(previous "${owner}")
+    string(REGEX REPLACE "<[^<>]*>" "" owner "${owner}")
+  endwhile()
+  if(NOT owner MATCHES "^cad::[^ (]*(\\(|$)" AND NOT owner MATCHES "^cad::[^(]*::operator"
       AND NOT name MATCHES "^(Initialize|PackageLoad|Finalize|PackageUnload|Register|GetPackageInfoTable|TravemoCreateSurface)$")
     list(APPEND unexpected "${name}")
   endif()
