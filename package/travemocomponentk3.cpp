@@ -1,6 +1,7 @@
 // The package's load glue: its unit table, the load and unload routines that walk it, and the
-// registration of the drawing surface. Nothing here runs when the library is loaded; the
-// component has no global objects to set up, no classes to register and no settings to read.
+// registration of the drawing surface. Nothing here runs when the library is loaded, and loading
+// the package has no work to do in the component: it keeps no registry of classes (shapes are
+// made from their class names by the surface's own table) and reads no settings.
 #include "travemocomponentk3.h"
 
 #include <cad/surface/mycad.h>
