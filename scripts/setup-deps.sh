@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential g++ clang cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
   libqt6svg6-dev libgl-dev libxkbcommon-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libclang-rt-14-dev libdxflib-dev python3-ezdxf poppler-utils

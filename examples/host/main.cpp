@@ -66,6 +66,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the shapes could not be grouped\n");
     return 1;
   }
+  // The surface is a QObject with its own meta-object, as form designers and hosts see it.
+  QWidget* widget = &drawing;
+  if (qobject_cast<cad::TMyCAD*>(widget) != &drawing || drawing.metaObject()->indexOfProperty("Zoom") < 0) {
+    std::fprintf(stderr, "the surface's meta-object is not the component's\n");
+    return 1;
+  }
   if (!drawing.SaveToFile(out)) {
     std::fprintf(stderr, "%s: cannot be written\n", argv[1]);
     return 1;
