@@ -211,6 +211,7 @@ static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D) {
 bool TMyCAD::LoadFromStream(TStream& Stream) {
   TDrawing d;
   if (!ReadDrawingSafely(this, Stream, d)) return false;
+  TNotifyBatch batch(this, TNotifyBatch::Loaded);
 
   const bool loading = FLoading;
   FLoading = true;
@@ -263,7 +264,7 @@ bool TMyCAD::LoadFromStream(TStream& Stream) {
 
   Invalidate();
   ClearAllUndoStuff();
-  FModified = false;
+  SetModified(false);
   FLoading = loading;
   return true;
 }
@@ -356,7 +357,7 @@ bool TMyCAD::SaveToFileold(const QString& FileName) {
 
 bool TMyCAD::SaveToFile(const QString& FileName) {
   if (!SaveToFileold(FileName)) return false;
-  FModified = false;
+  SetModified(false);
   return true;
 }
 
@@ -378,7 +379,7 @@ bool TMyCAD::AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode)
   if (ok) {
     for (TMyShape* s : FMemShapes) delete s;
     FMemShapes.clear();
-    FModified = true;
+    SetModified(true);
   }
   return ok;
 }
@@ -578,7 +579,10 @@ static void PasteAndSelect(TMyCAD* Cad, bool KeepLayer) {
   Cad->RepaintChanged();
 }
 
-void TMyCAD::Paste() { PasteAndSelect(this, false); }
+void TMyCAD::Paste() {
+  TNotifyBatch batch(this);
+  PasteAndSelect(this, false);
+}
 
 void TMyCAD::PasteforBlock() { PasteAndSelect(this, true); }
 

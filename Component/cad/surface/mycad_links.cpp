@@ -288,9 +288,9 @@ int32_t TMyCAD::CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape
   AddLinklineShape(A, line->ShapeNo);
   AddLinklineShape(B, line->ShapeNo);
   TMyShape* announced = line;
-  if (OnShapeAdded) OnShapeAdded(announced, GetShapesCount());
+  Fire(OnShapeAdded, &TMyCAD::shapeAdded, announced, GetShapesCount());
   PushtoUndoRedoShapeList(TArrMyShape{line}, QStringLiteral("ACT_ADD"));
-  FModified = true;
+  SetModified(true);
   ClearWorkingList();
   AddWorkingShapes(line);
   SetCurrentShape(nullptr);
@@ -401,7 +401,7 @@ bool TMyCAD::BreakLine(TMyLinkLine* NewLine, const TMyPoint& P, TMyLinkLine* Old
   AddLinklineShape(joint, NewLine->ShapeNo);
   PushtoUndoRedoShapeList(TArrMyShape{NewLine}, QStringLiteral("ACT_ADD"));
   EndUndoGroup();
-  FModified = true;
+  SetModified(true);
   RepaintChanged();
   return true;
 }
@@ -418,7 +418,7 @@ bool TMyCAD::BreakLineByAPoint(const TMyPoint& P, TMyLinkLine* OldLine, int32_t 
   AddLinklineShape(LinkPt, tail->ShapeNo);
   OldLine->CreateDestLink(LinkPt->ShapeNo, 0);
   AddLinklineShape(LinkPt, OldLine->ShapeNo);
-  FModified = true;
+  SetModified(true);
   RepaintChanged();
   return true;
 }
