@@ -270,6 +270,7 @@ void TMyCAD::RerouteConnectorsOf(TMyShape* S) {
 int32_t TMyCAD::CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape* B, int32_t J) {
   if (!ValidLinkPoint(A, I) || !ValidLinkPoint(B, J) || !IsValidComponentName(Name)) return -1;
   if (GetShapeNoInMyShapes(A) < 0 || GetShapeNoInMyShapes(B) < 0) return -1;
+  TNotifyBatch batch(this);
   auto* line = new TMyLinkLine(this);
   const TMyPoint from = A->GetLinkPointInZoom(I), to = B->GetLinkPointInZoom(J);
   if (!RoutePath(nullptr, line, A, from, B, to)) {
