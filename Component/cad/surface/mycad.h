@@ -90,6 +90,9 @@ class TMyCAD : public QWidget {
   // 00BBGGRR order. The pen, brush and fonts are copies of the surface's own objects in the
   // toolkit's types (a font's colour and a brush's pattern picture are not part of them); the
   // grid object shows as its six Grid... fields. The label references are set by code only.
+  // Zoom, Modified, ShapeTool, TheUNIT and the page also change without their setters (by the
+  // mouse, a load, a resize) and notify; what else a drawing file carries (background colour
+  // and picture, Ratio) comes with drawingLoaded.
   Q_PROPERTY(int ArrowAngle READ ArrowAngle WRITE SetArrowAngle)
   Q_PROPERTY(int ArrowLength READ ArrowLength WRITE SetArrowLength)
   Q_PROPERTY(int ArrowOffset READ ArrowOffset WRITE SetArrowOffset)
