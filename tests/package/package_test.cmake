@@ -78,3 +78,15 @@ step("installed tool" ${prefix}/bin/kestrafel-tool info ${drawing})
 if(NOT step_output MATCHES "shapes: 4\n")
   message(FATAL_ERROR "the tool does not see the host's four shapes:\n${step_output}")
 endif()
+
+# The windowed host example, built against the same prefix, takes a snapshot of its window.
+set(flowchart_build ${WORK_DIR}/flowchart-build)
+step("configure flowchart" ${CMAKE_COMMAND} -S ${HOST_SOURCE_DIR}/../flowchart -B ${flowchart_build} -G ${GENERATOR}
+  -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
+  "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" -DCMAKE_PREFIX_PATH=${prefix} -DQt6_DIR=${QT6_DIR}
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF)
+step("build flowchart" ${CMAKE_COMMAND} --build ${flowchart_build})
+step("run flowchart" ${flowchart_build}/kestrafel_flowchart --snapshot ${WORK_DIR}/flowchart.png)
+if(NOT EXISTS ${WORK_DIR}/flowchart.png)
+  message(FATAL_ERROR "the flowchart example wrote no snapshot")
+endif()

@@ -34,7 +34,7 @@ TEST(Surface, FreshSurfaceDefaults) {
   EXPECT_EQ(cad.ColorOfBackGround(), clWhite);
   EXPECT_EQ(cad.ColorOfHot(), clGray);
   EXPECT_EQ(cad.ShapeTool(), TDrawTool::SpSelecting);
-  EXPECT_EQ(cad.Action(), TActionTools::dtClose);  // mouse input waits for a tool assignment
+  EXPECT_EQ(cad.Action(), TActionTools::dtSelecting);  // the mouse works with the tool reported
   EXPECT_EQ(cad.UndoRedoSize(), 10);
   EXPECT_EQ(cad.HotSize(), 4);
   EXPECT_EQ(cad.ArrowLength(), 30);
@@ -43,9 +43,9 @@ TEST(Surface, FreshSurfaceDefaults) {
   EXPECT_EQ(cad.GridOperation()->GridType(), TGridType::gLine);
   EXPECT_EQ(cad.GridOperation()->GridWidth(), 20);
   EXPECT_EQ(cad.GridOperation()->GridColor(), clSilver);
-  // Built in code, the control stays 0 x 0 until a zoom or a size is assigned.
-  EXPECT_EQ(cad.Width(), 0);
-  EXPECT_EQ(cad.Height(), 0);
+  // Built in code, the control has its page's size at once: A4 at 96 pixels per inch.
+  EXPECT_EQ(cad.Width(), 794);
+  EXPECT_EQ(cad.Height(), 1123);
   // Published properties reach designers through the meta-object system.
   EXPECT_EQ(cad.property("Zoom").toDouble(), 1.0);
   EXPECT_TRUE(cad.setProperty("HotSize", 6));

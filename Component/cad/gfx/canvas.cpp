@@ -13,30 +13,6 @@ namespace cad {
 
 namespace {
 
-Qt::PenStyle ToQtPenStyle(TPenStyle s) {
-  switch (s) {
-    case TPenStyle::psDash: return Qt::DashLine;
-    case TPenStyle::psDot: return Qt::DotLine;
-    case TPenStyle::psDashDot: return Qt::DashDotLine;
-    case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
-    case TPenStyle::psClear: return Qt::NoPen;
-    default: return Qt::SolidLine;
-  }
-}
-
-Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
-  switch (s) {
-    case TBrushStyle::bsClear: return Qt::NoBrush;
-    case TBrushStyle::bsHorizontal: return Qt::HorPattern;
-    case TBrushStyle::bsVertical: return Qt::VerPattern;
-    case TBrushStyle::bsFDiagonal: return Qt::FDiagPattern;
-    case TBrushStyle::bsBDiagonal: return Qt::BDiagPattern;
-    case TBrushStyle::bsCross: return Qt::CrossPattern;
-    case TBrushStyle::bsDiagCross: return Qt::DiagCrossPattern;
-    default: return Qt::SolidPattern;
-  }
-}
-
 QRect BoundsOf(const TPoint* Points, size_t Count) {
   int l = Points[0].X, r = l, t = Points[0].Y, b = t;
   for (size_t i = 1; i < Count; ++i) {

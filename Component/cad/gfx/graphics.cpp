@@ -12,6 +12,42 @@
 
 namespace cad {
 
+Qt::PenStyle ToQtPenStyle(TPenStyle s) {
+  switch (s) {
+    case TPenStyle::psDash: return Qt::DashLine;
+    case TPenStyle::psDot: return Qt::DotLine;
+    case TPenStyle::psDashDot: return Qt::DashDotLine;
+    case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
+    case TPenStyle::psClear: return Qt::NoPen;
+    default: return Qt::SolidLine;
+  }
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
+  switch (s) {
+    case TBrushStyle::bsClear: return Qt::NoBrush;
+    case TBrushStyle::bsHorizontal: return Qt::HorPattern;
+    case TBrushStyle::bsVertical: return Qt::VerPattern;
+    case TBrushStyle::bsFDiagonal: return Qt::FDiagPattern;
+    case TBrushStyle::bsBDiagonal: return Qt::BDiagPattern;
+    case TBrushStyle::bsCross: return Qt::CrossPattern;
+    case TBrushStyle::bsDiagCross: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+  }
+}
+
+TPenStyle FromQtPenStyle(Qt::PenStyle s) {
+  for (uint8_t i = 0; i <= static_cast<uint8_t>(TPenStyle::psInsideFrame); ++i)
+    if (ToQtPenStyle(static_cast<TPenStyle>(i)) == s) return static_cast<TPenStyle>(i);
+  return TPenStyle::psSolid;
+}
+
+TBrushStyle FromQtBrushStyle(Qt::BrushStyle s) {
+  for (uint8_t i = 0; i <= static_cast<uint8_t>(TBrushStyle::bsDiagCross); ++i)
+    if (ToQtBrushStyle(static_cast<TBrushStyle>(i)) == s) return static_cast<TBrushStyle>(i);
+  return TBrushStyle::bsSolid;
+}
+
 namespace {
 
 // Fallback values for system colours when no GUI application supplies a palette.

@@ -74,6 +74,13 @@ enum class TBrushStyle : uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, b
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = uint8_t;
 
+// The toolkit's pen and brush styles for ours, and back (a style the toolkit has and we do not
+// becomes the nearest: solid).
+Qt::PenStyle ToQtPenStyle(TPenStyle s);
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle s);
+TPenStyle FromQtPenStyle(Qt::PenStyle s);
+TBrushStyle FromQtBrushStyle(Qt::BrushStyle s);
+
 class TBitmap;
 
 // Common base of pen, brush and font: a change counter and an optional change handler.

@@ -20,8 +20,13 @@
 #include "gridobject.h"
 #include "shapeindex.h"
 
+#include <QBrush>
+#include <QFont>
 #include <QImage>
+#include <QList>
 #include <QMimeData>
+#include <QPen>
+#include <QPixmap>
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
@@ -31,6 +36,7 @@
 #include <stdexcept>
 #include <vector>
 
+class QDropEvent;
 class QPrinter;
 
 namespace cad {
@@ -80,47 +86,84 @@ struct LayerRec {
 
 class TMyCAD : public QWidget {
   Q_OBJECT
+  // The published properties, as designers and .ui files see them. Colours are int values in
+  // 00BBGGRR order. The pen, brush and fonts are copies of the surface's own objects in the
+  // toolkit's types (a font's colour and a brush's pattern picture are not part of them); the
+  // grid object shows as its six Grid... fields. The label references are set by code only.
+  // Zoom, Modified, ShapeTool, TheUNIT and the page also change without their setters (by the
+  // mouse, a load, a resize) and notify; what else a drawing file carries (background colour
+  // and picture, Ratio) comes with drawingLoaded.
   Q_PROPERTY(int ArrowAngle READ ArrowAngle WRITE SetArrowAngle)
   Q_PROPERTY(int ArrowLength READ ArrowLength WRITE SetArrowLength)
   Q_PROPERTY(int ArrowOffset READ ArrowOffset WRITE SetArrowOffset)
   Q_PROPERTY(cad::TArrowStyle ArrowStyle READ ArrowStyle WRITE SetArrowStyle)
+  Q_PROPERTY(QPixmap BkBitmap READ QtBkBitmap WRITE SetQtBkBitmap RESET ResetBkBitmap)
   Q_PROPERTY(cad::TBkBitmapMode BkBitmapMode READ BkBitmapMode WRITE SetBkBitmapMode)
+  Q_PROPERTY(QBrush Brush READ QtBrush WRITE SetQtBrush RESET ResetBrush)
   Q_PROPERTY(int ColorOfBackGround READ ColorOfBackGround WRITE SetColorOfBackGround)
   Q_PROPERTY(int ColorOfHot READ ColorOfHot WRITE SetColorOfHot)
   Q_PROPERTY(bool CrossLine READ CrossLine WRITE SetCrossLine)
   Q_PROPERTY(cad::TDragMode DragMode READ DragMode WRITE SetDragShapeMode)
+  Q_PROPERTY(QFont Font READ QtFont WRITE SetQtFont RESET ResetFont)
+  Q_PROPERTY(int GridColor READ GridColor WRITE SetGridColor)
+  Q_PROPERTY(int GridHeight READ GridHeight WRITE SetGridHeight)
+  Q_PROPERTY(int GridPenSize READ GridPenSize WRITE SetGridPenSize)
+  Q_PROPERTY(bool GridShow READ GridShow WRITE SetGridShow)
+  Q_PROPERTY(cad::TGridType GridType READ GridType WRITE SetGridType)
+  Q_PROPERTY(int GridWidth READ GridWidth WRITE SetGridWidth)
   Q_PROPERTY(bool HotShow READ HotShow WRITE SetHotShow)
   Q_PROPERTY(int HotSize READ HotSize WRITE SetHotSize)
   Q_PROPERTY(cad::TLinkLineDrawStyle LinkLineDrawStyle READ LinkLineDrawStyle WRITE SetLinkLineDrawStyle)
+  Q_PROPERTY(bool Modified READ Modified WRITE SetModified NOTIFY modifiedChanged STORED false DESIGNABLE false)
   Q_PROPERTY(bool OperateAllLayer READ OperateAllLayer WRITE SetOperateAllLayer)
   Q_PROPERTY(QString PageFoot READ PageFoot WRITE SetPageFoot)
+  Q_PROPERTY(cad::TAlignment PageFootAlignment READ PageFootAlignment WRITE SetPageFootAlignment)
+  Q_PROPERTY(QFont PageFootFont READ QtPageFootFont WRITE SetQtPageFootFont RESET ResetPageFootFont)
+  Q_PROPERTY(int PageFootToBottom READ PageFootToBottom WRITE SetPageFootToBottom)
   Q_PROPERTY(QString PageHead READ PageHead WRITE SetPageHead)
-  Q_PROPERTY(uint PageHeight READ PageHeight WRITE SetPageHeight)
-  Q_PROPERTY(uint PageWidth READ PageWidth WRITE SetPageWidth)
-  Q_PROPERTY(cad::TPrinterOrientation PageOrientation READ PageOrientation WRITE SetPageOrientation)
-  Q_PROPERTY(cad::TPageStyle PageStyle READ PageStyle WRITE SetPageStyle)
+  Q_PROPERTY(cad::TAlignment PageHeadAlignment READ PageHeadAlignment WRITE SetPageHeadAlignment)
+  Q_PROPERTY(QFont PageHeadFont READ QtPageHeadFont WRITE SetQtPageHeadFont RESET ResetPageHeadFont)
+  Q_PROPERTY(int PageHeadToTop READ PageHeadToTop WRITE SetPageHeadToTop)
+  Q_PROPERTY(uint PageHeight READ PageHeight WRITE SetPageHeight NOTIFY pageChanged)
+  Q_PROPERTY(uint PageWidth READ PageWidth WRITE SetPageWidth NOTIFY pageChanged)
+  Q_PROPERTY(cad::TPrinterOrientation PageOrientation READ PageOrientation WRITE SetPageOrientation NOTIFY pageChanged)
+  Q_PROPERTY(cad::TPageStyle PageStyle READ PageStyle WRITE SetPageStyle NOTIFY pageChanged)
+  // Designers have no editor for a pen: hosts set it by code (or through this property).
+  Q_PROPERTY(QPen Pen READ QtPen WRITE SetQtPen RESET ResetPen)
   Q_PROPERTY(bool PrintABorder READ PrintABorder WRITE SetPrintABorder)
+  Q_PROPERTY(int PrintABordertoBottom READ PrintABordertoBottom WRITE SetPrintABordertoBottom)
+  Q_PROPERTY(int PrintABordertoLeft READ PrintABordertoLeft WRITE SetPrintABordertoLeft)
+  Q_PROPERTY(int PrintABordertoRight READ PrintABordertoRight WRITE SetPrintABordertoRight)
+  Q_PROPERTY(int PrintABordertoTop READ PrintABordertoTop WRITE SetPrintABordertoTop)
   Q_PROPERTY(bool PrintBackground READ PrintBackground WRITE SetPrintBackground)
   Q_PROPERTY(double Ratio READ Ratio WRITE SetRatio)
   Q_PROPERTY(bool ResizeEnable READ ResizeEnable WRITE SetResizeEnable)
   Q_PROPERTY(bool ReturnToSelecting READ ReturnToSelecting WRITE SetReturnToSelecting)
   Q_PROPERTY(bool RotateEnable READ RotateEnable WRITE SetRotateEnable)
-  Q_PROPERTY(cad::TDrawTool ShapeTool READ ShapeTool WRITE SetShapeTool)
+  Q_PROPERTY(cad::TDrawTool ShapeTool READ ShapeTool WRITE SetShapeTool NOTIFY shapeToolChanged)
+  Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
   Q_PROPERTY(bool ShowHotLink READ ShowHotLink WRITE SetShowHotLink)
   Q_PROPERTY(bool Snap READ Snap WRITE SetSnap)
   Q_PROPERTY(int SnapPixels READ SnapPixels WRITE SetFSnapPixels STORED false)
   Q_PROPERTY(bool SnapShape READ SnapShape WRITE SetSnapShape)
   Q_PROPERTY(int UndoRedoSize READ UndoRedoSize WRITE SetUndoRedoSize)
-  Q_PROPERTY(cad::TUnits TheUNIT READ TheUNIT WRITE SetUnit)
-  Q_PROPERTY(QString Version READ Version)
+  Q_PROPERTY(cad::TUnits TheUNIT READ TheUNIT WRITE SetUnit NOTIFY unitChanged)
+  Q_PROPERTY(QString Version READ Version STORED false)
   Q_PROPERTY(cad::TXYMode XYMode READ XYMode WRITE SetXYMode)
-  Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
+  Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom NOTIFY zoomChanged)
 
 public:
   explicit TMyCAD(QWidget* Owner = nullptr);
   ~TMyCAD() override;
 
-  // ---- Events (fired only when set) ----
+  // ---- Events ----
+  // Each event is a callback, called only when set, and also a Qt signal of the same name
+  // without "On", starting in lower case (OnShapeAdded: shapeAdded), with the same parameters
+  // except the Sender of the toolkit-style events (a slot has QObject::sender()). The callback
+  // is called first, then the signal is emitted; OnShapeAdded may replace the shape it is given,
+  // and shapeAdded carries what the callback left. Signals that carry a TMyShape* are for direct
+  // connections: the pointer is valid while the signal is delivered (see Lifetimes below), not
+  // when a queued slot runs later.
   std::function<void()> OnActionToolToSelecting;
   std::function<void(TMyShape* SelectedChildShape)> OnChildShapeSelected;
   std::function<void(int32_t LayerId, const QString& LayerName, bool Visible)> OnDeleteLayer;
@@ -153,7 +196,75 @@ public:
   // What OnDragOver accepted was dropped at (X, Y).
   std::function<void(TMyCAD* Sender, QObject* Source, const QMimeData* Data, int X, int Y)> OnDragDrop;
 
+  // ---- Lifetimes ----
+  // The surface owns every shape of its list. A TMyShape* a host obtained (from an event, a
+  // lookup, the selection) stays valid until the next load, clear, undo, redo or deletion:
+  // those free shapes or put copies in their place, and announce it by drawingLoaded,
+  // drawingCleared, shapeListReplaced or shapesDeleted. A host that keeps shapes across them
+  // keeps their ShapeId and looks them up again (GetShapeByID) after the signal. Pens, brushes
+  // and fonts given to the surface or a shape are copied; the caller keeps its own.
+
+signals:
+  void actionToolToSelecting();
+  void childShapeSelected(cad::TMyShape* SelectedChildShape);
+  void deleteLayer(int LayerId, const QString& LayerName, bool Visible);
+  void mouseEnterShape(cad::TMyShape* AShape);
+  void mouseLeaveShape(cad::TMyShape* AShape);
+  void mouseEnter();
+  void mouseLeave();
+  void newLayer(int LayerId, const QString& LayerName, bool Visible);
+  void paint();
+  void shapeAdded(cad::TMyShape* AShape, int ShapeCount);
+  void shapeCodeDragging(cad::TMyShape* AShape, float dx, float dy);
+  void shapeCodeRotating(cad::TMyShape* AShape, float AAngle);
+  // Before the shape goes: it is still in the list while this is delivered.
+  void shapeDeleted(cad::TMyShape* AShape);
+  void shapeMouseDragged(cad::TMyShape* AShape, const cad::TPoint& FromPoint, const cad::TPoint& ToPoint);
+  void shapeMouseDragging(cad::TMyShape* AShape, const cad::TPoint& FromPoint, const cad::TPoint& ToPoint);
+  void shapeMouseResized(cad::TMyShape* AShape, const cad::TPoint& FromPoint, const cad::TPoint& ToPoint);
+  void shapeMouseResizing(cad::TMyShape* AShape, const cad::TPoint& FromPoint, const cad::TPoint& ToPoint);
+  void shapeMouseRotated(cad::TMyShape* AShape, const cad::TPoint& FromPoint, const cad::TPoint& ToPoint);
+  void shapeMouseRotating(cad::TMyShape* AShape, const cad::TPoint& FromPoint, const cad::TPoint& ToPoint);
+  void shapeSelected(cad::TMyShape* LastSelectedShape, cad::TMyShape* SelectedShape);
+  void click();
+  void dblClick();
+  void mouseDown(cad::TMouseButton Button, cad::TShiftState Shift, int X, int Y);
+  void mouseMove(cad::TShiftState Shift, int X, int Y);
+  void mouseUp(cad::TMouseButton Button, cad::TShiftState Shift, int X, int Y);
+  // A slot sets Accept to offer the drop, as OnDragOver does (direct connections only).
+  void dragOver(QObject* Source, const QMimeData* Data, int X, int Y, bool& Accept);
+  void dragDrop(QObject* Source, const QMimeData* Data, int X, int Y);
+
+  // Changes of state that have no event. Each is emitted once per command, when the command is
+  // done (a command that empties the selection on its way and selects again reports nothing).
+  // The selection became empty.
+  void selectionCleared();
+  // Shapes left the list by a deletion (of the selection, by id, an ungrouping, a layer); their
+  // ids, members included. Their pointers are no longer valid.
+  void shapesDeleted(const QList<int>& Ids);
+  // LoadFromStream (or LoadFromFile) replaced the drawing; shapeListReplaced comes first.
+  void drawingLoaded();
+  // DeleteAllShapes emptied the drawing.
+  void drawingCleared();
+  // The list was rebuilt by a load, an undo or a redo: every shape pointer is stale.
+  void shapeListReplaced();
+  void zoomChanged(double Zoom);
+  void modifiedChanged(bool Modified);
+  void undoRedoChanged(bool CanUndo, bool CanRedo);
+  void shapeToolChanged(cad::TDrawTool Tool);
+  void unitChanged(cad::TUnits Unit);
+  // The page's size, style or orientation changed (the control's size changes with it).
+  void pageChanged();
+
+public:
+
   // ---- Control geometry ----
+  // The control's size follows the page and the zoom, never the reverse from a layout: the
+  // size hint is that size and the size policy fixed, so a layout or a resizable scroll area
+  // gives the surface exactly its page. A size set directly (resize, SetWidth) still becomes
+  // the drawing's size.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
   int Width() const { return QWidget::width(); }
   int Height() const { return QWidget::height(); }
   // The control's size in pixels at the zoom shown. The drawing keeps it exactly at zoom 1 (a
@@ -331,7 +442,15 @@ public:
   void RotatingforShapes(TCanvas* ACanvas, TMyShape* Shape, const TMyPoint& Center, long double Angle);
   void SizeChangeValueforShapes(TMyShape* Shape, const TMyPoint& From, const TMyPoint& To);
   void SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P);
+  // Moves a shape (with its members) by (dx, dy) device pixels, that is control pixels at the
+  // current zoom, and re-routes its connectors. It records no undo step and leaves the modified
+  // flag alone: the caller records (PushtoUndoRedoShapeList) and flags as it sees fit.
   void Move(TMyShape* Shape, float dx, float dy);
+  // Moves Shapes (the selection when empty) by (dx, dy) in the surface's unit (TheUNIT, scaled
+  // by Ratio; pixels are pixels at zoom 1), whatever the zoom, as one undo step "ACT_CHANGE":
+  // the drawing is flagged modified and redo ends. Locked shapes stay. False (nothing recorded)
+  // when there is nothing to move or the distance is not finite.
+  bool MoveByUnits(const TArrMyShape& Shapes, double dx, double dy);
   void Rotate(TMyShape* Shape, float Angle);
 
   // ---- Mouse ----
@@ -586,7 +705,7 @@ public:
   bool Loading() const { return FLoading; }
   void SetLoading(bool v) { FLoading = v; }
   bool Modified() const { return FModified; }
-  void SetModified(bool v) { FModified = v; }
+  void SetModified(bool v);
 
   // ---- Labels ----
   QLabel* LabelXY() const { return FLabelXY; }
@@ -707,6 +826,42 @@ public:
   double Zoom() const { return FZoom; }
   void SetZoom(double Value);
 
+  // ---- The same properties in the toolkit's types (for the meta-object system) ----
+  // Each reads a copy of the surface's object and writes into it (the font's colour, character
+  // set and the brush's pattern picture stay as they were); Reset... gives the object a fresh
+  // default.
+  QFont QtFont() const;
+  void SetQtFont(const QFont& Value);
+  void ResetFont();
+  QFont QtPageHeadFont() const;
+  void SetQtPageHeadFont(const QFont& Value);
+  void ResetPageHeadFont();
+  QFont QtPageFootFont() const;
+  void SetQtPageFootFont(const QFont& Value);
+  void ResetPageFootFont();
+  QBrush QtBrush() const;
+  void SetQtBrush(const QBrush& Value);
+  void ResetBrush();
+  QPen QtPen() const;
+  void SetQtPen(const QPen& Value);
+  void ResetPen();
+  QPixmap QtBkBitmap() const;
+  void SetQtBkBitmap(const QPixmap& Value);
+  void ResetBkBitmap() { SetBkBitmap(nullptr); }
+  // The grid object's fields; unlike the grid object's own setters these repaint.
+  TColor GridColor() const { return FGridOperation->GridColor(); }
+  void SetGridColor(TColor Value);
+  uint8_t GridHeight() const { return FGridOperation->GridHeight(); }
+  void SetGridHeight(uint8_t Value);
+  uint8_t GridPenSize() const { return FGridOperation->GridPenSize(); }
+  void SetGridPenSize(uint8_t Value);
+  bool GridShow() const { return FGridOperation->GridShow(); }
+  void SetGridShow(bool Value);
+  TGridType GridType() const { return FGridOperation->GridType(); }
+  void SetGridType(TGridType Value);
+  uint8_t GridWidth() const { return FGridOperation->GridWidth(); }
+  void SetGridWidth(uint8_t Value);
+
 protected:
   void paintEvent(QPaintEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
@@ -722,6 +877,56 @@ protected:
 
 private:
   friend class TMyShape;
+  // Fires an event: its callback when set, then its signal with the same arguments (taken
+  // after the callback, which may change those passed by reference).
+  template <typename Callback, typename Signal, typename... Args>
+  void Fire(const Callback& Event, Signal Sig, Args&&... A) {
+    if (Event) Event(A...);
+    (this->*Sig)(A...);
+  }
+  // The same for the events whose callback takes the surface as Sender first.
+  template <typename Callback, typename Signal, typename... Args>
+  void FireFromSender(const Callback& Event, Signal Sig, Args&&... A) {
+    if (Event) Event(this, A...);
+    (this->*Sig)(A...);
+  }
+  // Asks the host (OnDragOver, then dragOver) whether it takes what is dragged at the event's
+  // place.
+  bool DragOffered(QDropEvent* Event);
+  // Moves a shape by device pixels and tells the host, as Move does, without repainting.
+  void MoveInZoom(TMyShape* Shape, double dx, double dy);
+  // State the change signals report, as last reported.
+  struct TNotifiedState {
+    bool Modified = false, CanUndo = false, CanRedo = false, Selected = false;
+    double Zoom = 0;
+    TUnits Unit = TUnits::mm;
+    TDrawTool Tool = TDrawTool::SpSelecting;
+    uint32_t PageWidth = 0, PageHeight = 0;
+    TPageStyle PageStyle = TPageStyle::A4;
+    TPrinterOrientation Orientation = TPrinterOrientation::poPortrait;
+  };
+  TNotifiedState NotifiedStateNow() const;
+  // Emits the change signals for what differs from what was last reported, and the list
+  // signals of the command that ends; nothing while a command holds them back.
+  void NotifyStateChanges();
+  // Held by a command from start to end, so that its signals come once, when it is done.
+  // Replaced: the command rebuilds the shape list (load, undo, redo); Loaded: it loads a
+  // drawing.
+  class TNotifyBatch {
+  public:
+    enum TKind : uint8_t { Plain, Replaced, Loaded };
+    explicit TNotifyBatch(TMyCAD* Cad, TKind Kind = Plain);
+    ~TNotifyBatch();
+    TNotifyBatch(const TNotifyBatch&) = delete;
+    TNotifyBatch& operator=(const TNotifyBatch&) = delete;
+
+  private:
+    TMyCAD* FCad;
+  };
+  TNotifiedState FNotified;
+  int FNotifyHold = 0;
+  bool FListReplaced = false, FDrawingLoaded = false;
+  QList<int> FRemovedIds;
   // A drawing rectangle in device coordinates (each side times the zoom, in single precision).
   TMyRect InZoom(const TMyRect& R) const;
   // Reports from the shapes of the list (TMyShape::Changed and the member arrays).
@@ -965,7 +1170,9 @@ private:
   // A redo step puts back the drawing as it was before its undo, so it holds only while nothing
   // else changed the drawing: any other change of the list or by code drops the redo list.
   void DropRedo() {
-    if (!FUndoing) FRedoList.clear();
+    if (FUndoing || FRedoList.empty()) return;
+    FRedoList.clear();
+    NotifyStateChanges();
   }
   // Connector helpers: routing that says whether it routed (false: the ends lie too close and
   // the line was left as it was), re-routing the connectors of one shape, and the tail half

@@ -50,9 +50,10 @@ int32_t TMyCAD::AddShapeMadeByCode(std::unique_ptr<TMyShape> Shape, const QStrin
     return -1;
   }
   if (!AddShape(Shape.get(), false, false)) return -1;
+  TNotifyBatch batch(this);
   TMyShape* s = Shape.release();
   const int32_t id = s->ShapeId;
-  FModified = true;
+  SetModified(true);
   // The list owns the shape now; as the current shape it is only referred to.
   SetCurrentShape(s);
   // Recorded and selected before the host hears of it, so a handler that deletes or replaces
@@ -61,7 +62,7 @@ int32_t TMyCAD::AddShapeMadeByCode(std::unique_ptr<TMyShape> Shape, const QStrin
   ClearWorkingList();
   AddWorkingShapes(s);
   TMyShape* announced = s;
-  if (OnShapeAdded) OnShapeAdded(announced, GetShapesCount());
+  Fire(OnShapeAdded, &TMyCAD::shapeAdded, announced, GetShapesCount());
   RepaintChanged();
   return id;
 }
@@ -109,7 +110,7 @@ bool TMyCAD::SetMyImage(int32_t Id, const TBitmap* Bitmap) {
   } catch (...) {
     return false;
   }
-  FModified = true;
+  SetModified(true);
   RepaintChanged();
   return true;
 }
@@ -117,7 +118,8 @@ bool TMyCAD::SetMyImage(int32_t Id, const TBitmap* Bitmap) {
 bool TMyCAD::SelectShapeByCode(int32_t Id, bool Exclusive) {
   TMyShape* s = GetShapeByID(Id);
   if (!s) return false;
-  if (OnShapeSelected) OnShapeSelected(FWorkingShapes.empty() ? nullptr : FWorkingShapes.front(), s);
+  TNotifyBatch batch(this);
+  Fire(OnShapeSelected, &TMyCAD::shapeSelected, FWorkingShapes.empty() ? nullptr : FWorkingShapes.front(), s);
   // The handler may have deleted the shape.
   if (GetShapeByID(Id) != s) return false;
   if (Exclusive) ClearWorkingList();

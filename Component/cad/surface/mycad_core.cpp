@@ -23,9 +23,13 @@ TMyCAD::TMyCAD(QWidget* Owner) : QWidget(Owner) {
   // Drops are offered to OnDragOver, which decides.
   setAcceptDrops(true);
   setMouseTracking(true);
+  // The size follows the page and the zoom; layouts take it as it is.
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   FReturnToSelecting = true;
   FBkBitmapMode = TBkBitmapMode::Center;
-  SetPageStyle(TPageStyle::A4);  // the zoom is still 0 here, so the control stays 0 x 0
+  // The zoom is 1 from the start, so the control has its page's size as soon as it exists.
+  FZoom = 1.0;
+  SetPageStyle(TPageStyle::A4);
   FMyShapes.clear();
   FArrowOffset = 0;
   FArrowAngle = 10;
@@ -35,11 +39,12 @@ TMyCAD::TMyCAD(QWidget* Owner) : QWidget(Owner) {
   FNextLayerId = 0;
   NewLayer(QStringLiteral("Layer0"), true);
   FLabelXY = nullptr;
+  // The mouse works with the tool the surface reports from the start.
   FShapeTool = TDrawTool::SpSelecting;
+  FAction = TActionTools::dtSelecting;
   SetColorOfBackGround(clWhite);
   FColorOfHot = clGray;
   FTheUNIT = TUnits::mm;
-  FZoom = 1.0;
   FRatio = 1.0;
   FSnap = true;
   FSnapPixels = 4;
@@ -52,11 +57,15 @@ TMyCAD::TMyCAD(QWidget* Owner) : QWidget(Owner) {
   FLinkLineDrawStyle = TLinkLineDrawStyle::lldsHV;
   FShowHotLink = true;
   SetUndoRedoSize(10);
-  FModified = false;
+  SetModified(false);
   FLoading = false;
+  // A new surface has nothing to report.
+  FNotified = NotifiedStateNow();
 }
 
 TMyCAD::~TMyCAD() {
+  // Hosts hear nothing from a surface being destroyed.
+  blockSignals(true);
   SetCurrentShape(nullptr);
   for (TMyShape* s : FMemShapes) delete s;
   FMemShapes.clear();
@@ -223,6 +232,7 @@ void TMyCAD::SetShapeTool(TDrawTool Tool) {
       break;
   }
   Repaint();
+  NotifyStateChanges();
 }
 
 // ---- Coordinates and settings ----
@@ -261,11 +271,13 @@ void TMyCAD::SetZoom(double Value) {
   ApplyPageSizeToControl(true, true);
   FBusy = wasBusy;
   Invalidate();
+  NotifyStateChanges();
 }
 
 void TMyCAD::SetUnit(TUnits Value) {
   FTheUNIT = Value;
   Repaint();
+  NotifyStateChanges();
 }
 
 void TMyCAD::SetRatio(double Value) {

@@ -1,5 +1,5 @@
-// Drag and drop onto the surface: what is dragged over it is offered to OnDragOver, and a drop
-// it accepted goes to OnDragDrop, both in control pixels.
+// Drag and drop onto the surface: what is dragged over it is offered to OnDragOver (and
+// dragOver), and a drop it accepted goes to OnDragDrop (and dragDrop), all in control pixels.
 #include "mycad.h"
 
 #include <QDragEnterEvent>
@@ -8,37 +8,32 @@
 
 namespace cad {
 
-namespace {
-
-// Asks the host whether it takes what is dragged at the event's place.
-bool Offered(TMyCAD* Cad, const std::function<void(TMyCAD*, QObject*, const QMimeData*, int, int, bool&)>& Ask,
-             QDropEvent* Event) {
+bool TMyCAD::DragOffered(QDropEvent* Event) {
+  // Nothing is accepted unless the host says so, by its callback or a slot.
   bool accept = false;
   const QPoint p = Event->position().toPoint();
-  if (Ask) Ask(Cad, Event->source(), Event->mimeData(), p.x(), p.y(), accept);
+  FireFromSender(OnDragOver, &TMyCAD::dragOver, Event->source(), Event->mimeData(), p.x(), p.y(), accept);
   return accept;
 }
 
-}  // namespace
-
 void TMyCAD::dragEnterEvent(QDragEnterEvent* Event) {
-  if (Offered(this, OnDragOver, Event)) Event->acceptProposedAction();
+  if (DragOffered(Event)) Event->acceptProposedAction();
   else Event->ignore();
 }
 
 void TMyCAD::dragMoveEvent(QDragMoveEvent* Event) {
-  if (Offered(this, OnDragOver, Event)) Event->acceptProposedAction();
+  if (DragOffered(Event)) Event->acceptProposedAction();
   else Event->ignore();
 }
 
 void TMyCAD::dropEvent(QDropEvent* Event) {
-  if (!Offered(this, OnDragOver, Event)) {
+  if (!DragOffered(Event)) {
     Event->ignore();
     return;
   }
   Event->acceptProposedAction();
   const QPoint p = Event->position().toPoint();
-  if (OnDragDrop) OnDragDrop(this, Event->source(), Event->mimeData(), p.x(), p.y());
+  FireFromSender(OnDragDrop, &TMyCAD::dragDrop, Event->source(), Event->mimeData(), p.x(), p.y());
 }
 
 }  // namespace cad

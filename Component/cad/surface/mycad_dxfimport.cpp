@@ -544,7 +544,7 @@ bool TMyCAD::ImportDxfData(const QByteArray& Bytes, TDxfImportReport& Report) {
   if (GetLayerNoById(oldLayer) >= 0) SetCurrentLayerId(oldLayer);
   SetCurrentShape(nullptr);
   DeSelectedAllShapesByCode();
-  FModified = true;
+  SetModified(true);
   Repaint();
   return true;
 }

@@ -22,6 +22,7 @@ void TMyCAD::SetSelected(TMyShape* Shape, bool Selected) {
 void TMyCAD::ClearWorkingList() {
   for (TMyShape* s : FWorkingShapes) SetSelected(s, false);
   FWorkingShapes.clear();
+  NotifyStateChanges();
 }
 
 void TMyCAD::AddWorkingShapes(TMyShape* Shape) {
@@ -30,6 +31,7 @@ void TMyCAD::AddWorkingShapes(TMyShape* Shape) {
   if (Shape->FSlot.Selected) return;
   FWorkingShapes.push_back(Shape);
   SetSelected(Shape, true);
+  NotifyStateChanges();
 }
 
 void TMyCAD::RemoveWorkingShape(TMyShape* Shape) {
@@ -38,6 +40,7 @@ void TMyCAD::RemoveWorkingShape(TMyShape* Shape) {
   if (FCurrentShape == Shape) SetCurrentShape(nullptr);
   FWorkingShapes.erase(FWorkingShapes.begin() + i);
   SetSelected(Shape, false);
+  NotifyStateChanges();
 }
 
 void TMyCAD::RemoveAllWorkingShapes() {
@@ -145,7 +148,9 @@ void TMyCAD::RemoveShapeAt(int32_t No) {
   if (gone->FSlot.Selected) std::erase(FWorkingShapes, gone);
   ForgetShape(gone);
   ShapeRelationsChanged();
+  FRemovedIds.append(gone->ShapeId);
   delete gone;
+  NotifyStateChanges();
 }
 
 void TMyCAD::DetachConnectors(TMyShape* Shape) {
@@ -163,7 +168,8 @@ void TMyCAD::DetachConnectors(TMyShape* Shape) {
 bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
   TMyShape* s = GetShapeByID(Id);
   if (!s || s->Locked()) return false;
-  if (OnShapeDeleted) OnShapeDeleted(s);
+  TNotifyBatch batch(this);
+  Fire(OnShapeDeleted, &TMyCAD::shapeDeleted, s);
   if (RecordUndo) PushtoUndoRedoShapeList(TArrMyShape{s}, QStringLiteral("ACT_DELETE"));
 
   // Members before their group, skipping locked ones; each first lets go of its connectors.
@@ -184,6 +190,7 @@ bool TMyCAD::DeleteShapeById(int32_t Id, bool RecordUndo) {
 }
 
 bool TMyCAD::DeleteSelectedShapes() {
+  TNotifyBatch batch(this);
   try {
     for (const TMyShape* w : FWorkingShapes)
       if (w->Locked()) return false;
@@ -199,7 +206,7 @@ bool TMyCAD::DeleteSelectedShapes() {
     for (TMyShape* s : gone) ids.push_back(s->ShapeId);
     PushtoUndoRedoShapeList(gone, QStringLiteral("ACT_DELETE"));
     for (int32_t id : ids) DeleteShapeById(id, false);
-    FModified = true;
+    SetModified(true);
     RepaintChanged();
     return true;
   } catch (...) {
@@ -220,12 +227,16 @@ void TMyCAD::DeleteAllShapes() {
   FMyShapes.clear();
   FNextShapeId = 0;
   Repaint();
+  // Within a load, the load reports the new drawing instead.
+  if (!FLoading) emit drawingCleared();
+  NotifyStateChanges();
 }
 
 // ---- Grouping ----
 
 int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
   if (Shapes.size() < 2 || !Shapes[0]) return -1;
+  TNotifyBatch batch(this);
   const uint8_t layer = static_cast<uint8_t>(Shapes[0]->LayerId);
   for (const TMyShape* s : Shapes)
     if (!s || static_cast<uint8_t>(s->LayerId) != layer || !s->Visible()) return -1;
@@ -257,7 +268,7 @@ int32_t TMyCAD::GroupShapes(const TArrMyShape& Shapes, bool RecordUndo) {
   ClearWorkingList();
   SetCurrentShape(nullptr);
   AddWorkingShapes(group);
-  FModified = true;
+  SetModified(true);
   Repaint();
   return group->ShapeId;
 }
@@ -267,6 +278,7 @@ void TMyCAD::UnGroupShape(TMyShape* Shape, bool RecordUndo) {
   // A locked group cannot be deleted, so it cannot be taken apart either (it would stay behind
   // empty, and undoing would group its members a second time).
   if (Shape->Locked()) return;
+  TNotifyBatch batch(this);
   const bool wasBusy = FBusy;
   FBusy = true;
   ClearWorkingList();
@@ -276,7 +288,7 @@ void TMyCAD::UnGroupShape(TMyShape* Shape, bool RecordUndo) {
   Shape->ChildShapes.clear();
   DeleteShapeById(Shape->ShapeId, false);
   FBusy = wasBusy;
-  FModified = true;
+  SetModified(true);
   Repaint();
 }
 
@@ -293,7 +305,7 @@ void TMyCAD::FlipShapes(TMyShape* Shape, bool Horizontal) {
     else s->FlipVert();
     ChangeLinkShapes(s);
   });
-  FModified = true;
+  SetModified(true);
 }
 
 void TMyCAD::FlipHoriz(TMyShape* Shape) { FlipShapes(Shape, true); }
@@ -372,7 +384,7 @@ bool TMyCAD::StepShape(TMyShape* S, bool Forward, bool Once) {
     previous = h;
   }
   PermuteShapes(pos);
-  FModified = true;
+  SetModified(true);
   return true;
 }
 
@@ -421,7 +433,7 @@ void TMyCAD::AlignBy(int Which) {
     DragChangeValueDxDyforShapes(w, static_cast<double>(dx * FZoom), static_cast<double>(dy * FZoom));
   }
   for (TMyShape* w : FWorkingShapes) ChangeLinkShapes(w);
-  FModified = true;
+  SetModified(true);
   RepaintChanged();
 }
 

@@ -249,6 +249,7 @@ bool TMyCAD::LoadFromStream(TStream& Stream) {
   TDrawing d;
   FLastFileError.clear();
   if (!ReadDrawingSafely(this, Stream, d, FLastFileError)) return false;
+  TNotifyBatch batch(this, TNotifyBatch::Loaded);
 
   const bool loading = FLoading;
   FLoading = true;
@@ -301,7 +302,7 @@ bool TMyCAD::LoadFromStream(TStream& Stream) {
 
   Invalidate();
   ClearAllUndoStuff();
-  FModified = false;
+  SetModified(false);
   FLoading = loading;
   return true;
 }
@@ -434,7 +435,7 @@ bool TMyCAD::SaveToFileold(const QString& FileName) {
 
 bool TMyCAD::SaveToFile(const QString& FileName) {
   if (!SaveToFileold(FileName)) return false;
-  FModified = false;
+  SetModified(false);
   return true;
 }
 
@@ -456,7 +457,7 @@ bool TMyCAD::AddBlockfromVORNFile(const QString& FileName, TBlockLayerMode Mode)
   if (ok) {
     for (TMyShape* s : FMemShapes) delete s;
     FMemShapes.clear();
-    FModified = true;
+    SetModified(true);
   }
   return ok;
 }
@@ -660,7 +661,10 @@ static void PasteAndSelect(TMyCAD* Cad, bool KeepLayer) {
   Cad->RepaintChanged();
 }
 
-void TMyCAD::Paste() { PasteAndSelect(this, false); }
+void TMyCAD::Paste() {
+  TNotifyBatch batch(this);
+  PasteAndSelect(this, false);
+}
 
 void TMyCAD::PasteforBlock() { PasteAndSelect(this, true); }
 

@@ -10,7 +10,7 @@ int32_t TMyCAD::NewLayer(const QString& Name, bool Visible) {
   const LayerRec rec{Name, FNextLayerId, Visible};
   FLayers.push_back(rec);
   FCurrentLayerId = rec.LayerId;
-  if (OnNewLayer) OnNewLayer(rec.LayerId, rec.LayerName, rec.Visible);
+  Fire(OnNewLayer, &TMyCAD::newLayer, rec.LayerId, rec.LayerName, rec.Visible);
   ++FNextLayerId;
   return rec.LayerId;
 }
@@ -94,6 +94,7 @@ bool TMyCAD::IsVisibleLayerByID(int32_t Id) const {
 }
 
 bool TMyCAD::DeleteLayerByID(int32_t Id) {
+  TNotifyBatch batch(this);
   RemoveAllWorkingShapes();
   SetCurrentShape(nullptr);
   auto layer = std::find_if(FLayers.begin(), FLayers.end(), [Id](const LayerRec& l) { return l.LayerId == Id; });
@@ -110,7 +111,7 @@ bool TMyCAD::DeleteLayerByID(int32_t Id) {
     layer = std::find_if(FLayers.begin(), FLayers.end(), [Id](const LayerRec& l) { return l.LayerId == Id; });
     const LayerRec removed = *layer;
     FLayers.erase(layer);
-    if (OnDeleteLayer) OnDeleteLayer(removed.LayerId, removed.LayerName, removed.Visible);
+    Fire(OnDeleteLayer, &TMyCAD::deleteLayer, removed.LayerId, removed.LayerName, removed.Visible);
     FCurrentLayerId = FLayers.empty() ? -1 : FLayers.front().LayerId;
   }
   Repaint();

@@ -94,15 +94,16 @@ int32_t TMyCAD::AddUserDefineShapefromLib(TLibManager* Lib, const QString& Name,
     if (r != copy->GetRelations()) copy->SetRelations(r);
   }
 
-  FModified = true;
+  SetModified(true);
   // Recorded and selected before the host hears of it, so a handler that deletes the combine
   // leaves nothing here pointing at it.
   const int32_t id = combine->ShapeId;
+  TNotifyBatch batch(this);
   PushtoUndoRedoShapeList(TArrMyShape{combine}, QStringLiteral("ACT_ADD"));
   ClearWorkingList();
   AddWorkingShapes(combine);
   TMyShape* announced = combine;
-  if (OnShapeAdded) OnShapeAdded(announced, GetShapesCount());
+  Fire(OnShapeAdded, &TMyCAD::shapeAdded, announced, GetShapesCount());
   SetCurrentShape(nullptr);
   RepaintChanged();
   return id;

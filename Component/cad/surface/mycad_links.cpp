@@ -270,6 +270,7 @@ void TMyCAD::RerouteConnectorsOf(TMyShape* S) {
 int32_t TMyCAD::CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape* B, int32_t J) {
   if (!ValidLinkPoint(A, I) || !ValidLinkPoint(B, J) || !IsValidComponentName(Name)) return -1;
   if (GetShapeNoInMyShapes(A) < 0 || GetShapeNoInMyShapes(B) < 0) return -1;
+  TNotifyBatch batch(this);
   auto* line = new TMyLinkLine(this);
   const TMyPoint from = A->GetLinkPointInZoom(I), to = B->GetLinkPointInZoom(J);
   if (!RoutePath(nullptr, line, A, from, B, to)) {
@@ -288,9 +289,9 @@ int32_t TMyCAD::CreateLink(const QString& Name, TMyShape* A, int32_t I, TMyShape
   AddLinklineShape(A, line->ShapeNo);
   AddLinklineShape(B, line->ShapeNo);
   TMyShape* announced = line;
-  if (OnShapeAdded) OnShapeAdded(announced, GetShapesCount());
+  Fire(OnShapeAdded, &TMyCAD::shapeAdded, announced, GetShapesCount());
   PushtoUndoRedoShapeList(TArrMyShape{line}, QStringLiteral("ACT_ADD"));
-  FModified = true;
+  SetModified(true);
   ClearWorkingList();
   AddWorkingShapes(line);
   SetCurrentShape(nullptr);
@@ -401,7 +402,7 @@ bool TMyCAD::BreakLine(TMyLinkLine* NewLine, const TMyPoint& P, TMyLinkLine* Old
   AddLinklineShape(joint, NewLine->ShapeNo);
   PushtoUndoRedoShapeList(TArrMyShape{NewLine}, QStringLiteral("ACT_ADD"));
   EndUndoGroup();
-  FModified = true;
+  SetModified(true);
   RepaintChanged();
   return true;
 }
@@ -418,7 +419,7 @@ bool TMyCAD::BreakLineByAPoint(const TMyPoint& P, TMyLinkLine* OldLine, int32_t 
   AddLinklineShape(LinkPt, tail->ShapeNo);
   OldLine->CreateDestLink(LinkPt->ShapeNo, 0);
   AddLinklineShape(LinkPt, OldLine->ShapeNo);
-  FModified = true;
+  SetModified(true);
   RepaintChanged();
   return true;
 }

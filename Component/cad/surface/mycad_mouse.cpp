@@ -46,7 +46,7 @@ void TMyCAD::mousePressEvent(QMouseEvent* Event) {
 
 void TMyCAD::mouseDoubleClickEvent(QMouseEvent* Event) {
   // The second press of a double click arrives here; it is a press like any other, marked double.
-  if (OnDblClick) OnDblClick(this);
+  FireFromSender(OnDblClick, &TMyCAD::dblClick);
   const QPoint p = Event->position().toPoint();
   MouseDown(ButtonOf(Event->button()), ShiftOf(Event) | ssDouble, p.x(), p.y());
 }
@@ -60,18 +60,18 @@ void TMyCAD::mouseReleaseEvent(QMouseEvent* Event) {
   const QPoint p = Event->position().toPoint();
   const TMouseButton button = ButtonOf(Event->button());
   MouseUp(button, ShiftOf(Event), p.x(), p.y());
-  if (button == TMouseButton::mbLeft && rect().contains(p) && OnClick) OnClick(this);
+  if (button == TMouseButton::mbLeft && rect().contains(p)) FireFromSender(OnClick, &TMyCAD::click);
 }
 
 void TMyCAD::enterEvent(QEnterEvent*) { CMMouseEnter(); }
 void TMyCAD::leaveEvent(QEvent*) { CMMouseLeave(); }
 
 void TMyCAD::CMMouseEnter() {
-  if (OnMouseEnter) OnMouseEnter(this);
+  FireFromSender(OnMouseEnter, &TMyCAD::mouseEnter);
 }
 
 void TMyCAD::CMMouseLeave() {
-  if (OnMouseLeave) OnMouseLeave(this);
+  FireFromSender(OnMouseLeave, &TMyCAD::mouseLeave);
 }
 
 // ---- Canvas modes, cursor, hints ----
@@ -95,8 +95,8 @@ void TMyCAD::ReleaseCursorClipArea() {
 }
 
 void TMyCAD::ShowHintEnterLeaveShape(TMyShape* Shape, bool Entered, const TPoint&) {
-  if (Entered && Shape != FHoverShape && OnMouseEnterShape) OnMouseEnterShape(Shape);
-  if (FHoverShape && Shape != FHoverShape && OnMouseLeaveShape) OnMouseLeaveShape(FHoverShape);
+  if (Entered && Shape != FHoverShape) Fire(OnMouseEnterShape, &TMyCAD::mouseEnterShape, Shape);
+  if (FHoverShape && Shape != FHoverShape) Fire(OnMouseLeaveShape, &TMyCAD::mouseLeaveShape, FHoverShape);
   FHoverShape = Shape;
   if (Shape && FShowHint && Shape->Caption() != toolTip()) {
     setToolTip(Shape->Caption());
@@ -136,7 +136,8 @@ TMyShape* TMyCAD::TopmostShapeAt(const TPoint& P) {
 // ---- Press ----
 
 void TMyCAD::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+  TNotifyBatch batch(this);
+  FireFromSender(OnMouseDown, &TMyCAD::mouseDown, Button, Shift, X, Y);
   if (FAction == TActionTools::dtClose || Button != TMouseButton::mbLeft) return;
   FCurrentPoint = FStartPoint = TPoint{X, Y};
   FMouseIsDown = true;
@@ -236,14 +237,14 @@ void TMyCAD::SelectionPress(TShiftState Shift) {
   TMyShape* last = FWorkingShapes.empty() ? nullptr : FWorkingShapes.front();
   ClearWorkingList();
   AddWorkingShapes(found);
-  if (OnShapeSelected) OnShapeSelected(last, found);
+  Fire(OnShapeSelected, &TMyCAD::shapeSelected, last, found);
   FAction = TActionTools::dtDragging;
 }
 
 // ---- Move ----
 
 void TMyCAD::MouseMove(TShiftState Shift, int X, int Y) {
-  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+  FireFromSender(OnMouseMove, &TMyCAD::mouseMove, Shift, X, Y);
   if (FAction == TActionTools::dtClose) return;
   TCursor cursorId = crDefault;
   // A plain hover draws nothing: the canvas (and with it the buffer) is only fetched to draw.
@@ -312,7 +313,7 @@ void TMyCAD::MouseMove(TShiftState Shift, int X, int Y) {
       }
       SetDragResizeRotateShapeMode(c);
       for (TMyShape* w : FWorkingShapes) {
-        if (OnShapeMouseDragging) OnShapeMouseDragging(w, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
+        Fire(OnShapeMouseDragging, &TMyCAD::shapeMouseDragging, w, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
         DraggingforShapes(c, w, FStartPoint, old);
         FCurrentPoint = TPoint{X, Y};
         GetMousePointbyDragMode(FStartPoint, FCurrentPoint);
@@ -329,16 +330,16 @@ void TMyCAD::MouseMove(TShiftState Shift, int X, int Y) {
       FCurrentPoint = TPoint{x, y};
       ResizeMakeSquareorHV(Shift, FCurrentShape, FStartPoint, FCurrentPoint);
       FCurrentShape->Sizing(c, FStartPoint, FCurrentPoint);
-      if (OnShapeMouseResizing)
-        OnShapeMouseResizing(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
+      Fire(OnShapeMouseResizing, &TMyCAD::shapeMouseResizing, FCurrentShape, GetPointByMode(FStartPoint),
+           GetPointByMode(FCurrentPoint));
       UpdateLabelValue(FCurrentShape->GetLengthByUnit(FStartPoint, FCurrentPoint));
       break;
     }
     case TActionTools::dtRotating: {
       if (!FCurrentShape) break;
       SetDragResizeRotateShapeMode(c);
-      if (OnShapeMouseRotating)
-        OnShapeMouseRotating(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
+      Fire(OnShapeMouseRotating, &TMyCAD::shapeMouseRotating, FCurrentShape, GetPointByMode(FStartPoint),
+           GetPointByMode(FCurrentPoint));
       const TMyPoint center = GetRootParentShape(FCurrentShape)->GetCenterPointInZoom();
       const long double a1 = FCurrentShape->GetRotatedAngle(PtToMyPt(FStartPoint), PtToMyPt(FCurrentPoint), center);
       RotatingforShapes(c, FCurrentShape, center, a1);
@@ -362,8 +363,9 @@ TMyPoint TMyCAD::ZoomedTextMark() const {
 // ---- Release ----
 
 void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TNotifyBatch batch(this);
   if (!FMouseIsDown || Button != TMouseButton::mbLeft) {
-    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+    FireFromSender(OnMouseUp, &TMyCAD::mouseUp, Button, Shift, X, Y);
     return;
   }
   FCurrentPoint = TPoint{X, Y};
@@ -374,7 +376,7 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       SetCurrentShape(child);
       ClearWorkingList();
       AddWorkingShapes(child);
-      if (OnChildShapeSelected) OnChildShapeSelected(child);
+      Fire(OnChildShapeSelected, &TMyCAD::childShapeSelected, child);
       FMouseIsDown = false;
       ReleaseCursorClipArea();
       FAction = TActionTools::dtSelecting;
@@ -403,7 +405,7 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       FinishDrawing(Button, Shift);
       break;
     case TActionTools::dtResizing: {
-      FModified = true;
+      SetModified(true);
       if (!FCurrentShape) break;
       int x = FCurrentPoint.X, y = FCurrentPoint.Y;
       SnapXY(x, y);
@@ -415,12 +417,12 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       ChangeLinkShapes(FCurrentShape);
       FAction = FReturnAction;
       RepaintChanged();
-      if (OnShapeMouseResized)
-        OnShapeMouseResized(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
+      Fire(OnShapeMouseResized, &TMyCAD::shapeMouseResized, FCurrentShape, GetPointByMode(FStartPoint),
+           GetPointByMode(FCurrentPoint));
       break;
     }
     case TActionTools::dtDraggingTextoutPoint:
-      FModified = true;
+      SetModified(true);
       if (FCurrentShape) {
         FCurrentShape->TextPoint = TMyPoint{static_cast<float>(FCurrentPoint.X / FZoom),
                                             static_cast<float>(FCurrentPoint.Y / FZoom)};
@@ -430,7 +432,7 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       RepaintChanged();
       break;
     case TActionTools::dtDragging: {
-      FModified = true;
+      SetModified(true);
       GetMousePointbyDragMode(FStartPoint, FCurrentPoint);
       int dx = FCurrentPoint.X - FStartPoint.X, dy = FCurrentPoint.Y - FStartPoint.Y;
       if (dx != 0 || dy != 0) {
@@ -451,12 +453,12 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       }
       FAction = FReturnAction;
       RepaintChanged();
-      if (OnShapeMouseDragged)
-        OnShapeMouseDragged(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
+      Fire(OnShapeMouseDragged, &TMyCAD::shapeMouseDragged, FCurrentShape, GetPointByMode(FStartPoint),
+           GetPointByMode(FCurrentPoint));
       break;
     }
     case TActionTools::dtRotating: {
-      FModified = true;
+      SetModified(true);
       if (!FCurrentShape) break;
       PushtoUndoRedoShapeList(TArrMyShape{FCurrentShape}, QStringLiteral("ACT_CHANGE"));
       const TMyPoint center = GetRootParentShape(FCurrentShape)->GetCenterPoint();
@@ -466,8 +468,8 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       ChangeLinkShapes(FCurrentShape);
       FAction = FReturnAction;
       RepaintChanged();
-      if (OnShapeMouseRotated)
-        OnShapeMouseRotated(FCurrentShape, GetPointByMode(FStartPoint), GetPointByMode(FCurrentPoint));
+      Fire(OnShapeMouseRotated, &TMyCAD::shapeMouseRotated, FCurrentShape, GetPointByMode(FStartPoint),
+           GetPointByMode(FCurrentPoint));
       break;
     }
     default:
@@ -476,11 +478,11 @@ void TMyCAD::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
   FMouseIsDown = false;
   ReleaseCursorClipArea();
-  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+  FireFromSender(OnMouseUp, &TMyCAD::mouseUp, Button, Shift, X, Y);
 }
 
 void TMyCAD::FinishDrawing(TMouseButton Button, TShiftState Shift) {
-  FModified = true;
+  SetModified(true);
   int x = FCurrentPoint.X, y = FCurrentPoint.Y;
   SnapXY(x, y);
   FCurrentPoint = TPoint{x, y};
@@ -507,10 +509,10 @@ void TMyCAD::FinishDrawing(TMouseButton Button, TShiftState Shift) {
   s->Drawed(FStartPoint, FCurrentPoint);
   EndUndoGroup();
   TMyShape* announced = s;
-  if (OnShapeAdded) OnShapeAdded(announced, GetShapesCount());
+  Fire(OnShapeAdded, &TMyCAD::shapeAdded, announced, GetShapesCount());
   SetCurrentShape(nullptr);
   if (FReturnToSelecting) {
-    if (OnActionToolToSelecting) OnActionToolToSelecting();
+    Fire(OnActionToolToSelecting, &TMyCAD::actionToolToSelecting);
     FAction = FReturnAction;
     FShapeTool = TDrawTool::SpSelecting;
   }

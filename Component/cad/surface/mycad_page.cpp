@@ -37,7 +37,11 @@ void TMyCAD::ApplyPageSizeToControl(bool SetWidthToo, bool SetHeightToo) {
 void TMyCAD::ResizeControl(int W, int H) {
   FOwnSize = QSize(std::max(0, W), std::max(0, H));
   resize(FOwnSize);
+  // Layouts and scroll areas ask the size hint again.
+  updateGeometry();
 }
+
+QSize TMyCAD::sizeHint() const { return ControlSizeAt(FZoom > 0 ? FZoom : 1.0); }
 
 long double TMyCAD::UnzoomedWidth() const {
   return FExactWidth >= 0 ? FExactWidth : static_cast<long double>(Width()) / FZoom;
@@ -66,6 +70,7 @@ void TMyCAD::ApplyUnzoomedSize() {
   ApplyPageSizeToControl(true, true);
   PageFollowsControl();
   FBusy = wasBusy;
+  NotifyStateChanges();
 }
 
 void TMyCAD::SetWidth(int W) {
@@ -86,6 +91,7 @@ void TMyCAD::Resize() {
   FExactWidth = static_cast<long double>(Width()) / FZoom;
   FExactHeight = static_cast<long double>(Height()) / FZoom;
   PageFollowsControl();
+  NotifyStateChanges();
 }
 
 void TMyCAD::PageFollowsControl() {
@@ -111,6 +117,7 @@ void TMyCAD::SetPageStyle(TPageStyle Value) {
   FExactWidth = FExactHeight = -1;
   ApplyPageSizeToControl(true, true);
   FBusy = wasBusy;
+  NotifyStateChanges();
 }
 
 void TMyCAD::SetPageOrientation(TPrinterOrientation Value) {
@@ -127,6 +134,7 @@ void TMyCAD::SetPageWidth(uint32_t Value) {
   ApplyPageSizeToControl(true, false);
   FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
   FBusy = wasBusy;
+  NotifyStateChanges();
 }
 
 void TMyCAD::SetPageHeight(uint32_t Value) {
@@ -137,6 +145,7 @@ void TMyCAD::SetPageHeight(uint32_t Value) {
   ApplyPageSizeToControl(false, true);
   FPageStyle = GetPageStyleByWH(FPageWidth, FPageHeight);
   FBusy = wasBusy;
+  NotifyStateChanges();
 }
 
 TPageStyle TMyCAD::GetPageStyleByWH(uint32_t W, uint32_t H) const {

@@ -135,7 +135,7 @@ void TMyCAD::DrawPicture(const QRect& Area, bool Clean) {
   DrawAll(TRect{0, 0, Width(), Height()});
   SelectAllWorkingShapes();
   if (Clean) FDirty = false;
-  if (OnPaint) OnPaint(this);
+  FireFromSender(OnPaint, &TMyCAD::paint);
   if (part) FCanvas->ClearClipRect();
 }
 

@@ -338,16 +338,39 @@ void TMyCAD::SizeShape(TMyShape* Shape, int32_t HotIndex, const TMyPoint& P) {
 void TMyCAD::Move(TMyShape* Shape, float dx, float dy) {
   if (!Shape) return;
   DropRedo();
-  if (OnShapeCodeDragging) OnShapeCodeDragging(Shape, dx, dy);
+  MoveInZoom(Shape, dx, dy);
+  RepaintChanged();
+}
+
+void TMyCAD::MoveInZoom(TMyShape* Shape, double dx, double dy) {
+  Fire(OnShapeCodeDragging, &TMyCAD::shapeCodeDragging, Shape, static_cast<float>(dx), static_cast<float>(dy));
   DragChangeValueDxDyforShapes(Shape, dx, dy);
   ChangeLinkShapes(Shape);
+}
+
+bool TMyCAD::MoveByUnits(const TArrMyShape& Shapes, double dx, double dy) {
+  // One unit in drawing coordinates, by the conversion the length labels use (at zoom 1).
+  const long double unit = LengthInUnit(1, FTheUNIT, FRatio);
+  if (!std::isfinite(dx) || !std::isfinite(dy) || !(unit > 0) || !std::isfinite(static_cast<double>(unit)))
+    return false;
+  TArrMyShape shapes;
+  for (TMyShape* s : Shapes.empty() ? FWorkingShapes : Shapes)
+    if (GetShapeNoInMyShapes(s) >= 0 && std::find(shapes.begin(), shapes.end(), s) == shapes.end()) shapes.push_back(s);
+  if (shapes.empty()) return false;
+  TNotifyBatch batch(this);
+  PushtoUndoRedoShapeList(shapes, QStringLiteral("ACT_CHANGE"));
+  DropRedo();
+  const double px = static_cast<double>(dx / unit * FZoom), py = static_cast<double>(dy / unit * FZoom);
+  for (TMyShape* s : shapes) MoveInZoom(s, px, py);
+  SetModified(true);
   RepaintChanged();
+  return true;
 }
 
 void TMyCAD::Rotate(TMyShape* Shape, float Angle) {
   if (!Shape) return;
   DropRedo();
-  if (OnShapeCodeRotating) OnShapeCodeRotating(Shape, Angle);
+  Fire(OnShapeCodeRotating, &TMyCAD::shapeCodeRotating, Shape, Angle);
   Shape->SetAngle(Angle);  // turns the whole group and re-routes its connectors
   RepaintChanged();
 }

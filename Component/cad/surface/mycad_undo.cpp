@@ -125,12 +125,14 @@ void TMyCAD::PushtoUndoRedoShapeList(const TArrMyShape& Shapes, const QString& A
   } else if (Shapes[0]) {
     AppendSavedShape(step, Shapes[0], Action);
   }
+  NotifyStateChanges();
 }
 
 void TMyCAD::ClearAllUndoStuff() {
   FUndoList.clear();
   FRedoList.clear();
   FUndoGroupOpen = false;
+  NotifyStateChanges();
 }
 
 void TMyCAD::SetUndoRedoSize(uint8_t Value) {
@@ -143,12 +145,15 @@ void TMyCAD::SetUndoRedoSize(uint8_t Value) {
   // A smaller list keeps its newest steps.
   while (UndoStepsCount() > Value) DropOldestUndoStep();
   while (static_cast<int32_t>(FRedoList.size()) > Value) FRedoList.erase(FRedoList.begin());
+  NotifyStateChanges();
 }
 
 // ---- Undoing ----
 
 void TMyCAD::PopFromUndoRedoShapeList() {
   if (FUndoRedoSize == 0 || FUndoList.empty()) return;
+  // Shapes go and come back as copies: hosts hear of one new list when the undo is done.
+  TNotifyBatch batch(this, TNotifyBatch::Replaced);
   FUndoGroupOpen = false;
   const int32_t step = FUndoList.back().Step;
   TRedoStepPtr redo = CaptureRedoStep(step);
@@ -211,7 +216,7 @@ void TMyCAD::PopFromUndoRedoShapeList() {
   FUndoList.erase(FUndoList.begin() + static_cast<std::ptrdiff_t>(first), FUndoList.end());
   FRedoList.push_back(std::move(redo));
   while (static_cast<int32_t>(FRedoList.size()) > FUndoRedoSize) FRedoList.erase(FRedoList.begin());
-  FModified = true;
+  SetModified(true);
   SetCurrentShape(nullptr);
   // The repaint is part of the undo: what it tidies (connector routes) must not end redo.
   if (processed) Repaint();
@@ -347,6 +352,7 @@ TMyCAD::TRedoStepPtr TMyCAD::CaptureRedoStep(int32_t Step) {
 
 void TMyCAD::Redo() {
   if (FUndoRedoSize == 0 || FRedoList.empty()) return;
+  TNotifyBatch batch(this, TNotifyBatch::Replaced);
   TRedoStepPtr redo = std::move(FRedoList.back());
   FRedoList.pop_back();
   FUndoing = true;
@@ -361,7 +367,7 @@ void TMyCAD::Redo() {
     r.Step = step;
     FUndoList.push_back(std::move(r));
   }
-  FModified = true;
+  SetModified(true);
   Repaint();
   FUndoing = false;
 }
