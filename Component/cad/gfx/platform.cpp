@@ -11,8 +11,15 @@ namespace cad {
 
 namespace {
 int gFixedPpi = 0;
-TMessageHandler gMessageHandler;
-TTerminateHandler gTerminateHandler;
+// Made on first use: loading the component sets up no objects.
+TMessageHandler& MessageHandlerSlot() {
+  static TMessageHandler h;
+  return h;
+}
+TTerminateHandler& TerminateHandlerSlot() {
+  static TTerminateHandler h;
+  return h;
+}
 
 int DefaultMessage(const TMessageRequest& r) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) &&
@@ -67,27 +74,27 @@ int ScreenPixelsPerInch() {
 void SetScreenPixelsPerInch(int ppi) { gFixedPpi = ppi > 0 ? ppi : 0; }
 
 TMessageHandler SetMessageHandler(TMessageHandler handler) {
-  TMessageHandler old = std::move(gMessageHandler);
-  gMessageHandler = std::move(handler);
+  TMessageHandler old = std::move(MessageHandlerSlot());
+  MessageHandlerSlot() = std::move(handler);
   return old;
 }
 
 int MessageDlg(const QString& text, TMsgDlgType type, int buttons) {
   const TMessageRequest r{text, type, buttons};
-  return gMessageHandler ? gMessageHandler(r) : DefaultMessage(r);
+  return MessageHandlerSlot() ? MessageHandlerSlot()(r) : DefaultMessage(r);
 }
 
 void ShowMessage(const QString& text) { MessageDlg(text, TMsgDlgType::mtCustom, mbOK); }
 
 TTerminateHandler SetTerminateHandler(TTerminateHandler handler) {
-  TTerminateHandler old = std::move(gTerminateHandler);
-  gTerminateHandler = std::move(handler);
+  TTerminateHandler old = std::move(TerminateHandlerSlot());
+  TerminateHandlerSlot() = std::move(handler);
   return old;
 }
 
 void ApplicationTerminate() {
-  if (gTerminateHandler) {
-    gTerminateHandler();
+  if (TerminateHandlerSlot()) {
+    TerminateHandlerSlot()();
     return;
   }
   if (QCoreApplication::instance()) QCoreApplication::quit();

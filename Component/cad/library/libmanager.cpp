@@ -21,7 +21,7 @@ namespace {
 constexpr int kClassTagSize = 16;
 // A preview larger than this is no preview; it would only cost memory.
 constexpr double kMaxPreviewSize = 4096;
-const QString kLinkPointClass = QStringLiteral("TMyLinkPoint");
+constexpr QLatin1String kLinkPointClass("TMyLinkPoint");
 
 bool StoresUserData(const QString& RecordVersion) {
   return RecordVersion == QLatin1String("ZK.8") || RecordVersion == QLatin1String("ZK.9") ||
@@ -121,7 +121,6 @@ void Scale(TMyShape* S, int32_t W, int32_t H) {
 
 }  // namespace
 
-const QString TLibManager::kNewestTag = QStringLiteral("VORNLIBX.a");
 
 TLibManager::TLibManager() : FCAD(std::make_unique<TMyCAD>()) {
   int64_t length = 0, position = 0;
@@ -228,14 +227,14 @@ void TLibManager::ReadLibTag(int64_t& Length, int64_t& Position, QString& Tag) {
 
 bool TLibManager::WriteLibTag(int64_t& Length, int64_t& Position) {
   const bool ok = WriteInto(FData, 0, Length, Position,
-                            [](TStream& S) { S.WriteBuffer(kNewestTag.toLatin1().constData(), kTagSize); });
+                            [](TStream& S) { S.WriteBuffer(kNewestTag.data(), kTagSize); });
   BufferChanged();
   FollowTag();
   return ok;
 }
 
 void TLibManager::ReplaceoldTagwithNewTag() {
-  FData = kNewestTag.toLatin1() + FData.mid(kTagSize);
+  FData = QByteArray(kNewestTag.data(), kNewestTag.size()) + FData.mid(kTagSize);
   BufferChanged();
   FollowTag();
 }
@@ -663,9 +662,9 @@ bool TLibManager::MoveCmbShapeBeforeByName(const QString& Name, const QString& B
 bool TLibManager::ConvertToNewest() {
   FollowTag();
   if (FData.size() < kTagSize) return true;
-  if (FData.left(kTagSize) == kNewestTag.toLatin1()) return true;
+  if (FData.left(kTagSize) == QByteArray(kNewestTag.data(), kNewestTag.size())) return true;
   const bool userData = StoresUserData(FCAD->DiskFileVersion());
-  QByteArray out = kNewestTag.toLatin1();
+  QByteArray out = QByteArray(kNewestTag.data(), kNewestTag.size());
   bool ok = true;
   int64_t end = kTagSize;
   for (const TEntry& e : Entries()) {

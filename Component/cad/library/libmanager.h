@@ -43,7 +43,7 @@ using TLibShapes = std::vector<std::unique_ptr<TMyShape>>;
 class TLibManager {
 public:
   // The tag every library is written with.
-  static const QString kNewestTag;
+  static constexpr QLatin1String kNewestTag{"VORNLIBX.a"};
   static constexpr int kTagSize = 10;
 
   // An empty library: the 10 bytes of the newest tag.

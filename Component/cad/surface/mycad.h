@@ -156,6 +156,70 @@ public:
   explicit TMyCAD(QWidget* Owner = nullptr);
   ~TMyCAD() override;
 
+  // ---- Setters under the names uic calls ----
+  // A form compiled by uic sets a property X through setX (with a lower-case "set"); these
+  // forward to the published setters.
+  void setArrowAngle(int Value) { SetArrowAngle(Value); }
+  void setArrowLength(int Value) { SetArrowLength(Value); }
+  void setArrowOffset(int Value) { SetArrowOffset(Value); }
+  void setArrowStyle(cad::TArrowStyle Value) { SetArrowStyle(Value); }
+  void setBkBitmap(const QPixmap& Value) { SetQtBkBitmap(Value); }
+  void setBkBitmapMode(cad::TBkBitmapMode Value) { SetBkBitmapMode(Value); }
+  void setBrush(const QBrush& Value) { SetQtBrush(Value); }
+  void setColorOfBackGround(int Value) { SetColorOfBackGround(Value); }
+  void setColorOfHot(int Value) { SetColorOfHot(Value); }
+  void setCrossLine(bool Value) { SetCrossLine(Value); }
+  void setDragMode(cad::TDragMode Value) { SetDragShapeMode(Value); }
+  // Forms set the drawing font through the widget font's setter; both follow it.
+  void setFont(const QFont& Value) {
+    QWidget::setFont(Value);
+    SetQtFont(Value);
+  }
+  void setGridColor(int Value) { SetGridColor(Value); }
+  void setGridHeight(int Value) { SetGridHeight(Value); }
+  void setGridPenSize(int Value) { SetGridPenSize(Value); }
+  void setGridShow(bool Value) { SetGridShow(Value); }
+  void setGridType(cad::TGridType Value) { SetGridType(Value); }
+  void setGridWidth(int Value) { SetGridWidth(Value); }
+  void setHotShow(bool Value) { SetHotShow(Value); }
+  void setHotSize(int Value) { SetHotSize(Value); }
+  void setLinkLineDrawStyle(cad::TLinkLineDrawStyle Value) { SetLinkLineDrawStyle(Value); }
+  void setModified(bool Value) { SetModified(Value); }
+  void setOperateAllLayer(bool Value) { SetOperateAllLayer(Value); }
+  void setPageFoot(const QString& Value) { SetPageFoot(Value); }
+  void setPageFootAlignment(cad::TAlignment Value) { SetPageFootAlignment(Value); }
+  void setPageFootFont(const QFont& Value) { SetQtPageFootFont(Value); }
+  void setPageFootToBottom(int Value) { SetPageFootToBottom(Value); }
+  void setPageHead(const QString& Value) { SetPageHead(Value); }
+  void setPageHeadAlignment(cad::TAlignment Value) { SetPageHeadAlignment(Value); }
+  void setPageHeadFont(const QFont& Value) { SetQtPageHeadFont(Value); }
+  void setPageHeadToTop(int Value) { SetPageHeadToTop(Value); }
+  void setPageHeight(uint Value) { SetPageHeight(Value); }
+  void setPageWidth(uint Value) { SetPageWidth(Value); }
+  void setPageOrientation(cad::TPrinterOrientation Value) { SetPageOrientation(Value); }
+  void setPageStyle(cad::TPageStyle Value) { SetPageStyle(Value); }
+  void setPen(const QPen& Value) { SetQtPen(Value); }
+  void setPrintABorder(bool Value) { SetPrintABorder(Value); }
+  void setPrintABordertoBottom(int Value) { SetPrintABordertoBottom(Value); }
+  void setPrintABordertoLeft(int Value) { SetPrintABordertoLeft(Value); }
+  void setPrintABordertoRight(int Value) { SetPrintABordertoRight(Value); }
+  void setPrintABordertoTop(int Value) { SetPrintABordertoTop(Value); }
+  void setPrintBackground(bool Value) { SetPrintBackground(Value); }
+  void setRatio(double Value) { SetRatio(Value); }
+  void setResizeEnable(bool Value) { SetResizeEnable(Value); }
+  void setReturnToSelecting(bool Value) { SetReturnToSelecting(Value); }
+  void setRotateEnable(bool Value) { SetRotateEnable(Value); }
+  void setShapeTool(cad::TDrawTool Value) { SetShapeTool(Value); }
+  void setShowHint(bool Value) { SetShowHint(Value); }
+  void setShowHotLink(bool Value) { SetShowHotLink(Value); }
+  void setSnap(bool Value) { SetSnap(Value); }
+  void setSnapPixels(int Value) { SetFSnapPixels(Value); }
+  void setSnapShape(bool Value) { SetSnapShape(Value); }
+  void setUndoRedoSize(int Value) { SetUndoRedoSize(Value); }
+  void setTheUNIT(cad::TUnits Value) { SetUnit(Value); }
+  void setXYMode(cad::TXYMode Value) { SetXYMode(Value); }
+  void setZoom(double Value) { SetZoom(Value); }
+
   // ---- Events ----
   // Each event is a callback, called only when set, and also a Qt signal of the same name
   // without "On", starting in lower case (OnShapeAdded: shapeAdded), with the same parameters

@@ -28,7 +28,7 @@ const char* CodeClassOf(TDrawTool Tool, size_t Count) {
   }
 }
 
-const QString kImageClass = QStringLiteral("TMyImage");
+constexpr QLatin1String kImageClass("TMyImage");
 
 // The one place where an image shape is given its picture and lays itself out from it: false
 // when the shape takes no picture.

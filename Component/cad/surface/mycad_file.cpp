@@ -26,9 +26,9 @@ namespace cad {
 
 namespace {
 
-const QString kProduct = QStringLiteral("Travemo Component");
-const QString kDescription = QStringLiteral("VORN for Kivendoria");
-const QString kBuildDate = QStringLiteral("20040831");
+constexpr QLatin1String kProduct("Travemo Component");
+constexpr QLatin1String kDescription("VORN for Kivendoria");
+constexpr QLatin1String kBuildDate("20040831");
 constexpr int kHeaderSize = 218;
 constexpr int kVersionOffset = 128;
 constexpr int kTagSize = 16;

@@ -21,15 +21,15 @@
 namespace cad {
 
 namespace {
-const QString kAdd = QStringLiteral("ACT_ADD");
-const QString kDelete = QStringLiteral("ACT_DELETE");
-const QString kChange = QStringLiteral("ACT_CHANGE");
-const QString kGroup = QStringLiteral("ACT_GROUP");
-const QString kUnGroup = QStringLiteral("ACT_UNGROUP");
-const QString kToFront = QStringLiteral("ACT_BRINGTOFRONT");
-const QString kToFrontByStep = QStringLiteral("ACT_BRINGTOFRONTBYSTEP");
-const QString kToBack = QStringLiteral("ACT_SENDTOBACK");
-const QString kToBackByStep = QStringLiteral("ACT_SENDTOBACKBYSTEP");
+constexpr QLatin1String kAdd("ACT_ADD");
+constexpr QLatin1String kDelete("ACT_DELETE");
+constexpr QLatin1String kChange("ACT_CHANGE");
+constexpr QLatin1String kGroup("ACT_GROUP");
+constexpr QLatin1String kUnGroup("ACT_UNGROUP");
+constexpr QLatin1String kToFront("ACT_BRINGTOFRONT");
+constexpr QLatin1String kToFrontByStep("ACT_BRINGTOFRONTBYSTEP");
+constexpr QLatin1String kToBack("ACT_SENDTOBACK");
+constexpr QLatin1String kToBackByStep("ACT_SENDTOBACKBYSTEP");
 }  // namespace
 
 struct TMyCAD::TRedoStep {
@@ -225,6 +225,8 @@ void TMyCAD::PopFromUndoRedoShapeList() {
 
 void TMyCAD::WithdrawLastStep() {
   if (!CanUndo()) return;
+  // Hosts hear of the end state once: nothing to redo.
+  TNotifyBatch batch(this, TNotifyBatch::Replaced);
   // Undoing puts the step at the end of the redo list.
   PopFromUndoRedoShapeList();
   if (!FRedoList.empty()) FRedoList.pop_back();
