@@ -148,20 +148,21 @@ private:
   void Open() {
     const QString name = QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("Drawings (*.vorn)"));
     if (name.isEmpty()) return;
-    FFileName = name;
     bool ok = false;
     try {
       ok = FCad->LoadFromFile(name);
     } catch (const std::exception&) {
+      // A missing file raises; the reason is kept all the same.
     }
-    if (!ok) QMessageBox::warning(this, QString(), QStringLiteral("%1 could not be loaded.").arg(name));
+    if (ok) FFileName = name;
+    else QMessageBox::warning(this, QString(), QStringLiteral("%1 could not be loaded: %2.").arg(name, FCad->LastFileError()));
   }
 
   void SaveAs() {
     const QString name = QFileDialog::getSaveFileName(this, QString(), QString(), QStringLiteral("Drawings (*.vorn)"));
     if (name.isEmpty()) return;
     if (FCad->SaveToFile(name)) FFileName = name;
-    else QMessageBox::warning(this, QString(), QStringLiteral("%1 could not be saved.").arg(name));
+    else QMessageBox::warning(this, QString(), QStringLiteral("%1 could not be saved: %2.").arg(name, FCad->LastFileError()));
   }
 
   void RenderPng() {
