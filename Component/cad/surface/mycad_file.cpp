@@ -138,19 +138,33 @@ int32_t RepairShapeIds(const std::vector<TMyShape*>& Shapes) {
 
 // ---- Reading ----
 
+namespace {
+// Where a reader is in a drawing stream; put in words only when a read fails, so that
+// following it costs nothing per shape.
+struct TReadPlace {
+  const char* Part = "the header";
+  int32_t Shape = 0, Count = 0;
+  QString Tag;
+  QString Text() const {
+    if (Shape == 0) return QLatin1String(Part);
+    return QStringLiteral("shape %1 of %2 (\"%3\")").arg(Shape).arg(Count).arg(Tag);
+  }
+};
+}  // namespace
+
 // Reads a whole drawing stream into D. Shapes are made for this surface (they read their
 // records by its disk file version, which holds the stream's version meanwhile) but do not
 // join it. Throws on anything the stream cannot vouch for, with Where naming the part it was
 // reading.
-static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString& Where) {
-  Where = QStringLiteral("the header");
+static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D, TReadPlace& Where) {
+  Where = TReadPlace();
   Stream.SetPosition(0);
   QByteArray header(kHeaderSize, '\0');
   Stream.ReadBuffer(header.data(), kHeaderSize);
   D.Version = TrimControls(DecodeStreamText(header.mid(kVersionOffset, kTagSize)));
   Cad->SetDiskFileVersion(D.Version);
 
-  Where = QStringLiteral("the drawing's settings");
+  Where.Part = "the drawing's settings";
   D.Background = Stream.ReadLE<int32_t>();
   D.Width = Stream.ReadLE<int32_t>();
   D.Height = Stream.ReadLE<int32_t>();
@@ -165,7 +179,7 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString& Wher
   D.BkMode = EnumFromStored(static_cast<uint8_t>(Stream.ReadLE<int32_t>() & 0xFF), TBkBitmapMode::LeftTop, TBkBitmapMode::Center);
   D.Ratio = Stream.ReadDouble();
 
-  Where = QStringLiteral("the layer table");
+  Where.Part = "the layer table";
   const int32_t layers = Stream.ReadLE<int32_t>();
   if (layers < 0 || layers > 255 || layers * kMinLayerRecord > Stream.Remaining()) throw EReadError("Invalid layer count");
   D.Layers.reserve(static_cast<size_t>(layers));
@@ -179,14 +193,15 @@ static void ReadDrawing(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString& Wher
   }
   D.CurrentLayerId = Stream.ReadLE<int32_t>();
 
-  Where = QStringLiteral("the shape count");
+  Where.Part = "the shape count";
   const int32_t count = Stream.ReadLE<int32_t>();
   if (count < 0 || static_cast<int64_t>(count) * kTagSize > Stream.Remaining()) throw EReadError("Invalid shape count");
   D.Shapes.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
-    Where = QStringLiteral("shape %1 of %2").arg(i + 1).arg(count);
+    Where.Shape = i + 1;
+    Where.Count = count;
     const QString tag = TrimControls(ReadStrBuffer(Stream, kTagSize));
-    Where += QStringLiteral(" (\"%1\")").arg(tag);
+    Where.Tag = tag;
     std::unique_ptr<TMyShape> s(TMyCAD::CreateShapeByName(tag, Cad));
     if (!s) throw EReadError(QStringLiteral("Unknown shape class \"%1\"").arg(tag).toStdString());
     s->LoadFromStream(Stream);
@@ -216,10 +231,10 @@ static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString
   const QString version = Cad->DiskFileVersion();
   const bool loading = Cad->Loading();
   Cad->SetLoading(true);
-  QString where;
+  TReadPlace place;
   bool ok = false;
   try {
-    ReadDrawing(Cad, Stream, D, where);
+    ReadDrawing(Cad, Stream, D, place);
     ok = true;
   } catch (const std::exception& e) {
     D.Shapes.clear();
@@ -233,12 +248,12 @@ static bool ReadDrawingSafely(TMyCAD* Cad, TStream& Stream, TDrawing& D, QString
       Why = QStringLiteral("it was written by a newer version (drawing generation \"%1\"; this version reads up to \"%2\")")
                 .arg(D.Version, Cad->Version());
     else if (at >= size)
-      Why = QStringLiteral("it ends early (after %1 bytes, in %2)").arg(size).arg(where);
+      Why = QStringLiteral("it ends early (after %1 bytes, in %2)").arg(size).arg(place.Text());
     else
-      Why = QStringLiteral("it is damaged at byte %1, in %2: %3").arg(at).arg(where, QString::fromLocal8Bit(e.what()));
+      Why = QStringLiteral("it is damaged at byte %1, in %2: %3").arg(at).arg(place.Text(), QString::fromLocal8Bit(e.what()));
   } catch (...) {
     D.Shapes.clear();
-    Why = QStringLiteral("it is damaged, in %1").arg(where);
+    Why = QStringLiteral("it is damaged, in %1").arg(place.Text());
   }
   Cad->SetLoading(loading);
   if (!ok) Cad->SetDiskFileVersion(version);
