@@ -3,6 +3,7 @@
 // the package has no work to do in the component: it keeps no registry of classes (shapes are
 // made from their class names by the surface's own table) and reads no settings.
 #include "travemocomponentk3.h"
+#include "tmycad.h"
 
 #include <cad/surface/mycad.h>
 
@@ -49,11 +50,11 @@ void Finalize() {
 void PackageLoad() __attribute__((alias("Initialize")));
 void PackageUnload() __attribute__((alias("Finalize")));
 
-QWidget* TravemoCreateSurface(QWidget* parent) { return new cad::TMyCAD(parent); }
+QWidget* TravemoCreateSurface(QWidget* parent) { return new TMyCAD(parent); }
 
 void Register(TravemoRegisterProc Proc, void* Context) {
   if (!Proc) return;
-  static constexpr TravemoComponentRegistration Surface = {"TMyCAD", "cad::TMyCAD", "Quillard", TravemoCreateSurface};
+  static constexpr TravemoComponentRegistration Surface = {"TMyCAD", "TMyCAD", "Quillard", TravemoCreateSurface};
   Proc(&Surface, Context);
 }
 

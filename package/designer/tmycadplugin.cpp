@@ -38,7 +38,7 @@ TMyCADDesignerWidget::TMyCADDesignerWidget(const TravemoComponentRegistration& R
 // the designer matches the widgets it creates and code generated from a form compiles.
 QString TMyCADDesignerWidget::name() const { return FName; }
 QString TMyCADDesignerWidget::group() const { return FGroup; }
-QString TMyCADDesignerWidget::includeFile() const { return QStringLiteral("cad/cad.h"); }
+QString TMyCADDesignerWidget::includeFile() const { return QStringLiteral("tmycad.h"); }
 QIcon TMyCADDesignerWidget::icon() const { return DrawIcon(); }
 
 QString TMyCADDesignerWidget::toolTip() const { return QStringLiteral("Drawing surface"); }

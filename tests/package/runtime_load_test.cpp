@@ -94,7 +94,7 @@ TEST_F(RuntimeLoad, EntryPointsDescribeOnePackageWithOneComponent) {
         EXPECT_STREQ(w->metaObject()->className(), R->QualifiedClassName);
       },
       &registered);
-  EXPECT_EQ(registered, std::vector<std::string>{"TMyCAD|cad::TMyCAD|Quillard"});
+  EXPECT_EQ(registered, std::vector<std::string>{"TMyCAD|TMyCAD|Quillard"});
 }
 
 TEST_F(RuntimeLoad, SurfaceDrawsSavesAndLoadsThroughTheLibrary) {
@@ -112,7 +112,8 @@ TEST_F(RuntimeLoad, SurfaceDrawsSavesAndLoadsThroughTheLibrary) {
   const std::vector<std::string> drawn = {"TMyRectangle", "TMyEllipse"};
   {
     std::unique_ptr<QWidget> w(create(nullptr));
-    ASSERT_STREQ(w->metaObject()->className(), "cad::TMyCAD");
+    ASSERT_STREQ(w->metaObject()->className(), "TMyCAD");
+    ASSERT_TRUE(w->inherits("cad::TMyCAD"));
     w->resize(400, 300);
     w->show();
     // Tools are chosen through the property system, as a form would set them.

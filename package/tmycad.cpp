@@ -1,0 +1,3 @@
+#include "tmycad.h"
+
+TMyCAD::TMyCAD(QWidget* Owner) : cad::TMyCAD(Owner) {}
