@@ -238,13 +238,18 @@ void TCanvas::StrokePoints(QPainter* P, const QPoint* Points, size_t Count, Draw
 
 template <typename Paint>
 void TCanvas::FillAndStroke(QPainter* P, Paint&& D) {
+  FillAndStroke(P, D, [&] { Stroke(P, D); });
+}
+
+template <typename Paint, typename Outline>
+void TCanvas::FillAndStroke(QPainter* P, Paint&& D, Outline&& S) {
   const bool fill = P->brush().style() != Qt::NoBrush, stroke = P->pen().style() != Qt::NoPen;
   if (!FFine || FStrokeShift == 0 || !stroke) {
     D();
     return;
   }
   if (!fill) {
-    Stroke(P, D);
+    S();
     return;
   }
   // The inside is filled where it lies, the outline drawn shifted as a line is.
@@ -254,7 +259,7 @@ void TCanvas::FillAndStroke(QPainter* P, Paint&& D) {
   P->setPen(pen);
   const QBrush brush = P->brush();
   P->setBrush(Qt::NoBrush);
-  Stroke(P, D);
+  S();
   P->setBrush(brush);
 }
 
@@ -364,21 +369,9 @@ void TCanvas::Polygon(const TPoint* Points, size_t Count) {
     }
     const QPoint* pts = ToScratch(Points, Count);
     const int n = static_cast<int>(Count);
-    if (!FFine || FStrokeShift == 0 || p->pen().style() == Qt::NoPen) {
-      p->drawPolygon(pts, n, Qt::OddEvenFill);
-    } else {
-      // The inside is filled where it lies, the outline drawn shifted as a line is.
-      const QPen pen = p->pen();
-      const QBrush brush = p->brush();
-      if (brush.style() != Qt::NoBrush) {
-        p->setPen(Qt::NoPen);
-        p->drawPolygon(pts, n, Qt::OddEvenFill);
-        p->setPen(pen);
-        p->setBrush(Qt::NoBrush);
-      }
-      StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); });
-      p->setBrush(brush);
-    }
+    FillAndStroke(
+        p, [&] { p->drawPolygon(pts, n, Qt::OddEvenFill); },
+        [&] { StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); }); });
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }

@@ -187,6 +187,9 @@ private:
   // is and only the outline moves.
   template <typename Paint>
   void FillAndStroke(QPainter* P, Paint&& D);
+  // The same with the outline drawn by S (with the brush taken away) where it is drawn apart.
+  template <typename Paint, typename Outline>
+  void FillAndStroke(QPainter* P, Paint&& D, Outline&& S);
   // Stroke for a primitive drawn through points (D draws the points it is given, integer or
   // not): on a finer device the points move instead of the painter's world, which the painter
   // would set up afresh for every pass.
