@@ -110,6 +110,79 @@ TEST(Canvas, BoxesCoverTheirEdgesAndInsides) {
   EXPECT_EQ(fine, doubled);
 }
 
+// On a device with a whole number R of pixels per pixel, a solid one-pixel line is the device
+// line between its ends' device points, one pixel per step along the longer axis (the other
+// coordinate rounded half up), each pixel an R x R block; a figure's outline is its sides'
+// lines. The expected picture is set block by block from that rule in floating point, for
+// lines, polylines and outlines, many off the image, with and without a clip.
+TEST(Canvas, OnePixelLinesOnFinerDevicesAreBlocksAlongTheDeviceLine) {
+  std::mt19937 rng(4242);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (const int r : {2, 3}) {
+    QImage drawn(160 * r, 120 * r, QImage::Format_RGB32), expected = drawn.copy();
+    drawn.setDevicePixelRatio(r);
+    drawn.fill(Qt::white);
+    expected.fill(Qt::white);
+    const QPoint origin(-20, -10);
+    TCanvas c(&drawn, origin);
+    c.Brush()->SetStyle(TBrushStyle::bsClear);
+    QRect clip = expected.rect();
+    auto block = [&](qint64 U, qint64 V, QRgb Color) {
+      for (qint64 y = V; y < V + r; ++y)
+        for (qint64 x = U; x < U + r; ++x)
+          if (clip.contains(static_cast<int>(x), static_cast<int>(y))) expected.setPixel(static_cast<int>(x), static_cast<int>(y), Color);
+    };
+    auto line = [&](TPoint A, TPoint B, QRgb Color) {
+      if (A == B) return;
+      double u0 = (A.X - origin.x()) * r, v0 = (A.Y - origin.y()) * r, u1 = (B.X - origin.x()) * r, v1 = (B.Y - origin.y()) * r;
+      const bool across = std::abs(u1 - u0) >= std::abs(v1 - v0);
+      if (!across) std::swap(u0, v0), std::swap(u1, v1);
+      if (u1 < u0) std::swap(u0, u1), std::swap(v0, v1);
+      for (double u = u0; u <= u1; ++u) {
+        const double v = std::floor(v0 + (u - u0) * (v1 - v0) / (u1 - u0) + 0.5);
+        if (across) block(static_cast<qint64>(u), static_cast<qint64>(v), Color);
+        else block(static_cast<qint64>(v), static_cast<qint64>(u), Color);
+      }
+    };
+    for (int i = 0; i < 400; ++i) {
+      if (i == 200) {
+        // A clip from here on: nothing lands outside it, and lines crossing it keep their pixels.
+        c.SetClipRect(TRect{10, 5, 90, 70});
+        clip = QRect((10 - origin.x()) * r, (5 - origin.y()) * r, 80 * r, 65 * r);
+      }
+      const TColor color = static_cast<TColor>(pick(0, 0xFFFFFF));
+      c.Pen()->SetColor(color);
+      const QRgb rgb = ToQColor(color).rgb();
+      // Short and long sides, some points far off the image, some sides of no length.
+      TArrPoint pts;
+      const int n = pick(2, 6), reach = pick(0, 3) ? 25 : 400;
+      pts.push_back(TPoint{pick(-60, 180), pick(-40, 140)});
+      for (int k = 1; k < n; ++k)
+        pts.push_back(pick(0, 7) ? TPoint{pts.back().X + pick(-reach, reach), pts.back().Y + pick(-reach, reach)} : pts.back());
+      switch (i % 3) {
+        case 0:
+          c.MoveTo(pts[0].X, pts[0].Y);
+          c.LineTo(pts[1].X, pts[1].Y);
+          line(pts[0], pts[1], rgb);
+          break;
+        case 1:
+          c.Polyline(pts);
+          for (size_t k = 1; k < pts.size(); ++k) line(pts[k - 1], pts[k], rgb);
+          break;
+        default:
+          c.Polygon(pts);
+          for (size_t k = 1; k < pts.size(); ++k) line(pts[k - 1], pts[k], rgb);
+          if (pts.size() > 2) line(pts.back(), pts.front(), rgb);
+          break;
+      }
+    }
+    c.Release();
+    QImage plain = drawn.copy();
+    plain.setDevicePixelRatio(1);
+    ASSERT_EQ(plain, expected) << "ratio " << r;
+  }
+}
+
 TEST(Canvas, FlattenedBeziersPaintWhatCurvesPaint) {
   std::mt19937 rng(7);
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };

@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -11,6 +12,9 @@
 namespace cad {
 
 QString DecodeStreamText(const QByteArray& Bytes) {
+  // Plain ASCII (nearly every name and caption) reads the same either way: no decoder needed.
+  if (std::all_of(Bytes.cbegin(), Bytes.cend(), [](char C) { return static_cast<unsigned char>(C) < 0x80; }))
+    return QString::fromLatin1(Bytes);
   // Keep a leading byte-order mark as a character: the bytes are data, not a file prologue.
   QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
   QString text = utf8.decode(Bytes);
@@ -109,6 +113,7 @@ QString ReadStreamText(TStream& Stream) {
     n = -static_cast<int64_t>(count);
   }
   if (n > Stream.Remaining()) throw EReadError("Stream read error");
+  if (n == 0) return QString();
   QByteArray bytes(static_cast<qsizetype>(n), '\0');
   Stream.ReadBuffer(bytes.data(), n);
   return DecodeStreamText(bytes);

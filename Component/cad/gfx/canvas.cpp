@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 #include <cmath>
+#include <optional>
 
 namespace cad {
 
@@ -40,6 +41,145 @@ QRect BoxRect(int X1, int Y1, int X2, int Y2) {
   if (Y2 < Y1) std::swap(Y1, Y2);
   const int64_t w = std::max<int64_t>(0, int64_t{X2} - X1 - 1), h = std::max<int64_t>(0, int64_t{Y2} - Y1 - 1);
   return QRect(QPoint(ClampArea(X1), ClampArea(Y1)), QPoint(ClampArea(X1 + w - 1), ClampArea(Y1 + h - 1)));
+}
+
+
+// Solid one-pixel lines on an image with a whole number R >= 2 of device pixels per owner
+// pixel. Such a line is the union of R x R device hairlines, one from each device pixel of the
+// owner pixel at its ends: the device line between the ends' device points, one pixel per step
+// along its longer axis, each pixel widened to an R x R block. Written straight into the image a
+// run of equal rows (or columns) at a time, instead of R x R passes of the painter's lines.
+class TBlockLines {
+ public:
+  // Ready when P draws an opaque colour over a 32-bit image through a plain whole-number scale.
+  static std::optional<TBlockLines> For(QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip) {
+    if (!Device || Device->devType() != QInternal::Image) return std::nullopt;
+    auto* image = static_cast<QImage*>(Device);
+    const QImage::Format f = image->format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied) return std::nullopt;
+    const QPen& pen = P->pen();
+    if (P->compositionMode() != QPainter::CompositionMode_SourceOver || P->opacity() != 1 || pen.style() != Qt::SolidLine ||
+        pen.brush().style() != Qt::SolidPattern || pen.color().alpha() != 255 || P->testRenderHint(QPainter::Antialiasing))
+      return std::nullopt;
+    const QTransform t = P->combinedTransform();
+    const qreal r = t.m11();
+    if (t.type() > QTransform::TxScale || t.m22() != r || r < 2 || r > 8 || r != std::floor(r) || t.dx() != std::floor(t.dx()) ||
+        t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > kReach || std::abs(t.dy()) > kReach)
+      return std::nullopt;
+    QRect clip = image->rect();
+    if (P->hasClipping()) {
+      if (!Clip) return std::nullopt;
+      clip &= t.mapRect(QRectF(*Clip)).toAlignedRect();
+    }
+    TBlockLines b;
+    b.FBits = const_cast<uchar*>(image->constBits());  // the data the painter draws on
+    b.FStride = image->bytesPerLine();
+    b.FClip = clip;
+    b.FR = static_cast<int>(r);
+    b.FDx = static_cast<int64_t>(t.dx());
+    b.FDy = static_cast<int64_t>(t.dy());
+    b.FColor = pen.color().rgba();
+    return b;
+  }
+
+  // Draws the lines through Points (closing the figure when Closed); false, with nothing drawn,
+  // when a point lies too far out for exact arithmetic.
+  bool Draw(const QPoint* Points, size_t Count, bool Closed) const {
+    for (size_t i = 0; i < Count; ++i)
+      if (std::abs(Points[i].x()) > kReach || std::abs(Points[i].y()) > kReach) return false;
+    if (FClip.isEmpty()) return true;
+    for (size_t i = 1; i < Count; ++i) Segment(Points[i - 1], Points[i]);
+    if (Closed && Count > 2) Segment(Points[Count - 1], Points[0]);
+    return true;
+  }
+
+ private:
+  // Coordinates within this reach keep every product below in 64 bits.
+  static constexpr int64_t kReach = int64_t{1} << 26;
+
+  void Segment(QPoint A, QPoint B) const {
+    // A line of no length draws nothing, as the painter's does.
+    if (A == B) return;
+    int64_t u0 = A.x() * int64_t{FR} + FDx, v0 = A.y() * int64_t{FR} + FDy;
+    int64_t u1 = B.x() * int64_t{FR} + FDx, v1 = B.y() * int64_t{FR} + FDy;
+    if (std::max(u0, u1) + FR <= FClip.left() || std::min(u0, u1) > FClip.right() || std::max(v0, v1) + FR <= FClip.top() ||
+        std::min(v0, v1) > FClip.bottom())
+      return;
+    const bool across = std::abs(u1 - u0) >= std::abs(v1 - v0);
+    // Along the longer axis ("major"), left to right or top to bottom whichever end comes first,
+    // so that a line has the same pixels both ways.
+    if (!across) {
+      std::swap(u0, v0);
+      std::swap(u1, v1);
+    }
+    if (u1 < u0) {
+      std::swap(u0, u1);
+      std::swap(v0, v1);
+    }
+    const int64_t lo = across ? FClip.left() : FClip.top(), hi = across ? FClip.right() : FClip.bottom();
+    const int64_t first = std::max(u0, lo - FR + 1), last = std::min(u1, hi);
+    if (first > last) return;
+    // The minor coordinate at step u is v0 + (u - u0) * dv / du rounded half up:
+    // floor((2 (u - u0) dv + du) / 2 du), carried along as a quotient and a remainder.
+    const int64_t du = u1 - u0, dv = v1 - v0, den = 2 * du, step = 2 * dv;
+    const int64_t n = 2 * (first - u0) * dv + du;
+    int64_t q = n / den, rem = n % den;
+    if (rem < 0) {
+      rem += den;
+      --q;
+    }
+    int64_t runStart = first, runV = v0 + q;
+    for (int64_t u = first + 1; u <= last; ++u) {
+      rem += step;
+      if (rem >= den) {
+        rem -= den;
+        ++q;
+      } else if (rem < 0) {
+        rem += den;
+        --q;
+      }
+      if (v0 + q != runV) {
+        Run(across, runStart, u - 1, runV);
+        runStart = u;
+        runV = v0 + q;
+      }
+    }
+    Run(across, runStart, last, runV);
+  }
+
+  // The blocks of the steps From..To (major axis) at minor coordinate V.
+  void Run(bool Across, int64_t From, int64_t To, int64_t V) const {
+    if (Across) Fill(From, V, To + FR, V + FR);
+    else Fill(V, From, V + FR, To + FR);
+  }
+
+  // Device pixels [L, R) x [T, B), within the clip.
+  void Fill(int64_t L, int64_t T, int64_t R, int64_t B) const {
+    L = std::max<int64_t>(L, FClip.left());
+    T = std::max<int64_t>(T, FClip.top());
+    R = std::min<int64_t>(R, int64_t{FClip.right()} + 1);
+    B = std::min<int64_t>(B, int64_t{FClip.bottom()} + 1);
+    for (int64_t y = T; y < B; ++y) {
+      auto* line = reinterpret_cast<uint32_t*>(FBits + y * FStride);
+      if (L < R) std::fill(line + L, line + R, FColor);
+    }
+  }
+
+  uchar* FBits = nullptr;
+  qsizetype FStride = 0;
+  QRect FClip;
+  int FR = 1;
+  int64_t FDx = 0, FDy = 0;
+  uint32_t FColor = 0;
+};
+
+
+// Draws a one-pixel line that would be drawn in hair passes as block lines, when it can be.
+bool DrawnAsBlocks(bool HairPasses, QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip, const QPoint* Points,
+                   size_t Count, bool Closed) {
+  if (!HairPasses) return false;
+  const std::optional<TBlockLines> b = TBlockLines::For(P, Device, Clip);
+  return b && b->Draw(Points, Count, Closed);
 }
 
 }  // namespace
@@ -314,7 +454,8 @@ void TCanvas::LineTo(int X, int Y) {
   if (FPenPos != TPoint{X, Y})
     if (QPainter* p = Painter()) {
       const QPoint ends[2] = {QPoint(FPenPos.X, FPenPos.Y), QPoint(X, Y)};
-      StrokePoints(p, ends, 2, [&](const auto* e) { p->drawLine(e[0], e[1]); });
+      if (!DrawnAsBlocks(FHairPasses, p, FDevice, FClip, ends, 2, false))
+        StrokePoints(p, ends, 2, [&](const auto* e) { p->drawLine(e[0], e[1]); });
     }
   const TPoint ends[2] = {FPenPos, TPoint{X, Y}};
   FPenPos = TPoint{X, Y};
@@ -371,7 +512,10 @@ void TCanvas::Polygon(const TPoint* Points, size_t Count) {
     const int n = static_cast<int>(Count);
     FillAndStroke(
         p, [&] { p->drawPolygon(pts, n, Qt::OddEvenFill); },
-        [&] { StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); }); });
+        [&] {
+          if (!DrawnAsBlocks(FHairPasses, p, FDevice, FClip, pts, Count, true))
+            StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); });
+        });
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
@@ -382,7 +526,8 @@ void TCanvas::Polyline(const TPoint* Points, size_t Count) {
   if (Count == 0) return;
   if (QPainter* p = Painter()) {
     const QPoint* pts = ToScratch(Points, Count);
-    StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolyline(q, static_cast<int>(Count)); });
+    if (!DrawnAsBlocks(FHairPasses, p, FDevice, FClip, pts, Count, false))
+      StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolyline(q, static_cast<int>(Count)); });
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
