@@ -3,7 +3,9 @@
 #include "support.h"
 
 #include <QImage>
+#include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <random>
 
@@ -180,6 +182,75 @@ TEST(Canvas, OnePixelLinesOnFinerDevicesAreBlocksAlongTheDeviceLine) {
     QImage plain = drawn.copy();
     plain.setDevicePixelRatio(1);
     ASSERT_EQ(plain, expected) << "ratio " << r;
+  }
+}
+
+// Solid one-pixel lines and solid fills are drawn straight into the image: they must be the
+// painter's own pixels. Lines, polylines and polygons (random ones and round ones like the
+// ellipses' outlines), some with points far off the image, repeated points or a closing point,
+// with and without a fill, an outline and a clip, against the same figures drawn by a painter.
+// At two device pixels per pixel the fills are compared (outlines there are blocks, above).
+TEST(Canvas, DirectLinesAndFillsAreThePaintersPixels) {
+  std::mt19937 rng(77);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (const int ratio : {1, 2}) {
+    QImage drawn(200 * ratio, 150 * ratio, QImage::Format_RGB32);
+    drawn.setDevicePixelRatio(ratio);
+    drawn.fill(Qt::white);
+    QImage painted = drawn.copy();
+    const QPoint origin(-30, -20);
+    TCanvas c(&drawn, origin);
+    QPainter ref(&painted);
+    ref.translate(-origin);
+    for (int i = 0; i < 3000; ++i) {
+      if (i == 1500) {
+        c.SetClipRect(TRect{0, -5, 120, 90});
+        ref.setClipRect(QRect(QPoint(0, -5), QPoint(119, 89)));
+      }
+      const TColor line = static_cast<TColor>(pick(0, 0xFFFFFF)), fill = static_cast<TColor>(pick(0, 0xFFFFFF));
+      const bool outlined = ratio == 1 && pick(0, 3) > 0, filled = pick(0, 2) > 0;
+      c.Pen()->SetColor(line);
+      c.Pen()->SetWidth(pick(0, 1));
+      c.Pen()->SetMode(outlined ? TPenMode::pmCopy : TPenMode::pmNop);
+      c.Brush()->SetColor(fill);
+      c.Brush()->SetStyle(filled ? TBrushStyle::bsSolid : TBrushStyle::bsClear);
+      QPen pen(ToQColor(line), 0);
+      pen.setCapStyle(Qt::SquareCap);
+      ref.setPen(outlined ? pen : QPen(Qt::NoPen));
+      ref.setBrush(filled ? QBrush(ToQColor(fill)) : QBrush(Qt::NoBrush));
+      TArrPoint pts;
+      const int kind = pick(0, 3), reach = pick(0, 4) ? 30 : 600;
+      if (kind == 3) {
+        // A round figure of 73 points, as the surface outlines its ellipses.
+        const double cx = pick(-40, 220), cy = pick(-30, 160), rx = pick(1, 70), ry = pick(1, 70);
+        for (int k = 0; k <= 72; ++k)
+          pts.push_back(TPoint{static_cast<int>(std::lround(cx + rx * std::cos(k * M_PI / 36))), static_cast<int>(std::lround(cy + ry * std::sin(k * M_PI / 36)))});
+      } else {
+        const int n = kind == 0 ? 2 : (pick(0, 1) ? 3 : pick(6, 12));
+        pts.push_back(TPoint{pick(-60, 240), pick(-50, 190)});
+        for (int k = 1; k < n; ++k)
+          pts.push_back(pick(0, 9) ? TPoint{pts.back().X + pick(-reach, reach), pts.back().Y + pick(-reach, reach)} : pts.back());
+        if (kind == 2 && pick(0, 2) == 0) pts.push_back(pts.front());
+      }
+      QPolygon q;
+      for (const TPoint& t : pts) q << QPoint(t.X, t.Y);
+      if (kind == 0) {
+        if (!outlined || pts[0] == pts[1]) continue;
+        c.MoveTo(pts[0].X, pts[0].Y);
+        c.LineTo(pts[1].X, pts[1].Y);
+        ref.drawLine(q[0], q[1]);
+      } else if (kind == 1) {
+        if (!outlined) continue;
+        c.Polyline(pts);
+        ref.drawPolyline(q);
+      } else {
+        c.Polygon(pts);
+        ref.drawPolygon(q, Qt::OddEvenFill);
+      }
+    }
+    c.Release();
+    ref.end();
+    ASSERT_EQ(drawn, painted) << "ratio " << ratio;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "canvas.h"
 
 #include "bitmap.h"
+#include "fastdraw.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -44,142 +45,51 @@ QRect BoxRect(int X1, int Y1, int X2, int Y2) {
 }
 
 
-// Solid one-pixel lines on an image with a whole number R >= 2 of device pixels per owner
-// pixel. Such a line is the union of R x R device hairlines, one from each device pixel of the
-// owner pixel at its ends: the device line between the ends' device points, one pixel per step
-// along its longer axis, each pixel widened to an R x R block. Written straight into the image a
-// run of equal rows (or columns) at a time, instead of R x R passes of the painter's lines.
-class TBlockLines {
- public:
-  // Ready when P draws an opaque colour over a 32-bit image through a plain whole-number scale.
-  static std::optional<TBlockLines> For(QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip) {
-    if (!Device || Device->devType() != QInternal::Image) return std::nullopt;
-    auto* image = static_cast<QImage*>(Device);
-    const QImage::Format f = image->format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied) return std::nullopt;
+// A solid one-pixel line (a line, a polyline or a polygon's outline) drawn straight into the
+// image with the painter's own pixels, when the painter would draw it plainly; false when it must
+// go through the painter. At R device pixels per pixel the line is R x R device blocks.
+bool DirectLines(QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip, const QPoint* Points, size_t Count,
+                 fastdraw::TFigure Figure) {
+  const QPen& pen = P->pen();
+  if (pen.style() != Qt::SolidLine || pen.widthF() != 0 || pen.capStyle() != Qt::SquareCap || pen.brush().style() != Qt::SolidPattern)
+    return false;
+  const std::optional<uint32_t> color = fastdraw::OpaqueColor(pen.color());
+  const std::optional<fastdraw::TTarget> target = color ? fastdraw::TTarget::Of(P, Device, Clip) : std::nullopt;
+  thread_local std::vector<QPoint> device;
+  device.resize(Count);
+  if (!target || !target->Map(Points, Count, device.data())) return false;
+  if (target->Scale == 1) fastdraw::HairLines(*target, *color, device.data(), Count, Figure);
+  else fastdraw::BlockLines(*target, *color, device.data(), Count, Figure == fastdraw::TFigure::Polygon);
+  return true;
+}
+
+// A polygon filled with a solid colour and outlined by a solid one-pixel line (either may be
+// absent), drawn straight into the image as DirectLines draws lines.
+bool DirectPolygon(QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip, const QPoint* Points, size_t Count) {
+  const QBrush& brush = P->brush();
+  const bool fill = brush.style() != Qt::NoBrush, stroke = P->pen().style() != Qt::NoPen;
+  if (fastdraw::PainterTakesAsRect(Points, Count)) return false;
+  std::optional<uint32_t> fillColor;
+  if (fill && (brush.style() != Qt::SolidPattern || !(fillColor = fastdraw::OpaqueColor(brush.color())))) return false;
+  const std::optional<fastdraw::TTarget> target = fastdraw::TTarget::Of(P, Device, Clip);
+  if (!target) return false;
+  thread_local std::vector<QPoint> device;
+  device.resize(Count);
+  if (!target->Map(Points, Count, device.data())) return false;
+  if (stroke) {
+    // The outline must be drawable before anything is filled.
     const QPen& pen = P->pen();
-    if (P->compositionMode() != QPainter::CompositionMode_SourceOver || P->opacity() != 1 || pen.style() != Qt::SolidLine ||
-        pen.brush().style() != Qt::SolidPattern || pen.color().alpha() != 255 || P->testRenderHint(QPainter::Antialiasing))
-      return std::nullopt;
-    const QTransform t = P->combinedTransform();
-    const qreal r = t.m11();
-    if (t.type() > QTransform::TxScale || t.m22() != r || r < 2 || r > 8 || r != std::floor(r) || t.dx() != std::floor(t.dx()) ||
-        t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > kReach || std::abs(t.dy()) > kReach)
-      return std::nullopt;
-    QRect clip = image->rect();
-    if (P->hasClipping()) {
-      if (!Clip) return std::nullopt;
-      clip &= t.mapRect(QRectF(*Clip)).toAlignedRect();
-    }
-    TBlockLines b;
-    b.FBits = const_cast<uchar*>(image->constBits());  // the data the painter draws on
-    b.FStride = image->bytesPerLine();
-    b.FClip = clip;
-    b.FR = static_cast<int>(r);
-    b.FDx = static_cast<int64_t>(t.dx());
-    b.FDy = static_cast<int64_t>(t.dy());
-    b.FColor = pen.color().rgba();
-    return b;
+    if (pen.style() != Qt::SolidLine || pen.widthF() != 0 || pen.capStyle() != Qt::SquareCap || pen.brush().style() != Qt::SolidPattern ||
+        !fastdraw::OpaqueColor(pen.color()))
+      return false;
   }
-
-  // Draws the lines through Points (closing the figure when Closed); false, with nothing drawn,
-  // when a point lies too far out for exact arithmetic.
-  bool Draw(const QPoint* Points, size_t Count, bool Closed) const {
-    for (size_t i = 0; i < Count; ++i)
-      if (std::abs(Points[i].x()) > kReach || std::abs(Points[i].y()) > kReach) return false;
-    if (FClip.isEmpty()) return true;
-    for (size_t i = 1; i < Count; ++i) Segment(Points[i - 1], Points[i]);
-    if (Closed && Count > 2) Segment(Points[Count - 1], Points[0]);
-    return true;
+  if (fill) fastdraw::FillPolygon(*target, *fillColor, device.data(), Count);
+  if (stroke) {
+    const uint32_t c = *fastdraw::OpaqueColor(P->pen().color());
+    if (target->Scale == 1) fastdraw::HairLines(*target, c, device.data(), Count, fastdraw::TFigure::Polygon);
+    else fastdraw::BlockLines(*target, c, device.data(), Count, true);
   }
-
- private:
-  // Coordinates within this reach keep every product below in 64 bits.
-  static constexpr int64_t kReach = int64_t{1} << 26;
-
-  void Segment(QPoint A, QPoint B) const {
-    // A line of no length draws nothing, as the painter's does.
-    if (A == B) return;
-    int64_t u0 = A.x() * int64_t{FR} + FDx, v0 = A.y() * int64_t{FR} + FDy;
-    int64_t u1 = B.x() * int64_t{FR} + FDx, v1 = B.y() * int64_t{FR} + FDy;
-    if (std::max(u0, u1) + FR <= FClip.left() || std::min(u0, u1) > FClip.right() || std::max(v0, v1) + FR <= FClip.top() ||
-        std::min(v0, v1) > FClip.bottom())
-      return;
-    const bool across = std::abs(u1 - u0) >= std::abs(v1 - v0);
-    // Along the longer axis ("major"), left to right or top to bottom whichever end comes first,
-    // so that a line has the same pixels both ways.
-    if (!across) {
-      std::swap(u0, v0);
-      std::swap(u1, v1);
-    }
-    if (u1 < u0) {
-      std::swap(u0, u1);
-      std::swap(v0, v1);
-    }
-    const int64_t lo = across ? FClip.left() : FClip.top(), hi = across ? FClip.right() : FClip.bottom();
-    const int64_t first = std::max(u0, lo - FR + 1), last = std::min(u1, hi);
-    if (first > last) return;
-    // The minor coordinate at step u is v0 + (u - u0) * dv / du rounded half up:
-    // floor((2 (u - u0) dv + du) / 2 du), carried along as a quotient and a remainder.
-    const int64_t du = u1 - u0, dv = v1 - v0, den = 2 * du, step = 2 * dv;
-    const int64_t n = 2 * (first - u0) * dv + du;
-    int64_t q = n / den, rem = n % den;
-    if (rem < 0) {
-      rem += den;
-      --q;
-    }
-    int64_t runStart = first, runV = v0 + q;
-    for (int64_t u = first + 1; u <= last; ++u) {
-      rem += step;
-      if (rem >= den) {
-        rem -= den;
-        ++q;
-      } else if (rem < 0) {
-        rem += den;
-        --q;
-      }
-      if (v0 + q != runV) {
-        Run(across, runStart, u - 1, runV);
-        runStart = u;
-        runV = v0 + q;
-      }
-    }
-    Run(across, runStart, last, runV);
-  }
-
-  // The blocks of the steps From..To (major axis) at minor coordinate V.
-  void Run(bool Across, int64_t From, int64_t To, int64_t V) const {
-    if (Across) Fill(From, V, To + FR, V + FR);
-    else Fill(V, From, V + FR, To + FR);
-  }
-
-  // Device pixels [L, R) x [T, B), within the clip.
-  void Fill(int64_t L, int64_t T, int64_t R, int64_t B) const {
-    L = std::max<int64_t>(L, FClip.left());
-    T = std::max<int64_t>(T, FClip.top());
-    R = std::min<int64_t>(R, int64_t{FClip.right()} + 1);
-    B = std::min<int64_t>(B, int64_t{FClip.bottom()} + 1);
-    for (int64_t y = T; y < B; ++y) {
-      auto* line = reinterpret_cast<uint32_t*>(FBits + y * FStride);
-      if (L < R) std::fill(line + L, line + R, FColor);
-    }
-  }
-
-  uchar* FBits = nullptr;
-  qsizetype FStride = 0;
-  QRect FClip;
-  int FR = 1;
-  int64_t FDx = 0, FDy = 0;
-  uint32_t FColor = 0;
-};
-
-
-// Draws a one-pixel line that would be drawn in hair passes as block lines, when it can be.
-bool DrawnAsBlocks(bool HairPasses, QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip, const QPoint* Points,
-                   size_t Count, bool Closed) {
-  if (!HairPasses) return false;
-  const std::optional<TBlockLines> b = TBlockLines::For(P, Device, Clip);
-  return b && b->Draw(Points, Count, Closed);
+  return true;
 }
 
 }  // namespace
@@ -454,7 +364,7 @@ void TCanvas::LineTo(int X, int Y) {
   if (FPenPos != TPoint{X, Y})
     if (QPainter* p = Painter()) {
       const QPoint ends[2] = {QPoint(FPenPos.X, FPenPos.Y), QPoint(X, Y)};
-      if (!DrawnAsBlocks(FHairPasses, p, FDevice, FClip, ends, 2, false))
+      if (!DirectLines(p, FDevice, FClip, ends, 2, fastdraw::TFigure::Line))
         StrokePoints(p, ends, 2, [&](const auto* e) { p->drawLine(e[0], e[1]); });
     }
   const TPoint ends[2] = {FPenPos, TPoint{X, Y}};
@@ -510,12 +420,13 @@ void TCanvas::Polygon(const TPoint* Points, size_t Count) {
     }
     const QPoint* pts = ToScratch(Points, Count);
     const int n = static_cast<int>(Count);
-    FillAndStroke(
-        p, [&] { p->drawPolygon(pts, n, Qt::OddEvenFill); },
-        [&] {
-          if (!DrawnAsBlocks(FHairPasses, p, FDevice, FClip, pts, Count, true))
-            StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); });
-        });
+    if (!DirectPolygon(p, FDevice, FClip, pts, Count))
+      FillAndStroke(
+          p, [&] { p->drawPolygon(pts, n, Qt::OddEvenFill); },
+          [&] {
+            if (!DirectLines(p, FDevice, FClip, pts, Count, fastdraw::TFigure::Polygon))
+              StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolygon(q, n, Qt::OddEvenFill); });
+          });
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
 }
@@ -526,7 +437,7 @@ void TCanvas::Polyline(const TPoint* Points, size_t Count) {
   if (Count == 0) return;
   if (QPainter* p = Painter()) {
     const QPoint* pts = ToScratch(Points, Count);
-    if (!DrawnAsBlocks(FHairPasses, p, FDevice, FClip, pts, Count, false))
+    if (!DirectLines(p, FDevice, FClip, pts, Count, fastdraw::TFigure::Polyline))
       StrokePoints(p, pts, Count, [&](const auto* q) { p->drawPolyline(q, static_cast<int>(Count)); });
   }
   Changed(Widened(BoundsOf(Points, Count), PenPad()));
