@@ -38,6 +38,13 @@ TEST(Geometry, RoundingAgreesWithNearbyint) {
     values.push_back(std::ldexp(static_cast<long double>(random()), -static_cast<int>(random() % 80)) * ((random() & 1) ? 1 : -1));
   }
   for (long double v : values) ASSERT_EQ(Round(v), reference(v)) << static_cast<double>(v);
+  // Doubles and floats round through their own overloads: the same results for the same values.
+  for (long double v : values) {
+    const double d = static_cast<double>(v);
+    const float f = static_cast<float>(v);
+    ASSERT_EQ(Round(d), reference(d)) << d;
+    ASSERT_EQ(Round(f), reference(f)) << f;
+  }
 }
 
 TEST(Geometry, LengthsAndBoxes) {

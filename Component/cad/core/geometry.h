@@ -54,6 +54,15 @@ inline int32_t Round(long double v) {
   return static_cast<int32_t>(r);
 }
 
+// The same rounding of a double (or a float): a value that already fits a double rounds the
+// same without the extended precision, and faster.
+inline int32_t Round(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+  if (v <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(std::lrint(v));
+}
+
 // Conversions and records
 TMyPoint MyPoint(float X, float Y);
 TPoint MyPtToPt(const TMyPoint& P);

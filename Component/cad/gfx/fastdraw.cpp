@@ -434,7 +434,9 @@ struct TEdge {
 class TScanFill {
  public:
   TScanFill(const TTarget& T, uint32_t Color, int Top, int Bottom)
-      : FTarget(T), FColor(Color), FTop(Top), FBottom(Bottom), FLeft(int64_t{T.Clip.left()} << 16), FRight((int64_t{T.Clip.right()} + 1) << 16) {}
+      : FTarget(T), FColor(Color), FTop(Top), FBottom(Bottom), FLeft(int64_t{T.Clip.left()} << 16), FRight((int64_t{T.Clip.right()} + 1) << 16) {
+    FEdges.clear();
+  }
 
   void Side(int64_t AX, int64_t AY, int64_t BX, int64_t BY) {
     int winding = 1;
@@ -462,11 +464,10 @@ class TScanFill {
   void Fill() {
     if (FEdges.empty()) return;
     std::sort(FEdges.begin(), FEdges.end(), [](const TEdge& a, const TEdge& b) { return a.Top < b.Top; });
-    struct TCross {
-      int X, Winding;
-    };
-    std::vector<TEdge*> active;
-    std::vector<TCross> crossings;
+    // Kept between calls: a drawing fills thousands of small polygons.
+    thread_local std::vector<TEdge*> active;
+    thread_local std::vector<TCross> crossings;
+    active.clear();
     size_t next = 0;
     for (int y = FEdges.front().Top; y <= FBottom && (next < FEdges.size() || !active.empty()); ++y) {
       while (next < FEdges.size() && FEdges[next].Top == y) active.push_back(&FEdges[next++]);
@@ -538,7 +539,10 @@ class TScanFill {
   uint32_t FColor;
   int FTop, FBottom;
   int64_t FLeft, FRight;
-  std::vector<TEdge> FEdges;
+  struct TCross {
+    int X, Winding;
+  };
+  static inline thread_local std::vector<TEdge> FEdges;
 };
 
 }  // namespace

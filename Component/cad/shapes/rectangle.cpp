@@ -277,9 +277,31 @@ void TMyEllipse::OutlineAround(const TMyPoint& Center, TArrPoint& Out) {
   const long double rx = k.Width * z / 2, ry = k.Height * z / 2;
   const long double ca = k.Cos, sa = k.Sin;
   Out.resize(73);
+  auto exact = [&](size_t I) {
+    const long double x = rx * steps.Sin[I], y = ry * steps.Cos[I];
+    return TPoint{Round(x * ca - y * sa + Center.X), Round(x * sa + y * ca + Center.Y)};
+  };
+  // The same sums in double precision differ from these by less than (rx + ry + |centre|) 2^-50;
+  // a sum farther than a thousand times that from a half-integer rounds as the exact one does,
+  // so only sums nearer a tie (or outside the safe range) are worked out in full precision.
+  const double drx = static_cast<double>(rx), dry = static_cast<double>(ry), dca = static_cast<double>(ca), dsa = static_cast<double>(sa);
+  const double cx = Center.X, cy = Center.Y;
+  const double guard = (std::abs(drx) + std::abs(dry) + std::abs(cx) + std::abs(cy) + 1) * 0x1p-40;
+  const bool quick = guard < 0.25 && std::abs(drx) + std::abs(dry) + std::abs(cx) + std::abs(cy) < 0x1p30;
+  auto settled = [guard](double V, long& R) {
+    R = std::lrint(V);
+    return std::abs(std::abs(V - static_cast<double>(R)) - 0.5) > guard;
+  };
   for (size_t i = 0; i <= 72; ++i) {
-    const long double x = rx * steps.Sin[i], y = ry * steps.Cos[i];
-    Out[i] = TPoint{Round(x * ca - y * sa + Center.X), Round(x * sa + y * ca + Center.Y)};
+    if (quick) {
+      const double x = drx * static_cast<double>(steps.Sin[i]), y = dry * static_cast<double>(steps.Cos[i]);
+      long px, py;
+      if (settled(x * dca - y * dsa + cx, px) && settled(x * dsa + y * dca + cy, py)) {
+        Out[i] = TPoint{static_cast<int32_t>(px), static_cast<int32_t>(py)};
+        continue;
+      }
+    }
+    Out[i] = exact(i);
   }
 }
 

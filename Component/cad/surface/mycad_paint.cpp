@@ -86,7 +86,9 @@ bool TMyCAD::EnsureBuffer() {
     FBuffer = QImage();
     FCanvas->SetDevice(nullptr);
   } else {
-    FBuffer = NewBuffer(want.size(), ratio);
+    // A buffer of the same size (a zoom, a jump) is painted over whole: its memory is kept.
+    const QSize pixels(static_cast<int>(std::ceil(want.width() * ratio)), static_cast<int>(std::ceil(want.height() * ratio)));
+    if (FBuffer.size() != pixels || FBuffer.devicePixelRatio() != ratio) FBuffer = NewBuffer(want.size(), ratio);
     FCanvas->SetDevice(&FBuffer, want.topLeft());
   }
   FDirty = true;
