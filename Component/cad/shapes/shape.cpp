@@ -473,19 +473,33 @@ float TMyShape::GetHeight() const {
   return std::fabs(r.Bottom - r.Top);
 }
 
-float TMyShape::GetMyWidth() {
+namespace {
+
+// The box of Points turned back by Angle about Center: the shape's own, unturned box.
+template <typename TPoints>
+TMyRect UnturnedBox(const TPoints& Points, const TMyPoint& Center, float Angle) {
+  // Unturned, the points are their own (turning by nothing moves no point).
+  if (Angle == 0) return GetPointsLTRB(Points);
+  // RotateAPoint's arithmetic, with the sine and cosine taken once for all points.
+  const long double c = std::cos(static_cast<long double>(-Angle)), s = std::sin(static_cast<long double>(-Angle));
   TArrMyPoint turned;
   turned.reserve(Points.size());
-  for (const TMyPoint& p : std::as_const(Points)) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
-  const TMyRect r = GetPointsLTRB(turned);
+  for (const TMyPoint& p : std::as_const(Points)) {
+    const long double dx = static_cast<long double>(p.X) - Center.X, dy = static_cast<long double>(p.Y) - Center.Y;
+    turned.push_back(TMyPoint{static_cast<float>(Center.X + dx * c - dy * s), static_cast<float>(Center.Y + dx * s + dy * c)});
+  }
+  return GetPointsLTRB(turned);
+}
+
+}  // namespace
+
+float TMyShape::GetMyWidth() {
+  const TMyRect r = UnturnedBox(Points, CenterPoint, FAngle);
   return static_cast<float>(GetLengthinPixel(TMyPoint{r.Left, r.Top}, TMyPoint{r.Right, r.Top}));
 }
 
 float TMyShape::GetMyHeight() {
-  TArrMyPoint turned;
-  turned.reserve(Points.size());
-  for (const TMyPoint& p : std::as_const(Points)) turned.push_back(RotateAPoint(p, CenterPoint, -FAngle));
-  const TMyRect r = GetPointsLTRB(turned);
+  const TMyRect r = UnturnedBox(Points, CenterPoint, FAngle);
   return static_cast<float>(GetLengthinPixel(TMyPoint{r.Left, r.Top}, TMyPoint{r.Left, r.Bottom}));
 }
 

@@ -226,7 +226,10 @@ void TMyCAD::DeleteAllShapes() {
   for (TMyShape* s : FMyShapes) delete s;
   FMyShapes.clear();
   FNextShapeId = 0;
-  Repaint();
+  // Within a load the picture of the empty drawing would be painted only to be painted over:
+  // the next paint (or whoever asks for the canvas) paints the loaded one.
+  if (FLoading) RepaintChanged();
+  else Repaint();
   // Within a load, the load reports the new drawing instead.
   if (!FLoading) emit drawingCleared();
   NotifyStateChanges();

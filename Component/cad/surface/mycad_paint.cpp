@@ -42,7 +42,9 @@ QImage TMyCAD::NewBuffer(const QSize& Size, qreal Ratio) const {
   QImage b(QSize(static_cast<int>(std::ceil(Size.width() * Ratio)), static_cast<int>(std::ceil(Size.height() * Ratio))),
            QImage::Format_RGB32);
   b.setDevicePixelRatio(Ratio);
-  b.fill(ToQColor(FColorOfBackGround));
+  // A new buffer is painted whole before it is shown or read; only a fractional ratio may leave
+  // a last device row or column that the page's pixels do not cover.
+  if (Ratio != std::floor(Ratio)) b.fill(ToQColor(FColorOfBackGround));
   return b;
 }
 
