@@ -165,6 +165,9 @@ TEST(Frames, ScrolledBufferShowsWhatAFullRepaintShows) {
       {0, 37, true, false, true},    {53, 0, false, false, true},  {-20, -45, true, false, true},
       {0, 60, false, true, true},    {-90, 25, true, true, true},  {0, -400, false, false, false},
       {35, 35, true, true, true},    {-1, -1, false, false, true},
+      // Long steps one way, past the room the buffer keeps around the view.
+      {0, 140, true, false, true},   {0, 140, false, true, true},  {-120, 0, true, false, true},
+      {-120, -30, false, false, true},
   };
   int n = 0;
   for (const TStep& s : steps) {

@@ -1066,8 +1066,13 @@ private:
   // worth keeping.
   bool ScrollBuffer(const QRect& Want, qreal Ratio);
   qreal WantedBufferRatio() const;
-  // A buffer of Size control pixels at Ratio device pixels each way, in the page colour.
-  QImage NewBuffer(const QSize& Size, qreal Ratio) const;
+  // Makes the buffer Size control pixels at Ratio device pixels each way, a window over memory
+  // with room around it, keeping the memory when it fits; its pixels are to be painted.
+  void NewBuffer(const QSize& Size, qreal Ratio);
+  // Points the buffer at the window of its memory at Offset (device pixels), of the same size.
+  void PlaceBuffer(QPoint Offset);
+  // Moves the buffer's picture by Shift device pixels.
+  void ShiftBuffer(QPoint Shift);
   // Paints Area of the buffer as the drawing is now, leaving the scheduled repaint as it was.
   void PaintExposed(const QRect& Area);
   // The picture within Area (the whole buffer when it is the buffer's area); Clean marks the
@@ -1284,8 +1289,11 @@ private:
   TCanvas* FPrintCanvas = nullptr;
   QSize FPrintPage;
 
-  // Back buffer
+  // Back buffer: FBuffer is a window over FBufferMemory at FBufferOffset (device pixels); a
+  // scroll moves the window while the room around it lasts, instead of moving the pixels.
   QImage FBuffer;
+  QImage FBufferMemory;
+  QPoint FBufferOffset;
   QRect FBufferArea;
   qreal FBufferRatioSetting = 0;
   std::unique_ptr<TCanvas> FCanvas;

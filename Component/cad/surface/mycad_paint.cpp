@@ -38,36 +38,72 @@ void TMyCAD::SetBufferPixelRatio(qreal Value) {
   Invalidate();
 }
 
-QImage TMyCAD::NewBuffer(const QSize& Size, qreal Ratio) const {
-  QImage b(QSize(static_cast<int>(std::ceil(Size.width() * Ratio)), static_cast<int>(std::ceil(Size.height() * Ratio))),
-           QImage::Format_RGB32);
-  b.setDevicePixelRatio(Ratio);
-  // A new buffer is painted whole before it is shown or read; only a fractional ratio may leave
-  // a last device row or column that the page's pixels do not cover.
-  if (Ratio != std::floor(Ratio)) b.fill(ToQColor(FColorOfBackGround));
-  return b;
-}
-
 namespace {
 
-// Moves the picture of Image by (DX, DY) pixels in place; what moves out is lost, what is
-// uncovered keeps its old pixels until painted.
-void ScrollImage(QImage& Image, int DX, int DY) {
-  const int w = Image.width(), h = Image.height();
-  if (std::abs(DX) >= w || std::abs(DY) >= h || (DX == 0 && DY == 0)) return;
+// Room kept around the visible part in the buffer's memory, in device pixels each way: up to half
+// the height above and below (scrolling is mostly up and down) and a quarter of the width to
+// each side, at most 512.
+QSize ScrollRoom(const QSize& Pixels) { return QSize(std::min(Pixels.width() / 4, 512), std::min(Pixels.height() / 2, 512)); }
+
+// Moves the pixels of Source within Image to start at To; the rest keeps its pixels.
+void MoveBlock(QImage& Image, const QRect& Source, QPoint To) {
   const qsizetype bpl = Image.bytesPerLine();
   const int depth = Image.depth() / 8;
-  uchar* bits = Image.bits();
-  const size_t bytes = static_cast<size_t>(w - std::abs(DX)) * depth;
-  const qsizetype from = static_cast<qsizetype>(std::max(0, -DX)) * depth, to = static_cast<qsizetype>(std::max(0, DX)) * depth;
-  auto move = [&](int y) { std::memmove(bits + y * bpl + to, bits + (y - DY) * bpl + from, bytes); };
-  if (DY > 0)
-    for (int y = h - 1; y >= DY; --y) move(y);
+  uchar* bits = const_cast<uchar*>(Image.constBits());  // the memory is never shared
+  const size_t bytes = static_cast<size_t>(Source.width()) * depth;
+  auto move = [&](int Row) {
+    std::memmove(bits + (To.y() + Row) * bpl + To.x() * depth, bits + (Source.top() + Row) * bpl + Source.left() * depth, bytes);
+  };
+  // Rows in the order that reads each source row before it is written over.
+  if (To.y() > Source.top())
+    for (int r = Source.height() - 1; r >= 0; --r) move(r);
   else
-    for (int y = 0; y < h + DY; ++y) move(y);
+    for (int r = 0; r < Source.height(); ++r) move(r);
 }
 
 }  // namespace
+
+void TMyCAD::NewBuffer(const QSize& Size, qreal Ratio) {
+  const QSize pixels(static_cast<int>(std::ceil(Size.width() * Ratio)), static_cast<int>(std::ceil(Size.height() * Ratio)));
+  // Off screen nothing scrolls: no room.
+  const QSize room = isVisible() ? ScrollRoom(pixels) : QSize(0, 0), memory = pixels + 2 * room;
+  if (FBufferMemory.size() != memory) {
+    FBufferMemory = QImage(memory, QImage::Format_RGB32);
+    // The buffer is painted whole before it is shown or read, and so is every strip a scroll
+    // brings into view; only at a fractional ratio may a device row or column at their edges
+    // be left to what the memory held.
+    if (Ratio != std::floor(Ratio)) FBufferMemory.fill(ToQColor(FColorOfBackGround));
+  }
+  FBuffer = QImage(const_cast<uchar*>(FBufferMemory.constBits()), pixels.width(), pixels.height(), FBufferMemory.bytesPerLine(),
+                   FBufferMemory.format());
+  FBuffer.setDevicePixelRatio(Ratio);
+  PlaceBuffer(QPoint(room.width(), room.height()));
+}
+
+void TMyCAD::PlaceBuffer(QPoint Offset) {
+  const QSize pixels = FBuffer.size();
+  const qreal ratio = FBuffer.devicePixelRatio();
+  FBufferOffset = Offset;
+  uchar* at = const_cast<uchar*>(FBufferMemory.constBits()) + Offset.y() * FBufferMemory.bytesPerLine() + Offset.x() * 4;
+  FBuffer = QImage(at, pixels.width(), pixels.height(), FBufferMemory.bytesPerLine(), FBufferMemory.format());
+  FBuffer.setDevicePixelRatio(ratio);
+}
+
+void TMyCAD::ShiftBuffer(QPoint Shift) {
+  // The window moving the other way over the memory shows the same pixels moved by Shift.
+  const QPoint moved = FBufferOffset - Shift;
+  const QSize free = FBufferMemory.size() - FBuffer.size();
+  if (moved.x() >= 0 && moved.y() >= 0 && moved.x() <= free.width() && moved.y() <= free.height()) {
+    PlaceBuffer(moved);
+    return;
+  }
+  // Out of room: what stays in view moves to a window in the middle of the memory.
+  const QRect view(QPoint(0, 0), FBuffer.size());
+  const QRect kept = view.intersected(view.translated(-Shift));
+  const QPoint middle(free.width() / 2, free.height() / 2);
+  if (!kept.isEmpty()) MoveBlock(FBufferMemory, kept.translated(FBufferOffset), middle + kept.topLeft() + Shift);
+  PlaceBuffer(middle);
+}
 
 bool TMyCAD::EnsureBuffer() {
   if (!FCanvas) {
@@ -86,11 +122,10 @@ bool TMyCAD::EnsureBuffer() {
   FBufferArea = want;
   if (want.isEmpty()) {
     FBuffer = QImage();
+    FBufferMemory = QImage();
     FCanvas->SetDevice(nullptr);
   } else {
-    // A buffer of the same size (a zoom, a jump) is painted over whole: its memory is kept.
-    const QSize pixels(static_cast<int>(std::ceil(want.width() * ratio)), static_cast<int>(std::ceil(want.height() * ratio)));
-    if (FBuffer.size() != pixels || FBuffer.devicePixelRatio() != ratio) FBuffer = NewBuffer(want.size(), ratio);
+    NewBuffer(want.size(), ratio);
     FCanvas->SetDevice(&FBuffer, want.topLeft());
   }
   FDirty = true;
@@ -112,7 +147,7 @@ bool TMyCAD::ScrollBuffer(const QRect& Want, qreal Ratio) {
   if (!(now == FPaintedState)) return false;
   // The pixels stay where they are in control coordinates (ghosts drawn between paints with
   // them); only the strips that come into view are painted.
-  ScrollImage(FBuffer, shift.x(), shift.y());
+  ShiftBuffer(shift);
   const QRegion exposed = QRegion(Want).subtracted(QRegion(FBufferArea));
   FBufferArea = Want;
   FCanvas->SetDevice(&FBuffer, Want.topLeft());
