@@ -1,7 +1,7 @@
 // Interactive frames as the user sees them: the surface in a scroll area and a QGraphicsView of
 // the same drawing, both 1280 x 800 windows on the same part of an A0 page, in the same process.
 // Every step is timed until its paint has reached the window:
-//   Scroll      the view scrolled 100 pixels down, then back up
+//   Scroll      the view scrolled 100 pixels at a time, eight steps down and eight back up
 //   ZoomIn/Out  zoom 1 <-> 1.25 about the middle of the view
 //   Drag        one 5-pixel step of a drag of 1,000 selected shapes
 //   Open        a new window opened on the drawing (read from its file for the surface) and
@@ -123,32 +123,26 @@ void Counters(benchmark::State& state) { state.counters["shapes"] = static_cast<
 
 // ---- Scroll ----
 
-void BM_FrameScroll_Surface(benchmark::State& state) {
-  bench::TSurfaceView& v = *FramesFor(static_cast<int>(state.range(0))).Surface;
-  QScrollBar* bar = v.Area.verticalScrollBar();
-  const int top = bar->value();
+// Runs of eight steps down, then eight back up, as a user scrolls through a drawing.
+void ScrollBench(benchmark::State& state, QScrollBar* Bar) {
+  const int top = Bar->value();
   int i = 0;
   for (auto _ : state) {
-    bar->setValue(top + ((i++ % 2) ? 0 : 100));
+    const int step = i++ % 16;
+    Bar->setValue(top + 100 * (step < 8 ? step + 1 : 15 - step));
     Settle();
   }
-  bar->setValue(top);
+  Bar->setValue(top);
   Settle();
   Counters(state);
 }
 
+void BM_FrameScroll_Surface(benchmark::State& state) {
+  ScrollBench(state, FramesFor(static_cast<int>(state.range(0))).Surface->Area.verticalScrollBar());
+}
+
 void BM_FrameScroll_SceneView(benchmark::State& state) {
-  TGraphicsViewPeer& p = *FramesFor(static_cast<int>(state.range(0))).Peer;
-  QScrollBar* bar = p.View.verticalScrollBar();
-  const int top = bar->value();
-  int i = 0;
-  for (auto _ : state) {
-    bar->setValue(top + ((i++ % 2) ? 0 : 100));
-    Settle();
-  }
-  bar->setValue(top);
-  Settle();
-  Counters(state);
+  ScrollBench(state, FramesFor(static_cast<int>(state.range(0))).Peer->View.verticalScrollBar());
 }
 
 // ---- Zoom about the middle of the view ----
