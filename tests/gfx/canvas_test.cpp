@@ -254,6 +254,43 @@ TEST(Canvas, DirectLinesAndFillsAreThePaintersPixels) {
   }
 }
 
+// A fill with columns is the fill with each column filled over it: random areas, steps, starts
+// (below, inside and past the area), clips and ratios.
+TEST(Canvas, FillWithColumnsIsTheFillThenEachColumn) {
+  std::mt19937 rng(31);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (const int ratio : {1, 2, 3}) {
+    QImage a(160 * ratio, 120 * ratio, QImage::Format_RGB32), b = a.copy();
+    for (QImage* i : {&a, &b}) {
+      i->setDevicePixelRatio(ratio);
+      i->fill(Qt::white);
+    }
+    const QPoint origin(-15, -8);
+    TCanvas ca(&a, origin), cb(&b, origin);
+    for (int i = 0; i < 300; ++i) {
+      if (i == 150)
+        for (TCanvas* c : {&ca, &cb}) c->SetClipRect(TRect{5, 0, 100, 77});
+      const TColor back = static_cast<TColor>(pick(0, 0xFFFFFF)), line = static_cast<TColor>(pick(0, 0xFFFFFF));
+      const int l = pick(-40, 160), t = pick(-30, 120), step = pick(1, 30), first = pick(-100, 200);
+      const TRect r{l, t, l + pick(0, 120), t + pick(0, 90)};
+      for (TCanvas* c : {&ca, &cb}) {
+        c->Brush()->SetStyle(TBrushStyle::bsSolid);
+        c->Brush()->SetColor(back);
+      }
+      ca.FillRectColumns(r, line, first, step);
+      cb.FillRect(r);
+      cb.Brush()->SetColor(line);
+      int x = first;
+      while (x > r.Left) x -= step;
+      for (; x < r.Right; x += step)
+        if (x >= r.Left) cb.FillRect(TRect{x, r.Top, x + 1, r.Bottom});
+    }
+    ca.Release();
+    cb.Release();
+    ASSERT_EQ(a, b) << "ratio " << ratio;
+  }
+}
+
 TEST(Canvas, FlattenedBeziersPaintWhatCurvesPaint) {
   std::mt19937 rng(7);
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };

@@ -607,6 +607,32 @@ void TCanvas::FillRect(const TRect& R) {
   Changed(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top));
 }
 
+void TCanvas::FillRectColumns(const TRect& Whole, TColor Color, int First, int Step) {
+  QPainter* p = Painter();
+  // Only the part the device shows is worked on (a zoomed control is far larger).
+  const QRect r = QRect(Whole.Left, Whole.Top, Whole.Right - Whole.Left, Whole.Bottom - Whole.Top) & ToQRect(ClipRect());
+  const TRect R = FromQRect(r);
+  if (!p || r.isEmpty() || Step <= 0) {
+    FillRect(Whole);
+    return;
+  }
+  const bool filled = FBrush.Style() != TBrushStyle::bsClear && p->brush().style() == Qt::SolidPattern;
+  const std::optional<uint32_t> back = filled ? fastdraw::OpaqueColor(p->brush().color()) : std::nullopt;
+  const std::optional<uint32_t> line = fastdraw::OpaqueColor(ToQColor(Color));
+  const std::optional<fastdraw::TTarget> target = back && line ? fastdraw::TTarget::Of(p, FDevice, FClip) : std::nullopt;
+  QPoint corners[2] = {r.topLeft(), r.bottomRight() + QPoint(1, 1)};
+  if (!target || !target->Map(corners, 2, corners)) {
+    // Through the painter: the fill, then each column.
+    FillRect(Whole);
+    const QColor c = ToQColor(Color);
+    const int64_t from = R.Left + ((int64_t{First} - R.Left) % Step + Step) % Step;
+    for (int64_t x = from; x < R.Right; x += Step) p->fillRect(QRect(static_cast<int>(x), r.top(), 1, r.height()), c);
+    return;
+  }
+  fastdraw::FillColumns(*target, *back, *line, QRect(corners[0], corners[1] - QPoint(1, 1)), First, Step);
+  Changed(r);
+}
+
 void TCanvas::FrameRect(const TRect& R) {
   if (QPainter* p = Painter()) {
     const QBrush saved = p->brush();

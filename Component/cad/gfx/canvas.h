@@ -127,6 +127,9 @@ public:
   void Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   void Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
   void FillRect(const TRect& R);
+  // FillRect with one-pixel columns of Color every Step pixels from X = First: a grid's
+  // vertical lines laid in the same pass as the fill beneath them.
+  void FillRectColumns(const TRect& R, TColor Color, int First, int Step);
   void FrameRect(const TRect& R);
 
   // Text with its box's top-left corner at (X, Y), in the font's colour; the box is filled with

@@ -417,6 +417,27 @@ void BlockLines(const TTarget& Target, uint32_t Color, const QPoint* Points, siz
   if (Closed && Count > 2) BlockSegment(Target, Color, Points[Count - 1], Points[0]);
 }
 
+// ---- Fills with columns ----
+
+namespace {
+int64_t FloorDiv(int64_t A, int64_t B) { return A / B - ((A % B != 0) && ((A < 0) != (B < 0))); }
+}  // namespace
+
+void FillColumns(const TTarget& Target, uint32_t Back, uint32_t Line, const QRect& Area, int First, int Step) {
+  const QRect a = Area & Target.Clip;
+  if (a.isEmpty() || Step <= 0) return;
+  thread_local std::vector<uint32_t> row;
+  row.assign(static_cast<size_t>(a.width()), Back);
+  const int64_t s = Target.Scale;
+  // The first column whose device pixels reach the area's left edge.
+  const int64_t lowest = FloorDiv(a.left() - Target.Dx, s);
+  int64_t x = lowest + ((int64_t{First} - lowest) % Step + Step) % Step;
+  for (; x * s + Target.Dx <= a.right(); x += Step)
+    for (int64_t u = std::max<int64_t>(x * s + Target.Dx, a.left()); u < x * s + Target.Dx + s && u <= a.right(); ++u)
+      row[static_cast<size_t>(u - a.left())] = Line;
+  for (int y = a.top(); y <= a.bottom(); ++y) std::copy(row.begin(), row.end(), Target.Pixels + int64_t{y} * Target.Stride + a.left());
+}
+
 // ---- Polygon fills ----
 //
 // The painter's aliased scan conversion: the outline's sides in 26.6 fixed point, each side
@@ -462,27 +483,43 @@ class TScanFill {
   }
 
   void Fill() {
-    if (FEdges.empty()) return;
-    std::sort(FEdges.begin(), FEdges.end(), [](const TEdge& a, const TEdge& b) { return a.Top < b.Top; });
     // Kept between calls: a drawing fills thousands of small polygons.
-    thread_local std::vector<TEdge*> active;
+    thread_local std::vector<int> first;
+    thread_local std::vector<TEdge*> order, active;
     thread_local std::vector<TCross> crossings;
+    // The edges by their first row (a counting sort: the rows are few); an edge starting below
+    // the last row never shows.
+    int top = FBottom + 1;
+    for (const TEdge& e : FEdges) top = std::min(top, e.Top);
+    if (top > FBottom) return;
+    first.assign(static_cast<size_t>(FBottom - top) + 2, 0);
+    for (const TEdge& e : FEdges)
+      if (e.Top <= FBottom) ++first[static_cast<size_t>(e.Top - top) + 1];
+    for (size_t r = 1; r < first.size(); ++r) first[r] += first[r - 1];
+    order.resize(static_cast<size_t>(first.back()));
+    for (TEdge& e : FEdges)
+      if (e.Top <= FBottom) order[static_cast<size_t>(first[static_cast<size_t>(e.Top - top)]++)] = &e;
     active.clear();
     size_t next = 0;
-    for (int y = FEdges.front().Top; y <= FBottom && (next < FEdges.size() || !active.empty()); ++y) {
-      while (next < FEdges.size() && FEdges[next].Top == y) active.push_back(&FEdges[next++]);
+    for (int y = top; y <= FBottom && (next < order.size() || !active.empty()); ++y) {
+      while (next < order.size() && order[next]->Top == y) active.push_back(order[next++]);
       crossings.clear();
       for (size_t i = 0; i < active.size();) {
         TEdge* e = active[i];
-        crossings.push_back({static_cast<int>(e->X >> 16), e->Winding});
+        // Sorted as they come (a handful per row).
+        const TCross c{static_cast<int>(e->X >> 16), e->Winding};
+        size_t at = crossings.size();
+        crossings.push_back(c);
+        for (; at > 0 && crossings[at - 1].X > c.X; --at) crossings[at] = crossings[at - 1];
+        crossings[at] = c;
         if (e->Bottom == y) {
-          active.erase(active.begin() + static_cast<std::ptrdiff_t>(i));
+          active[i] = active.back();
+          active.pop_back();
         } else {
           e->X += e->Delta;
           ++i;
         }
       }
-      std::sort(crossings.begin(), crossings.end(), [](const TCross& a, const TCross& b) { return a.X < b.X; });
       int x = 0, winding = 0;
       uint32_t* line = FTarget.Pixels + int64_t{y} * FTarget.Stride;
       for (const TCross& c : crossings) {

@@ -1298,6 +1298,8 @@ private:
   qreal FBufferRatioSetting = 0;
   std::unique_ptr<TCanvas> FCanvas;
   bool FDirty = true;
+  // Set by DrawAll while the background fill lays the grid's vertical lines too.
+  bool FGridColumnsLaid = false;
   // The size the surface last gave itself; a resize event reporting it is our own echo.
   QSize FOwnSize;
   // The drawing's width and height at zoom 1 when they were given in pixels (by a drawing

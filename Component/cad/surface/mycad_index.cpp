@@ -91,8 +91,7 @@ void TMyCAD::FlushShapeIndex() {
     // this zoom, so then the whole buffer is repainted.
     FIndexedZoom = FZoom;
     if (FShapeIndex.HasQueue()) DamageAll();
-    for (TMyShape* s : FMyShapes)
-      if (s->ReachFollowsZoom()) FShapeIndex.Queue(s);
+    for (TMyShape* s : FShapeIndex.FollowingZoom()) FShapeIndex.Queue(s);
     FShapeIndex.Flush(FMyShapes, nullptr);
   }
   if (FShapeIndex.HasQueue())

@@ -267,18 +267,26 @@ void TMyCAD::resizeEvent(QResizeEvent* Event) {
 }
 
 void TMyCAD::DrawAll(const TRect& R) {
+  // A thin line grid over a plain background: its vertical lines are laid in the same pass as
+  // the background (every row is the same), instead of a pass down each line.
+  const TGridObject* g = FGridOperation;
+  FGridColumnsLaid = FBkBitmap.Empty() && g->GridShow() && g->GridType() == TGridType::gLine && g->GridWidth() > 0 &&
+                     g->GridHeight() > 0 && g->GridPenSize() <= 1;
   FillBackground(&FOffScreenBitmap, R);
   DrawBkBitmapArea(Canvas(), -R.Left, -R.Top, Width(), Height());
   DrawGrid(&FOffScreenBitmap, R);
+  FGridColumnsLaid = false;
   DrawAllShape(Canvas(), R);
 }
 
-void TMyCAD::FillBackground(TBitmap*, const TRect&) {
+void TMyCAD::FillBackground(TBitmap*, const TRect& R) {
   TCanvas* c = Canvas();
   c->Brush()->SetStyle(TBrushStyle::bsSolid);
   c->Brush()->SetColor(FColorOfBackGround);
   c->Pen()->SetMode(TPenMode::pmCopy);
-  c->FillRect(TRect{0, 0, Width(), Height()});
+  const TGridObject* g = FGridOperation;
+  if (FGridColumnsLaid) c->FillRectColumns(TRect{0, 0, Width(), Height()}, g->GridColor(), -(R.Left % g->GridWidth()), g->GridWidth());
+  else c->FillRect(TRect{0, 0, Width(), Height()});
 }
 
 void TMyCAD::DrawGrid(TBitmap*, const TRect& R) {
@@ -323,7 +331,9 @@ void TMyCAD::DrawGrid(TBitmap*, const TRect& R) {
       // rectangle one pixel wide covers too, at a fraction of the cost of stroking it.
       const bool thin = g->GridPenSize() <= 1;
       for (int x = firstAt(-offX, gw, clip.Left - margin); x <= xEnd; x += gw) {
-        if (thin && top < yEnd) {
+        if (FGridColumnsLaid) {
+          // Laid with the background.
+        } else if (thin && top < yEnd) {
           c->FillRect(TRect{x, top, x + 1, yEnd + 1});
         } else {
           c->MoveTo(x, top);

@@ -35,6 +35,7 @@ void TShapeIndex::Clear() {
   FTree->Tree.clear();
   FUnbounded.clear();
   FQueue.clear();
+  FFollowZoom.clear();
   FMaxMargin = 0;
 }
 
@@ -57,6 +58,7 @@ void TShapeIndex::Remove(TMyShape* Shape) {
     slot.Queued = false;
     slot.QueuePos = -1;
   }
+  FFollowZoom.erase(Shape);
   Erase(Shape);
 }
 
@@ -89,6 +91,8 @@ void TShapeIndex::Flush(const TArrMyShape& All,
     const TShapeReach before = slot.Reach;
     if (!rebuild) Erase(s);
     slot.Reach = s->GetReach();
+    if (s->ReachFollowsZoom()) FFollowZoom.insert(s);
+    else FFollowZoom.erase(s);
     if (!rebuild) Insert(s);
     slot.Queued = false;
     slot.QueuePos = -1;

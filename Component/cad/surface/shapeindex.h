@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace cad {
@@ -39,6 +40,8 @@ public:
              const std::function<void(const TShapeReach* Before, const TShapeReach& After)>& Moved);
   // Appends every shape whose entry meets Area (drawing coordinates), and every unbounded one.
   void Query(const TMyRect& Area, TArrMyShape& Out) const;
+  // The entries whose reach depends on the zoom (measured in pixels), as of their last flush.
+  const std::unordered_set<TMyShape*>& FollowingZoom() const { return FFollowZoom; }
   // The largest margin of any entry since the last rebuild.
   float MaxMargin() const { return FMaxMargin; }
   size_t Size() const;
@@ -52,6 +55,7 @@ private:
   std::unique_ptr<TTree> FTree;
   TArrMyShape FUnbounded;
   TArrMyShape FQueue;
+  std::unordered_set<TMyShape*> FFollowZoom;
   float FMaxMargin = 0;
 };
 
