@@ -402,12 +402,26 @@ bool TCanvas::UprightBox(QPainter* P, const TPoint* Points, size_t Count) {
   const bool upright = (a.Y == b.Y && b.X == c.X && c.Y == d.Y && d.X == a.X) || (a.X == b.X && b.Y == c.Y && c.X == d.X && d.Y == a.Y);
   if (!upright) return false;
   const int l = std::min(a.X, c.X), r = std::max(a.X, c.X), t = std::min(a.Y, c.Y), btm = std::max(a.Y, c.Y);
-  if (brush == TBrushStyle::bsSolid && r > l && btm > t) P->fillRect(QRect(l, t, r - l, btm - t), P->brush().color());
-  const QColor line = P->pen().color();
-  P->fillRect(QRect(l, t, r - l + 1, 1), line);
-  P->fillRect(QRect(l, btm, r - l + 1, 1), line);
-  P->fillRect(QRect(l, t, 1, btm - t + 1), line);
-  P->fillRect(QRect(r, t, 1, btm - t + 1), line);
+  const bool inside = brush == TBrushStyle::bsSolid && r > l && btm > t;
+  const QRect parts[5] = {QRect(l, t, r - l, btm - t), QRect(l, t, r - l + 1, 1), QRect(l, btm, r - l + 1, 1), QRect(l, t, 1, btm - t + 1),
+                          QRect(r, t, 1, btm - t + 1)};
+  // Straight into the image when it can be (the same rectangles, without the painter's
+  // per-call costs), else through the painter.
+  const std::optional<fastdraw::TTarget> target = fastdraw::TTarget::Of(P, FDevice, FClip);
+  const std::optional<uint32_t> fill = inside ? fastdraw::OpaqueColor(P->brush().color()) : std::optional<uint32_t>(0);
+  const std::optional<uint32_t> line = fastdraw::OpaqueColor(P->pen().color());
+  QPoint corners[2] = {QPoint(l, t), QPoint(r + 1, btm + 1)};
+  if (target && fill && line && target->Map(corners, 2, corners)) {
+    const int s = target->Scale;
+    auto device = [&](const QRect& R) {
+      return QRect(corners[0].x() + (R.left() - l) * s, corners[0].y() + (R.top() - t) * s, R.width() * s, R.height() * s);
+    };
+    if (inside) fastdraw::FillArea(*target, *fill, device(parts[0]));
+    for (int i = 1; i < 5; ++i) fastdraw::FillArea(*target, *line, device(parts[i]));
+    return true;
+  }
+  if (inside) P->fillRect(parts[0], P->brush().color());
+  for (int i = 1; i < 5; ++i) P->fillRect(parts[i], P->pen().color());
   return true;
 }
 

@@ -417,6 +417,10 @@ void BlockLines(const TTarget& Target, uint32_t Color, const QPoint* Points, siz
   if (Closed && Count > 2) BlockSegment(Target, Color, Points[Count - 1], Points[0]);
 }
 
+void FillArea(const TTarget& Target, uint32_t Color, const QRect& Area) {
+  FillBox(Target, Color, Area.left(), Area.top(), int64_t{Area.left()} + Area.width(), int64_t{Area.top()} + Area.height());
+}
+
 // ---- Fills with columns ----
 
 namespace {

@@ -47,6 +47,9 @@ void BlockLines(const TTarget& Target, uint32_t Color, const QPoint* Points, siz
 // The painter's aliased fill of a polygon with the odd-even rule. Points are device points.
 void FillPolygon(const TTarget& Target, uint32_t Color, const QPoint* Points, size_t Count);
 
+// Fills Area (device pixels, within the clip) with Color.
+void FillArea(const TTarget& Target, uint32_t Color, const QRect& Area);
+
 // Fills Area (device pixels) with Back, with one-pixel columns (Scale device pixels wide) of
 // Line at the pixels First + k Step: every row is the same, so it is made once and copied.
 void FillColumns(const TTarget& Target, uint32_t Back, uint32_t Line, const QRect& Area, int First, int Step);
