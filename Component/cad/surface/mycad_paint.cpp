@@ -97,12 +97,14 @@ void TMyCAD::ShiftBuffer(QPoint Shift) {
     PlaceBuffer(moved);
     return;
   }
-  // Out of room: what stays in view moves to a window in the middle of the memory.
+  // Out of room: what stays in view moves once, to the far side of the memory on each axis that
+  // ran out (a scroll tends to go on the way it goes), so the whole room is ahead of it again.
+  auto restart = [](int Moved, int Free) { return Moved < 0 ? Free : Moved > Free ? 0 : Moved; };
+  const QPoint to(restart(moved.x(), free.width()), restart(moved.y(), free.height()));
   const QRect view(QPoint(0, 0), FBuffer.size());
   const QRect kept = view.intersected(view.translated(-Shift));
-  const QPoint middle(free.width() / 2, free.height() / 2);
-  if (!kept.isEmpty()) MoveBlock(FBufferMemory, kept.translated(FBufferOffset), middle + kept.topLeft() + Shift);
-  PlaceBuffer(middle);
+  if (!kept.isEmpty()) MoveBlock(FBufferMemory, kept.translated(FBufferOffset), to + kept.topLeft() + Shift);
+  PlaceBuffer(to);
 }
 
 bool TMyCAD::EnsureBuffer() {
