@@ -455,11 +455,33 @@ struct TEdge {
   int64_t X, Delta;
   int Top, Bottom, Winding;
 };
+struct TCross {
+  int X, Winding;
+};
+
+// Tables kept between fills (a drawing fills thousands of small polygons), reached once per fill.
+struct TFillTables {
+  std::vector<TEdge> Edges;
+  std::vector<int> First;
+  std::vector<TEdge*> Order, Active;
+  std::vector<TCross> Crossings;
+};
+TFillTables& FillTables() {
+  thread_local TFillTables tables;
+  return tables;
+}
 
 class TScanFill {
  public:
-  TScanFill(const TTarget& T, uint32_t Color, int Top, int Bottom)
-      : FTarget(T), FColor(Color), FTop(Top), FBottom(Bottom), FLeft(int64_t{T.Clip.left()} << 16), FRight((int64_t{T.Clip.right()} + 1) << 16) {
+  TScanFill(const TTarget& T, uint32_t Color, int Top, int Bottom, TFillTables& Tables)
+      : FTarget(T),
+        FColor(Color),
+        FTop(Top),
+        FBottom(Bottom),
+        FLeft(int64_t{T.Clip.left()} << 16),
+        FRight((int64_t{T.Clip.right()} + 1) << 16),
+        FTables(Tables),
+        FEdges(Tables.Edges) {
     FEdges.clear();
   }
 
@@ -487,10 +509,9 @@ class TScanFill {
   }
 
   void Fill() {
-    // Kept between calls: a drawing fills thousands of small polygons.
-    thread_local std::vector<int> first;
-    thread_local std::vector<TEdge*> order, active;
-    thread_local std::vector<TCross> crossings;
+    std::vector<int>& first = FTables.First;
+    std::vector<TEdge*>&order = FTables.Order, &active = FTables.Active;
+    std::vector<TCross>& crossings = FTables.Crossings;
     // The edges by their first row (a counting sort: the rows are few); an edge starting below
     // the last row never shows.
     int top = FBottom + 1;
@@ -580,10 +601,8 @@ class TScanFill {
   uint32_t FColor;
   int FTop, FBottom;
   int64_t FLeft, FRight;
-  struct TCross {
-    int X, Winding;
-  };
-  static inline thread_local std::vector<TEdge> FEdges;
+  TFillTables& FTables;
+  std::vector<TEdge>& FEdges;
 };
 
 }  // namespace
@@ -600,7 +619,7 @@ void FillPolygon(const TTarget& Target, uint32_t Color, const QPoint* Points, si
   }
   const int top = std::max(Target.Clip.top(), (minY * 64 + 32) >> 6), bottom = std::min(Target.Clip.bottom(), (maxY * 64 - 32) >> 6);
   if (top > bottom) return;
-  TScanFill fill(Target, Color, top, bottom);
+  TScanFill fill(Target, Color, top, bottom, FillTables());
   auto at = [&](size_t i) { return Points[i == Count ? 0 : i]; };
   for (size_t i = 0; i + 1 < n; ++i) {
     const QPoint a = at(i), b = at(i + 1);

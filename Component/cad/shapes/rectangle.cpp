@@ -289,8 +289,10 @@ void TMyEllipse::OutlineAround(const TMyPoint& Center, TArrPoint& Out) {
   const double guard = (std::abs(drx) + std::abs(dry) + std::abs(cx) + std::abs(cy) + 1) * 0x1p-40;
   const bool quick = guard < 0.25 && std::abs(drx) + std::abs(dry) + std::abs(cx) + std::abs(cy) < 0x1p30;
   auto settled = [guard](double V, long& R) {
-    R = std::lrint(V);
-    return std::abs(std::abs(V - static_cast<double>(R)) - 0.5) > guard;
+    // Adding and taking away 1.5 * 2^52 rounds a double below 2^51 to a whole number, half to even.
+    const double whole = (V + 0x1.8p52) - 0x1.8p52;
+    R = static_cast<long>(whole);
+    return std::abs(std::abs(V - whole) - 0.5) > guard;
   };
   for (size_t i = 0; i <= 72; ++i) {
     if (quick) {
