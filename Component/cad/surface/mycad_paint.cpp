@@ -40,10 +40,10 @@ void TMyCAD::SetBufferPixelRatio(qreal Value) {
 
 namespace {
 
-// Room kept around the visible part in the buffer's memory, in device pixels each way: up to half
-// the height above and below (scrolling is mostly up and down) and a quarter of the width to
-// each side, at most 512.
-QSize ScrollRoom(const QSize& Pixels) { return QSize(std::min(Pixels.width() / 4, 512), std::min(Pixels.height() / 2, 512)); }
+// Room kept around the visible part in the buffer's memory, in device pixels each way: the view's
+// height above and below (scrolling is mostly up and down), at most 1024, and an eighth of its
+// width to each side, at most 256.
+QSize ScrollRoom(const QSize& Pixels) { return QSize(std::min(Pixels.width() / 8, 256), std::min(Pixels.height(), 1024)); }
 
 // Moves the pixels of Source within Image to start at To; the rest keeps its pixels.
 void MoveBlock(QImage& Image, const QRect& Source, QPoint To) {
