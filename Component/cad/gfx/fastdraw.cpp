@@ -123,7 +123,11 @@ class THairStroker {
   };
 
   static int ToF26Dot6(double V) { return static_cast<int>(V * 64.); }
-  static int64_t FixedDiv(int X, int Y) { return int64_t{X} * (1 << 16) / Y; }
+  // X * 2^16 / Y truncated, as in 64-bit integers. The numerator is below 2^47 in magnitude, so
+  // the double quotient is within 2^-6 / |Y| of the exact one, nearer than the exact one is to any
+  // whole number it is not (at least 1 / |Y| away): it truncates to the same whole number,
+  // without an integer division's latency.
+  static int64_t FixedDiv(int X, int Y) { return static_cast<int64_t>(static_cast<double>(int64_t{X} * (1 << 16)) / Y); }
   static int SwapCaps(int Caps) { return ((Caps & kCapBegin) << 1) | ((Caps & kCapEnd) >> 1); }
   static void CapAdjust(int Caps, int& X1, int& X2, int64_t& Y, int64_t YInc) {
     if (Caps & kCapBegin) {
