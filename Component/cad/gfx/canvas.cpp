@@ -44,16 +44,20 @@ QRect BoxRect(int X1, int Y1, int X2, int Y2) {
   return QRect(QPoint(ClampArea(X1), ClampArea(Y1)), QPoint(ClampArea(X1 + w - 1), ClampArea(Y1 + h - 1)));
 }
 
+// The colour of a solid one-pixel pen with square ends in an opaque colour, the pen the direct
+// drawing draws; nothing for any other pen.
+std::optional<uint32_t> PlainLineColor(const QPen& Pen) {
+  if (Pen.style() != Qt::SolidLine || Pen.widthF() != 0 || Pen.capStyle() != Qt::SquareCap || Pen.brush().style() != Qt::SolidPattern)
+    return std::nullopt;
+  return fastdraw::OpaqueColor(Pen.color());
+}
 
 // A solid one-pixel line (a line, a polyline or a polygon's outline) drawn straight into the
 // image with the painter's own pixels, when the painter would draw it plainly; false when it must
 // go through the painter. At R device pixels per pixel the line is R x R device blocks.
 bool DirectLines(QPainter* P, QPaintDevice* Device, const std::optional<QRect>& Clip, const QPoint* Points, size_t Count,
                  fastdraw::TFigure Figure) {
-  const QPen& pen = P->pen();
-  if (pen.style() != Qt::SolidLine || pen.widthF() != 0 || pen.capStyle() != Qt::SquareCap || pen.brush().style() != Qt::SolidPattern)
-    return false;
-  const std::optional<uint32_t> color = fastdraw::OpaqueColor(pen.color());
+  const std::optional<uint32_t> color = PlainLineColor(P->pen());
   const std::optional<fastdraw::TTarget> target = color ? fastdraw::TTarget::Of(P, Device, Clip) : std::nullopt;
   thread_local std::vector<QPoint> device;
   device.resize(Count);
@@ -69,25 +73,19 @@ bool DirectPolygon(QPainter* P, QPaintDevice* Device, const std::optional<QRect>
   const QBrush& brush = P->brush();
   const bool fill = brush.style() != Qt::NoBrush, stroke = P->pen().style() != Qt::NoPen;
   if (fastdraw::PainterTakesAsRect(Points, Count)) return false;
-  std::optional<uint32_t> fillColor;
+  // Both parts must be drawable before anything is drawn.
+  std::optional<uint32_t> fillColor, lineColor;
   if (fill && (brush.style() != Qt::SolidPattern || !(fillColor = fastdraw::OpaqueColor(brush.color())))) return false;
+  if (stroke && !(lineColor = PlainLineColor(P->pen()))) return false;
   const std::optional<fastdraw::TTarget> target = fastdraw::TTarget::Of(P, Device, Clip);
   if (!target) return false;
   thread_local std::vector<QPoint> device;
   device.resize(Count);
   if (!target->Map(Points, Count, device.data())) return false;
-  if (stroke) {
-    // The outline must be drawable before anything is filled.
-    const QPen& pen = P->pen();
-    if (pen.style() != Qt::SolidLine || pen.widthF() != 0 || pen.capStyle() != Qt::SquareCap || pen.brush().style() != Qt::SolidPattern ||
-        !fastdraw::OpaqueColor(pen.color()))
-      return false;
-  }
   if (fill) fastdraw::FillPolygon(*target, *fillColor, device.data(), Count);
   if (stroke) {
-    const uint32_t c = *fastdraw::OpaqueColor(P->pen().color());
-    if (target->Scale == 1) fastdraw::HairLines(*target, c, device.data(), Count, fastdraw::TFigure::Polygon);
-    else fastdraw::BlockLines(*target, c, device.data(), Count, true);
+    if (target->Scale == 1) fastdraw::HairLines(*target, *lineColor, device.data(), Count, fastdraw::TFigure::Polygon);
+    else fastdraw::BlockLines(*target, *lineColor, device.data(), Count, true);
   }
   return true;
 }
